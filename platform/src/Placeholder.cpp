@@ -1,0 +1,1 @@
+// placeholder: platform layer sources land here

@@ -1,0 +1,1 @@
+// placeholder: the tracking allocator lands here
