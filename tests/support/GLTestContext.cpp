@@ -2,7 +2,20 @@
 
 GLTestContext::GLTestContext(int width, int height) : m_width(width), m_height(height)
 {
-    if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
+    // Video stays initialised for the whole process: shutting it down closes the
+    // X connection, and reopening it for every test makes glewInit fail now and then.
+    // GLEW here is built for GLX, so the context must come from the X11 driver,
+    // never SDL's Wayland/EGL fallback; a busy X server may refuse a first try.
+    static const bool videoUp = [] {
+        SDL_SetHint(SDL_HINT_VIDEODRIVER, "x11");
+        for (int attempt = 0; attempt < 5; ++attempt) {
+            if (SDL_InitSubSystem(SDL_INIT_VIDEO) == 0)
+                return true;
+            SDL_Delay(200);
+        }
+        return false;
+    }();
+    if (!videoUp) {
         m_error = std::string("SDL_InitSubSystem: ") + SDL_GetError();
         return;
     }
@@ -48,7 +61,6 @@ GLTestContext::~GLTestContext()
     }
     if (m_window)
         SDL_DestroyWindow(m_window);
-    SDL_QuitSubSystem(SDL_INIT_VIDEO);
 }
 
 void GLTestContext::ReadPixel(int x, int y, unsigned char rgba[4]) const

@@ -1,1 +1,0 @@
-// placeholder: platform layer sources land here
