@@ -1,0 +1,161 @@
+#include "Core/File/File.h"
+
+#include "AssertRecorder.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <string>
+#include <unistd.h>
+
+namespace {
+
+// Each test gets its own scratch directory, removed afterwards.
+class FileTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        char pattern[] = "/tmp/vorm_filetest_XXXXXX";
+        ASSERT_NE(mkdtemp(pattern), nullptr);
+        m_dir = pattern;
+    }
+    void TearDown() override
+    {
+        std::system(("rm -rf '" + m_dir + "'").c_str());
+    }
+
+    std::string Write(const std::string& name, const std::string& bytes)
+    {
+        const std::string path = m_dir + "/" + name;
+        std::ofstream out(path.c_str(), std::ios::binary);
+        out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+        return path;
+    }
+
+    std::string m_dir;
+};
+
+TEST_F(FileTest, MissingOrUnreadablePathDoesNotOpen)
+{
+    AssertRecorder rec;
+    Vorm::File missing(m_dir + "/nothing.glslfx");
+    EXPECT_FALSE(missing.Open());
+    EXPECT_EQ(missing.GetSize(), -1);
+    EXPECT_TRUE(rec.Saw("(m_fileSize != -1) && \"file not open\""));
+
+    // A directory opens as a stream on this platform but has no readable size.
+    Vorm::File dir(m_dir);
+    EXPECT_FALSE(dir.Open());
+    std::string text = "stale";
+    dir.ReadFile(text);
+    EXPECT_EQ(text, "");
+}
+
+TEST_F(FileTest, ReadFileYieldsWholeTextAndSizeOnDisk)
+{
+    const std::string content = "technique t\n{\n  pass p0\n}";   // no final line end
+    Vorm::File f(Write("a.glslfx", content));
+    ASSERT_TRUE(f.Open());
+    EXPECT_EQ(f.GetSize(), static_cast<int>(content.size()));
+    std::string text;
+    f.ReadFile(text);
+    EXPECT_EQ(text, content);
+    EXPECT_EQ(text.back(), '}');
+}
+
+TEST_F(FileTest, EmptyFile)
+{
+    Vorm::File f(Write("empty.scene", ""));
+    ASSERT_TRUE(f.Open());
+    EXPECT_EQ(f.GetSize(), 0);
+    std::string text = "stale";
+    f.ReadFile(text);
+    EXPECT_EQ(text, "");
+}
+
+TEST_F(FileTest, LineEndsAreKeptAsOnDisk)
+{
+    // No line-end translation on this platform: CR LF arrives as two characters.
+    const std::string content = "line1\r\nline2\r\n";
+    Vorm::File f(Write("crlf.txt", content));
+    ASSERT_TRUE(f.Open());
+    EXPECT_EQ(f.GetSize(), 14);
+    std::string text;
+    f.ReadFile(text);
+    EXPECT_EQ(text, content);
+}
+
+TEST_F(FileTest, ReadFileStopsAtNulButReadReturnsEveryByte)
+{
+    std::string bytes;
+    for (int i = 0; i < 3000; ++i)
+        bytes.push_back(static_cast<char>((i * 7 + 1) % 256));   // first NUL at i = 73
+    ASSERT_EQ(bytes.find('\0'), 73u);
+
+    Vorm::File f(Write("blob.bin", bytes));
+    ASSERT_TRUE(f.Open());
+    ASSERT_EQ(f.GetSize(), 3000);
+
+    // The callers' own pattern: GetSize, a buffer of size + 1, Read, terminator.
+    std::string buffer(f.GetSize() + 1, 'x');
+    const int n = f.Read(&buffer[0], f.GetSize());
+    EXPECT_EQ(n, 3000);
+    EXPECT_EQ(buffer.substr(0, 3000), bytes);
+    f.Close();
+
+    ASSERT_TRUE(f.Open());
+    std::string text;
+    f.ReadFile(text);
+    EXPECT_EQ(text, bytes.substr(0, 73));
+}
+
+TEST_F(FileTest, ReadInPiecesAndPastTheEnd)
+{
+    Vorm::File f(Write("abc.txt", "abcdefgh"));
+    ASSERT_TRUE(f.Open());
+    char buf[16] = {};
+    EXPECT_EQ(f.Read(buf, 3), 3);
+    EXPECT_EQ(std::string(buf, 3), "abc");
+    EXPECT_EQ(f.Read(buf, 10), 5);      // only the rest is there
+    EXPECT_EQ(std::string(buf, 5), "defgh");
+    EXPECT_EQ(f.Read(buf, 4), 0);
+}
+
+TEST_F(FileTest, ClosedFileRefusesReads)
+{
+    const std::string path = Write("c.txt", "content");
+    AssertRecorder rec;
+    {
+        Vorm::File neverOpened(path);
+        char buf[8] = {};
+        EXPECT_EQ(neverOpened.Read(buf, 4), 0);
+        EXPECT_TRUE(rec.Saw("m_bOpen && \"file not open\""));
+        rec.Clear();
+        std::string text = "stale";
+        neverOpened.ReadFile(text);         // size still -1: must not touch a buffer
+        EXPECT_EQ(text, "");
+        EXPECT_TRUE(rec.Saw("m_bOpen && \"file not open\""));
+    }
+    rec.Clear();
+
+    Vorm::File f(path);
+    ASSERT_TRUE(f.Open());
+    f.Close();
+    f.Close();                              // harmless
+    EXPECT_EQ(f.GetSize(), 7);              // the size outlives Close
+    EXPECT_TRUE(rec.Failures().empty());
+    std::string text;
+    f.ReadFile(text);
+    EXPECT_EQ(text, "");
+    EXPECT_TRUE(rec.Saw("m_bOpen && \"file not open\""));
+
+    // Reopening reads from the start again; the destructor closes.
+    ASSERT_TRUE(f.Open());
+    f.ReadFile(text);
+    EXPECT_EQ(text, "content");
+}
+
+} // namespace
