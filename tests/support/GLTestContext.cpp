@@ -63,7 +63,7 @@ GLTestContext::~GLTestContext()
         SDL_DestroyWindow(m_window);
 }
 
-void GLTestContext::ReadPixel(int x, int y, unsigned char rgba[4]) const
+void GLTestContext::ReadPixel(int x, int y, unsigned char rgba[4])
 {
     glPixelStorei(GL_PACK_ALIGNMENT, 1);
     glReadPixels(x, y, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, rgba);

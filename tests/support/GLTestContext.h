@@ -23,7 +23,7 @@ public:
     SDL_Window* Window() const { return m_window; }
 
     // RGBA8 of the default frame buffer at (x, y), origin bottom-left.
-    void ReadPixel(int x, int y, unsigned char rgba[4]) const;
+    static void ReadPixel(int x, int y, unsigned char rgba[4]);
     // Pops every queued GL error; returns the first (GL_NO_ERROR when none).
     static GLenum DrainErrors();
 

@@ -1,0 +1,28 @@
+#include "Core/Rendering/ResourceMap.h"
+
+#include "Core/Rendering/ITexture.h"
+
+namespace Vorm {
+
+ResourceMap::ResourceMap()
+{
+}
+
+ResourceMap::~ResourceMap()
+{
+}
+
+bool ResourceMap::Add(const std::string& name, boost::shared_ptr<ITexture> texture)
+{
+    return m_textures.insert(std::make_pair(name, texture)).second;
+}
+
+boost::shared_ptr<ITexture> ResourceMap::Find(const std::string& name) const
+{
+    std::map<std::string, boost::shared_ptr<ITexture> >::const_iterator it = m_textures.find(name);
+    if (it == m_textures.end())
+        return boost::shared_ptr<ITexture>();
+    return it->second;
+}
+
+} // namespace Vorm

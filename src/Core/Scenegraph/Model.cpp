@@ -1,0 +1,13 @@
+#include "Core/Scenegraph/Model.h"
+
+namespace Vorm {
+
+Model::Model()
+{
+}
+
+Model::~Model()
+{
+}
+
+} // namespace Vorm

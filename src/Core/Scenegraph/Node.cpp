@@ -1,0 +1,163 @@
+#include "Core/Scenegraph/Node.h"
+
+#include "Core/Scenegraph/BoundingVolume.h"
+#include "Core/Scenegraph/Culler.h"
+#include "Core/Scenegraph/ISceneVisitor.h"
+
+#include <boost/weak_ptr.hpp>
+
+namespace Vorm {
+
+namespace {
+
+// Large trees do not fit in the cache and a walk is a chain of dependent
+// loads; fetching the next siblings ahead overlaps those misses. Children are
+// allocated in tree order, so each object is followed closely by its bounds.
+const size_t kObjectAhead = 2;
+const size_t kBoundAhead = 1;
+
+inline void PrefetchObject(const Spatial* s)
+{
+    const char* p = reinterpret_cast<const char*>(s);
+    __builtin_prefetch(p);
+    __builtin_prefetch(p + 64);
+    __builtin_prefetch(p + 128);
+    __builtin_prefetch(p + 192);
+}
+
+inline void PrefetchBounds(const Spatial* s)
+{
+    const char* p = reinterpret_cast<const char*>(s->GetWorldBound());
+    __builtin_prefetch(p);
+    __builtin_prefetch(p + 64);
+    __builtin_prefetch(p + 128);
+}
+
+} // namespace
+
+Node::Node()
+{
+}
+
+Node::~Node()
+{
+    // Children that others still share must not point back at us.
+    for (size_t i = 0; i < m_children.size(); ++i)
+    {
+        if (m_children[i] && m_children[i]->GetParent() == this)
+            m_children[i]->SetParent(0);
+    }
+}
+
+void Node::UpdateWorldTransform(float time)
+{
+    Spatial::UpdateWorldTransform(time);
+    const size_t n = m_children.size();
+    const boost::shared_ptr<Spatial>* children = m_children.data();
+    for (size_t i = 0; i < n; ++i)
+    {
+        if (i + kObjectAhead < n)
+            PrefetchObject(children[i + kObjectAhead].get());
+        if (i + kBoundAhead < n)
+            PrefetchBounds(children[i + kBoundAhead].get());
+        children[i]->Update(time, false);
+    }
+}
+
+void Node::UpdateWorldBound()
+{
+    const size_t n = m_children.size();
+    if (n == 0)
+        return;
+    m_pWorldBound->CopyFrom(m_children[0]->GetWorldBound());
+    for (size_t i = 1; i < n; ++i)
+        m_pWorldBound->Merge(m_children[i]->GetWorldBound());
+}
+
+void Node::CollectVisible(Culler& culler)
+{
+    const unsigned int mask = culler.GetPlaneMask();
+    const size_t n = m_children.size();
+    const boost::shared_ptr<Spatial>* children = m_children.data();
+    for (size_t i = 0; i < n; ++i)
+    {
+        if (i + kObjectAhead < n)
+            PrefetchObject(children[i + kObjectAhead].get());
+        if (i + kBoundAhead < n)
+            PrefetchBounds(children[i + kBoundAhead].get());
+        children[i]->OnCollectVisible(culler);
+        culler.SetPlaneMask(mask);
+    }
+}
+
+void Node::Traverse(ISceneVisitor& visitor)
+{
+    if (!visitor.VisitNode(this))
+        return;
+    for (size_t i = 0; i < m_children.size(); ++i)
+        m_children[i]->Traverse(visitor);
+}
+
+int Node::AttachChild(Spatial* child)
+{
+    if (!child)
+        return -1;
+
+    boost::shared_ptr<Spatial> owner;
+    if (child->GetParent())
+    {
+        Spatial* oldParent = child->GetParent();
+        Node* oldNode = dynamic_cast<Node*>(oldParent);
+        if (oldNode)
+            owner = oldNode->DetachChild(child);
+        child->SetParent(0);
+    }
+    if (!owner)
+    {
+        // A child already held by a shared pointer keeps that one owner count;
+        // a second, independent owner would delete it twice.
+        owner = child->weak_from_this().lock();
+        if (!owner)
+            owner.reset(child);
+    }
+    child->SetParent(this);
+
+    for (size_t i = 0; i < m_children.size(); ++i)
+    {
+        if (!m_children[i])
+        {
+            m_children[i] = owner;
+            return static_cast<int>(i);
+        }
+    }
+    m_children.push_back(owner);
+    return static_cast<int>(m_children.size() - 1);
+}
+
+boost::shared_ptr<Spatial> Node::DetachChild(Spatial* child)
+{
+    boost::shared_ptr<Spatial> result;
+    if (!child)
+        return result;
+    for (size_t i = 0; i < m_children.size(); ++i)
+    {
+        if (m_children[i].get() == child)
+        {
+            result = m_children[i];
+            child->SetParent(0);
+            m_children[i].reset();
+            m_children.erase(m_children.begin() + i);
+            return result;
+        }
+    }
+    return result;
+}
+
+boost::shared_ptr<Spatial> Node::GetChild(int index) const
+{
+    if (index < 0 || index >= static_cast<int>(m_children.size()))
+        return boost::shared_ptr<Spatial>();
+    return m_children[index];
+}
+
+} // namespace Vorm

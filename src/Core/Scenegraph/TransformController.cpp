@@ -1,0 +1,56 @@
+#include "Core/Scenegraph/TransformController.h"
+
+namespace Vorm {
+
+TransformController::TransformController() : m_dElapsed(0.0), m_uCurrent(0)
+{
+    Reset();
+}
+
+TransformController::~TransformController()
+{
+}
+
+void TransformController::SetKeyframes(const std::vector<Keyframe>& keyframes)
+{
+    m_keyframes.clear();
+    for (size_t i = 0; i < keyframes.size(); ++i)
+        m_keyframes.push_back(keyframes[i]);
+
+    // A shorter list than before must not leave the index past its end.
+    if (m_uCurrent >= m_keyframes.size())
+        m_uCurrent = 0;
+    m_dElapsed = m_keyframes.empty() ? 0.0 : m_keyframes[m_uCurrent].GetTime();
+}
+
+void TransformController::Update(double dt)
+{
+    if (m_keyframes.empty())
+        return;
+
+    m_dElapsed += dt;
+    if (m_keyframes[m_uCurrent].GetTime() <= m_dElapsed)
+    {
+        ++m_uCurrent;
+        if (m_uCurrent == m_keyframes.size())
+        {
+            m_uCurrent = 0;
+            m_dElapsed = 0.0;
+        }
+    }
+}
+
+Transform TransformController::GetTransform() const
+{
+    if (m_keyframes.empty())
+        return Transform();
+    return m_keyframes[m_uCurrent].GetTransform();
+}
+
+void TransformController::Reset()
+{
+    m_dElapsed = 0.0;
+    m_uCurrent = 0;
+}
+
+} // namespace Vorm

@@ -1,0 +1,38 @@
+#include "RecordingIndexBuffer.h"
+
+#include <sstream>
+
+RecordingIndexBuffer::RecordingIndexBuffer(RecordingLog log) : m_log(log), m_bCreated(false)
+{
+}
+
+RecordingIndexBuffer::~RecordingIndexBuffer()
+{
+    m_log->push_back("IB.Destroy");
+}
+
+void RecordingIndexBuffer::Bind()
+{
+    m_log->push_back("IB.Bind");
+}
+
+void RecordingIndexBuffer::Unbind()
+{
+    m_log->push_back("IB.Unbind");
+}
+
+void RecordingIndexBuffer::Create(const Vorm::BufferData& data, const Vorm::DataType& format)
+{
+    m_bufferData = data;
+    m_bufferData.m_pData = nullptr;
+    m_indexFormat = format;
+    m_bCreated = true;
+    std::ostringstream s;
+    s << "IB.Create " << data.m_count << " " << data.m_size << " " << data.m_usage << " " << format.m_format;
+    m_log->push_back(s.str());
+}
+
+bool RecordingIndexBuffer::IsValid()
+{
+    return m_bCreated;
+}

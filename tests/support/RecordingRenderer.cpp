@@ -1,0 +1,172 @@
+#include "RecordingRenderer.h"
+
+#include "RecordingApiEffect.h"
+#include "RecordingIndexBuffer.h"
+#include "RecordingRenderTarget.h"
+#include "RecordingTexture.h"
+#include "RecordingVertexBuffer.h"
+
+#include "Core/Rendering/IIndexBuffer.h"
+#include "Core/Rendering/IVertexBuffer.h"
+#include "Core/Scenegraph/Geometry.h"
+
+#include <sstream>
+
+RecordingRenderer::RecordingRenderer() : m_log(new RecordingLogLines())
+{
+    m_viewport.x = 0;
+    m_viewport.y = 0;
+    m_viewport.width = 0;
+    m_viewport.height = 0;
+}
+
+RecordingRenderer::~RecordingRenderer()
+{
+}
+
+RecordingLogLines RecordingRenderer::Find(const std::string& prefix) const
+{
+    RecordingLogLines found;
+    for (size_t i = 0; i < m_log->size(); ++i)
+    {
+        if ((*m_log)[i].compare(0, prefix.size(), prefix) == 0)
+            found.push_back((*m_log)[i]);
+    }
+    return found;
+}
+
+void RecordingRenderer::Clear(unsigned flags)
+{
+    std::ostringstream s;
+    s << "Clear " << flags;
+    Record(s.str());
+}
+
+void RecordingRenderer::SetClearColor(const Vector4<float>& c)
+{
+    std::ostringstream s;
+    s << "SetClearColor " << c.x << " " << c.y << " " << c.z << " " << c.w;
+    Record(s.str());
+}
+
+void RecordingRenderer::SetClearDepth(float depth)
+{
+    std::ostringstream s;
+    s << "SetClearDepth " << depth;
+    Record(s.str());
+}
+
+void RecordingRenderer::SetCullMode(unsigned mode)
+{
+    std::ostringstream s;
+    s << "SetCullMode " << mode;
+    Record(s.str());
+    IRenderer::SetCullMode(mode);
+}
+
+void RecordingRenderer::EnableDepthTest(bool enable)
+{
+    Record(enable ? "EnableDepthTest 1" : "EnableDepthTest 0");
+}
+
+void RecordingRenderer::SetDepthFunc(unsigned mode)
+{
+    std::ostringstream s;
+    s << "SetDepthFunc " << mode;
+    Record(s.str());
+}
+
+void RecordingRenderer::SetPolygonMode(unsigned mode)
+{
+    std::ostringstream s;
+    s << "SetPolygonMode " << mode;
+    Record(s.str());
+}
+
+void RecordingRenderer::SetClipPlane(const Vorm::Plane& plane)
+{
+    const Vector4<float> p = plane.ToVector4();
+    std::ostringstream s;
+    s << "SetClipPlane " << p.x << " " << p.y << " " << p.z << " " << p.w;
+    Record(s.str());
+    IRenderer::SetClipPlane(plane);
+}
+
+void RecordingRenderer::DisableClipPlane()
+{
+    Record("DisableClipPlane");
+    IRenderer::DisableClipPlane();
+}
+
+Vorm::Viewport& RecordingRenderer::GetViewport()
+{
+    return m_viewport;
+}
+
+void RecordingRenderer::SetViewport(int x, int y, int width, int height)
+{
+    m_viewport.x = x;
+    m_viewport.y = y;
+    m_viewport.width = width;
+    m_viewport.height = height;
+    std::ostringstream s;
+    s << "SetViewport " << x << " " << y << " " << width << " " << height;
+    Record(s.str());
+}
+
+Vorm::IIndexBuffer* RecordingRenderer::CreateIndexBuffer()
+{
+    Record("CreateIndexBuffer");
+    return new RecordingIndexBuffer(m_log);
+}
+
+Vorm::IVertexBuffer* RecordingRenderer::CreateVertexBuffer()
+{
+    Record("CreateVertexBuffer");
+    return new RecordingVertexBuffer(m_log);
+}
+
+Vorm::ITexture* RecordingRenderer::CreateTexture()
+{
+    Record("CreateTexture");
+    return new RecordingTexture(m_log);
+}
+
+Vorm::IRenderTarget* RecordingRenderer::CreateRenderTarget()
+{
+    Record("CreateRenderTarget");
+    return new RecordingRenderTarget(m_log);
+}
+
+boost::shared_ptr<Vorm::ApiEffect> RecordingRenderer::CreateApiEffect(const std::string& name)
+{
+    Record("CreateApiEffect " + name);
+    if (m_missing.count(name))
+        return boost::shared_ptr<Vorm::ApiEffect>();
+    return boost::shared_ptr<Vorm::ApiEffect>(new RecordingApiEffect(name, m_log));
+}
+
+boost::shared_ptr<Vorm::ApiEffect> RecordingRenderer::CreateMaterialApiEffect(const std::string& name)
+{
+    Record("CreateMaterialApiEffect " + name);
+    if (!m_spMaterialProgram)
+        m_spMaterialProgram.reset(new RecordingApiEffect(name, m_log));
+    return m_spMaterialProgram;
+}
+
+void RecordingRenderer::DrawPrimitives(const Vorm::Geometry& geometry)
+{
+    std::ostringstream s;
+    s << "DrawPrimitives " << geometry.GetPrimitiveType();
+    Vorm::IIndexBuffer* ib = geometry.GetIndexBuffer();
+    if (ib && ib->IsValid())
+    {
+        ib->Bind();
+        s << " indexed " << ib->GetCount();
+    }
+    else if (geometry.GetVertexBuffer())
+    {
+        s << " arrays " << geometry.GetVertexBuffer()->GetCount();
+    }
+    Record(s.str());
+}

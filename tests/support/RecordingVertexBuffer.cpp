@@ -1,0 +1,33 @@
+#include "RecordingVertexBuffer.h"
+
+#include <sstream>
+
+RecordingVertexBuffer::RecordingVertexBuffer(RecordingLog log) : m_log(log)
+{
+}
+
+RecordingVertexBuffer::~RecordingVertexBuffer()
+{
+    m_log->push_back("VB.Destroy");
+}
+
+void RecordingVertexBuffer::Bind()
+{
+    m_log->push_back("VB.Bind");
+}
+
+void RecordingVertexBuffer::Unbind()
+{
+    m_log->push_back("VB.Unbind");
+}
+
+void RecordingVertexBuffer::Create(const Vorm::BufferData& data, const Vorm::VertexFormat* format)
+{
+    m_bufferData = data;
+    m_bufferData.m_pData = nullptr; // the caller's data lives only during Create
+    if (format)
+        m_vertexFormat = *format;
+    std::ostringstream s;
+    s << "VB.Create " << data.m_count << " " << data.m_size << " " << data.m_usage;
+    m_log->push_back(s.str());
+}

@@ -1,0 +1,148 @@
+#include "Core/Input/IInputSource.h"
+#include "Core/Input/InputMngr.h"
+#include "Core/Scenegraph/AnimatedCamera.h"
+#include "Core/Scenegraph/SceneCamera.h"
+#include "Core/Scenegraph/TransformController.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstring>
+
+using namespace Vorm;
+
+namespace {
+
+struct OrbitInputSource : IInputSource
+{
+    bool Init() override { return true; }
+    void Reset() override
+    {
+        std::memset(&m_mouseState, 0, sizeof(m_mouseState));
+        std::memset(&m_keyState, 0, sizeof(m_keyState));
+    }
+};
+
+void ExpectVec(const Vector3<float>& v, float x, float y, float z)
+{
+    EXPECT_NEAR(v.x, x, 1e-4f);
+    EXPECT_NEAR(v.y, y, 1e-4f);
+    EXPECT_NEAR(v.z, z, 1e-4f);
+}
+
+const unsigned kLeft = VormInput::eMouseButton_LEFT;
+const unsigned kMiddle = VormInput::eMouseButton_MIDDLE;
+const unsigned kAlt = VormInput::eModifier_ALT;
+
+class CameraRigTest : public ::testing::Test
+{
+protected:
+    CameraRigTest()
+    {
+        m_input.SetInputSource(&m_source);
+        Mouse(500, 300, 0, 0);
+        m_camera.Update();
+    }
+
+    void Mouse(int x, int y, unsigned buttons, unsigned modifiers, int wheel = 0)
+    {
+        VormInput::MouseState* s = m_source.GetMouseState();
+        s->position.x = static_cast<std::uint16_t>(x);
+        s->position.y = static_cast<std::uint16_t>(y);
+        s->buttons = buttons;
+        s->modifiers = modifiers;
+        s->wheel = wheel;
+    }
+
+    CameraController& Orbit() { return m_camera.GetController(); }
+
+    OrbitInputSource m_source;
+    InputMngr m_input;
+    SceneCamera m_camera;
+};
+
+} // namespace
+
+TEST_F(CameraRigTest, StartsOnTheOrbitWithoutAJump)
+{
+    ExpectVec(m_camera.GetLocation(), 0, 0, 10);
+    ExpectVec(m_camera.GetDirection(), 0, 0, -1);
+    ExpectVec(m_camera.GetRight(), 1, 0, 0);
+    // A fresh controller's first update only starts tracking the mouse.
+    SceneCamera other;
+    Mouse(900, 700, kLeft, kAlt);
+    other.Update();
+    EXPECT_FLOAT_EQ(other.GetController().GetYaw(), 0.0f);
+    ExpectVec(other.GetLocation(), 0, 0, 10);
+}
+
+TEST_F(CameraRigTest, LeftDragTurnsAboutTheCentre)
+{
+    Mouse(510, 300, kLeft, kAlt);
+    m_camera.Update();
+    EXPECT_FLOAT_EQ(Orbit().GetYaw(), 0.1f);
+    EXPECT_FLOAT_EQ(Orbit().GetPitch(), 0.0f);
+    ExpectVec(m_camera.GetLocation(), -10.0f * std::sin(0.1f), 0, 10.0f * std::cos(0.1f));
+    ExpectVec(m_camera.GetDirection(), std::sin(0.1f), 0, -std::cos(0.1f));
+    // Moving up tilts up.
+    Mouse(510, 280, kLeft, kAlt);
+    m_camera.Update();
+    EXPECT_FLOAT_EQ(Orbit().GetPitch(), 0.2f);
+}
+
+TEST_F(CameraRigTest, DollyPanAndWheel)
+{
+    // Left and middle together dolly by (dy - dx) / 10 and nothing else.
+    Mouse(500, 320, kLeft | kMiddle, kAlt, 120);
+    m_camera.Update();
+    EXPECT_FLOAT_EQ(Orbit().GetDistance(), 12.0f);
+    EXPECT_FLOAT_EQ(Orbit().GetYaw(), 0.0f);
+    Mouse(510, 310, kMiddle, kAlt);
+    m_camera.Update();
+    EXPECT_FLOAT_EQ(Orbit().GetPanX(), -1.0f);
+    EXPECT_FLOAT_EQ(Orbit().GetPanY(), -1.0f);
+    ExpectVec(m_camera.GetLocation(), -1, -1, 12);
+    Mouse(510, 310, 0, kAlt, 120);
+    m_camera.Update();
+    EXPECT_FLOAT_EQ(Orbit().GetDistance(), 14.4f);
+
+    // Without Alt only the mouse is tracked: no jump when Alt comes.
+    Mouse(700, 100, kLeft | kMiddle, 0, 120);
+    m_camera.Update();
+    Mouse(700, 100, kLeft, kAlt);
+    m_camera.Update();
+    EXPECT_FLOAT_EQ(Orbit().GetDistance(), 14.4f);
+    EXPECT_FLOAT_EQ(Orbit().GetYaw(), 0.0f);
+}
+
+TEST(AnimatedCameraTest, FollowsTheCurrentKeyFrame)
+{
+    AnimatedCamera camera;
+    camera.Update(0.1f); // no controller yet: defaults kept
+    ExpectVec(camera.GetDirection(), 0, 0, -1);
+
+    Transform still, turned;
+    still.SetTranslation(1, 2, 3);
+    Matrix33<float> r;
+    r.MakeAxisAngle(Vector3<float>(0, 1, 0), 3.1415927f / 2.0f);
+    turned.SetRotation(r);
+    std::vector<Keyframe> frames;
+    frames.push_back(Keyframe(1.0, still));
+    frames.push_back(Keyframe(2.0, turned));
+    boost::shared_ptr<TransformController> controller(new TransformController());
+    controller->SetKeyframes(frames);
+    controller->Reset();
+    camera.SetController(controller);
+
+    camera.Update(5.0f);
+    ExpectVec(camera.GetLocation(), 1, 2, 3);
+    ExpectVec(camera.GetDirection(), 0, 0, -1);
+    ExpectVec(camera.GetUp(), 0, 1, 0);
+    ExpectVec(camera.GetRight(), 1, 0, 0);
+    // The node's update advances the controller, not the camera.
+    controller->Update(1.0);
+    camera.Update(0.0f);
+    ExpectVec(camera.GetLocation(), 0, 0, 0);
+    ExpectVec(camera.GetDirection(), -1, 0, 0);
+    ExpectVec(camera.GetRight(), 0, 0, -1);
+}

@@ -1,0 +1,124 @@
+#include "Core/Scenegraph/Camera.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+using Vorm::Camera;
+using Vorm::Frustum;
+
+namespace {
+
+void ExpectVec(const Vector3<float>& v, float x, float y, float z, float tol = 1e-5f)
+{
+    EXPECT_NEAR(v.x, x, tol);
+    EXPECT_NEAR(v.y, y, tol);
+    EXPECT_NEAR(v.z, z, tol);
+}
+
+Vector3<float> Transformed(const Matrix44<float>& m, const Vector3<float>& p)
+{
+    const Vector4<float> r = m * Vector4<float>(p.x, p.y, p.z, 1.0f);
+    return Vector3<float>(r.x, r.y, r.z);
+}
+
+} // namespace
+
+TEST(CameraTest, DefaultCameraMatrices)
+{
+    Camera c;
+    const Matrix44<float>& view = c.GetViewMatrix();
+    for (unsigned col = 0; col < 4; ++col)
+        for (unsigned char row = 0; row < 4; ++row)
+            EXPECT_FLOAT_EQ(view[col][row], col == row ? 1.0f : 0.0f);
+    const Matrix44<float>& p = c.GetProjectionMatrix();
+    EXPECT_NEAR(p[0].x, 3.1716f, 1e-4f); // 1 / tan 17.5 degrees
+    EXPECT_NEAR(p[1].y, 3.1716f, 1e-4f);
+    EXPECT_FLOAT_EQ(p[2].z, -1000.1f / 999.9f);
+    EXPECT_FLOAT_EQ(p[3].z, -200.0f / 999.9f);
+    EXPECT_FLOAT_EQ(p[2].w, -1.0f);
+    EXPECT_FLOAT_EQ(p[3].w, 0.0f);
+}
+
+TEST(CameraTest, PerspectiveAndOrthographicVolumes)
+{
+    Camera c;
+    c.GetProjectionMatrix();
+    c.SetPerspective(90.0f, 2.0f, 1.0f, 100.0f);
+    EXPECT_NEAR(c.GetFrustumTop(), 1.0f, 1e-6f);
+    EXPECT_NEAR(c.GetFrustumBottom(), -1.0f, 1e-6f);
+    EXPECT_NEAR(c.GetFrustumRight(), 2.0f, 1e-6f);
+    EXPECT_NEAR(c.GetFrustumLeft(), -2.0f, 1e-6f);
+    EXPECT_NEAR(c.GetProjectionMatrix()[0].x, 0.5f, 1e-6f);
+    EXPECT_FLOAT_EQ(c.GetProjectionMatrix()[2].z, -101.0f / 99.0f);
+
+    c.SetOrthographic(-10.0f, 10.0f, 10.0f, -10.0f, 1.0f, 10.0f);
+    const Matrix44<float>& o = c.GetProjectionMatrix();
+    EXPECT_FLOAT_EQ(o[0].x, 0.1f);
+    EXPECT_FLOAT_EQ(o[2].z, -2.0f / 9.0f);
+    EXPECT_FLOAT_EQ(o[3].z, -11.0f / 9.0f);
+    EXPECT_FLOAT_EQ(o[3].w, 1.0f);
+}
+
+TEST(CameraTest, ViewMatrixTakesTheFrameToTheEye)
+{
+    Camera c;
+    c.LookAt(Vector3<float>(10, 0, 0), Vector3<float>(0, 0, 0), Vector3<float>(0, 1, 0));
+    ExpectVec(c.GetDirection(), -1, 0, 0);
+    ExpectVec(c.GetRight(), 0, 0, -1);
+    ExpectVec(c.GetUp(), 0, 1, 0);
+    ExpectVec(Transformed(c.GetViewMatrix(), Vector3<float>(0, 0, 0)), 0, 0, -10);
+    ExpectVec(Transformed(c.GetViewMatrix(), Vector3<float>(10, 3, -2)), 2, 3, 0);
+
+    c.SetOrientation(3.1415927f / 2.0f, 0.0f, 0.0f);
+    ExpectVec(c.GetDirection(), 1, 0, 0);
+    ExpectVec(c.GetRight(), 0, 0, 1);
+    c.SetLocation(Vector3<float>(1, 2, 3));
+    ExpectVec(Transformed(c.GetViewMatrix(), Vector3<float>(1, 2, 8)), 5, 0, 0);
+}
+
+TEST(CameraTest, FrustumPlanesAndCorners)
+{
+    Camera c;
+    c.SetPerspective(90.0f, 1.0f, 1.0f, 100.0f);
+    Frustum f(c.GetFrustum());
+    // Frustum frames take right before up.
+    f.SetFrame(c.GetLocation(), c.GetDirection(), c.GetRight(), c.GetUp());
+    f.UpdatePlanes();
+    f.UpdateCorners();
+
+    const float s = 1.0f / std::sqrt(2.0f);
+    ExpectVec(f.GetRightPlane().GetNormal(), -s, 0, -s);
+    ExpectVec(f.GetLeftPlane().GetNormal(), s, 0, -s);
+    ExpectVec(f.GetTopPlane().GetNormal(), 0, -s, -s);
+    ExpectVec(f.GetBottomPlane().GetNormal(), 0, s, -s);
+    EXPECT_FLOAT_EQ(f.GetNearPlane().GetD(), -1.0f);
+    EXPECT_FLOAT_EQ(f.GetFarPlane().GetD(), 100.0f);
+    for (unsigned i = 0; i < 6; ++i)
+        EXPECT_GT(f.GetPlanes()[i].Distance(Vector3<float>(0, 0, -2)), 0.0f) << "plane " << i;
+    EXPECT_LT(f.GetNearPlane().Distance(Vector3<float>(0, 0, 1)), 0.0f);
+
+    const std::vector<Vector3<float> >& k = f.GetCorners();
+    ExpectVec(k[0], -1, -1, -1);
+    ExpectVec(k[1], -1, 1, -1);
+    ExpectVec(k[3], 1, 1, -1);
+    ExpectVec(k[6], 100, -100, -100, 1e-3f);
+}
+
+TEST(CameraTest, OrthographicFrustumKeepsItsPlanesAndCorners)
+{
+    Camera c;
+    // A camera never places its own base frustum: its planes stay unset.
+    ExpectVec(c.GetFrustum().GetNearPlane().GetNormal(), 0, 0, 0);
+    c.SetPerspective(90.0f, 1.0f, 1.0f, 100.0f);
+    Frustum& f = c.GetFrustum();
+    f.UpdatePlanes();
+    f.UpdateCorners();
+    const Vector3<float> normal = f.GetLeftPlane().GetNormal();
+    c.SetOrthographic(-5, 5, 5, -5, 1, 10);
+    f.UpdatePlanes();
+    f.UpdateCorners();
+    ExpectVec(f.GetLeftPlane().GetNormal(), normal.x, normal.y, normal.z);
+    // The base frame looks down +Z.
+    ExpectVec(f.GetCorners()[7], 100, 100, 100, 1e-3f);
+}

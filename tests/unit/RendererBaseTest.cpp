@@ -1,0 +1,160 @@
+#include "RecordingApiEffect.h"
+#include "RecordingRenderer.h"
+#include "RecordingTexture.h"
+
+#include "Core/Rendering/IIndexBuffer.h"
+#include "Core/Rendering/IVertexBuffer.h"
+#include "Core/Rendering/VertexTypes.h"
+#include "Core/Scenegraph/Geometry.h"
+#include "Core/Scenegraph/Light.h"
+
+#include <gtest/gtest.h>
+
+#include <boost/make_shared.hpp>
+
+using namespace Vorm;
+
+namespace {
+
+// A quad whose buffers come from the renderer, as a mesh's do.
+struct Quad : Geometry
+{
+    Quad(IRenderer& renderer, bool indexed)
+    {
+        const VertexFormat format = VT_PosNorTex::GetFormat();
+        m_pVertexBuffer = renderer.CreateVertexBuffer();
+        m_pVertexBuffer->Create(BufferData{4, 128, 0, nullptr}, &format);
+        if (indexed)
+        {
+            m_pIndexBuffer = renderer.CreateIndexBuffer();
+            m_pIndexBuffer->Create(BufferData{6, 6, 0, nullptr}, DataType(eDataFormat_UBYTE1));
+        }
+    }
+    ~Quad() override
+    {
+        delete m_pIndexBuffer;
+        delete m_pVertexBuffer;
+    }
+};
+
+} // namespace
+
+TEST(RendererBaseTest, Defaults)
+{
+    RecordingRenderer renderer;
+    EXPECT_EQ(TSingleton<IRenderer>::Instance(), &renderer);
+    ASSERT_EQ(renderer.GetLights().size(), 1u);
+    const boost::shared_ptr<Light> light = renderer.GetLights()[0];
+    EXPECT_EQ(light->GetIndex(), 0u);
+    const Vector4<float> ambient = light->GetAmbient();
+    EXPECT_FLOAT_EQ(ambient.x, 0.2f);
+    EXPECT_FLOAT_EQ(ambient.z, 0.2f);
+    EXPECT_FLOAT_EQ(ambient.w, 1.0f);
+
+    // Its own default camera.
+    ASSERT_NE(renderer.GetCamera(), nullptr);
+    EXPECT_FLOAT_EQ(renderer.GetCamera()->GetFov(), 35.0f);
+    EXPECT_EQ(renderer.GetTexturePath(), "../data/texture/");
+    EXPECT_EQ(renderer.GetEffectsPath(), "../data/effects/");
+
+    EXPECT_EQ(renderer.CreateLight()->GetIndex(), 1u);
+    EXPECT_EQ(renderer.CreateLight()->GetIndex(), 2u);
+    EXPECT_EQ(renderer.GetLights().size(), 3u);
+
+    renderer.SetCullMode(7);
+    EXPECT_EQ(renderer.GetCullMode(), 7u);
+
+    renderer.SetClipPlane(Plane(Vector3<float>(0, 1, 0), 2.5f, false));
+    EXPECT_FLOAT_EQ(renderer.GetClipPlane().GetD(), 2.5f);
+    renderer.DisableClipPlane();
+    EXPECT_FLOAT_EQ(renderer.GetClipPlane().GetD(), 0.0f);
+    EXPECT_FLOAT_EQ(renderer.GetClipPlane().GetNormal().y, 0.0f);
+
+    ResourceMap& cache = renderer.GetResourceMap();
+    boost::shared_ptr<ITexture> first(renderer.CreateTexture());
+    boost::shared_ptr<ITexture> second(renderer.CreateTexture());
+    EXPECT_TRUE(cache.Add("grass.png", first));
+    EXPECT_FALSE(cache.Add("grass.png", second));
+    EXPECT_EQ(cache.Find("grass.png"), first);
+    EXPECT_FALSE(cache.Find("rock.png"));
+}
+
+TEST(RendererBaseTest, EffectsSeeTheLastCameraApplied)
+{
+    RecordingRenderer renderer;
+    Camera a;
+    a.SetLocation(Vector3<float>(0, 0, 5));
+    Camera b;
+    b.SetLocation(Vector3<float>(0, 0, -7));
+
+    boost::shared_ptr<RecordingApiEffect> first = boost::make_shared<RecordingApiEffect>("first", renderer.GetLog());
+    boost::shared_ptr<RecordingApiEffect> second = boost::make_shared<RecordingApiEffect>("second", renderer.GetLog());
+    renderer.SetApiEffect(first);
+    renderer.SetCamera(&a);
+    renderer.ApplyCamera();
+    EXPECT_FLOAT_EQ((*first->GetView())[3].z, -5.0f);
+
+    renderer.ClearLog();
+    renderer.SetApiEffect(second);
+    RecordingLogLines expected;
+    expected.push_back("Effect[second].Enable");
+    expected.push_back("Effect[second].SetViewProjection");
+    EXPECT_EQ(renderer.Log(), expected);
+    EXPECT_TRUE(second->IsEnabled());
+    ASSERT_NE(second->GetView(), nullptr);
+    EXPECT_FLOAT_EQ((*second->GetView())[3].z, -5.0f);
+    EXPECT_FLOAT_EQ((*second->GetProjection())[2].w, -1.0f);
+
+    // The matrices are the renderer's own: a later ApplyCamera shows through.
+    renderer.SetCamera(&b);
+    renderer.ApplyCamera();
+    EXPECT_FLOAT_EQ((*second->GetView())[3].z, 7.0f);
+}
+
+TEST(RendererBaseTest, DrawGeometryBindsBindsSetsAndDraws)
+{
+    RecordingRenderer renderer;
+    Quad indexed(renderer, true);
+    indexed.Local().SetTranslation(1, 2, 3);
+    indexed.Update(0.0f, true);
+    Quad plain(renderer, false);
+
+    renderer.SetApiEffect(renderer.CreateApiEffect("Material"));
+    renderer.ClearLog();
+    renderer.DrawGeometry(&indexed);
+    Matrix44<float> world;
+    world.MakeTranslation(4, 5, 6);
+    renderer.DrawGeometryWithMatrix(&plain, world);
+
+    RecordingLogLines expected;
+    expected.push_back("VB.Bind");
+    expected.push_back("Effect[Material].UpdateVertexDataBinding normal pos tex0");
+    expected.push_back("Effect[Material].SetModelMatrix 1 2 3");
+    expected.push_back("IB.Bind");
+    expected.push_back("DrawPrimitives 0 indexed 6");
+    expected.push_back("VB.Bind");
+    expected.push_back("Effect[Material].UpdateVertexDataBinding normal pos tex0");
+    expected.push_back("Effect[Material].SetModelMatrix 4 5 6");
+    expected.push_back("DrawPrimitives 0 arrays 4");
+    EXPECT_EQ(renderer.Log(), expected);
+}
+
+TEST(RendererBaseTest, MissingEffectsAndBuffersDrawNothing)
+{
+    RecordingRenderer renderer;
+    renderer.MarkMissing("Water.glslfx");
+    Quad quad(renderer, true);
+    Geometry empty;
+
+    renderer.SetApiEffect(renderer.CreateApiEffect("Water.glslfx"));
+    renderer.ApplyCamera();
+    renderer.ClearLog();
+    renderer.DrawGeometry(&empty);
+    EXPECT_TRUE(renderer.Log().empty());
+    renderer.DrawGeometry(&quad);
+    RecordingLogLines expected;
+    expected.push_back("VB.Bind");
+    expected.push_back("IB.Bind");
+    expected.push_back("DrawPrimitives 0 indexed 6");
+    EXPECT_EQ(renderer.Log(), expected);
+}
