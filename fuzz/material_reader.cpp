@@ -1,0 +1,54 @@
+// Material file reader: any content reads to true, and every material it
+// emits carries its textures as the reader sets them.
+#include "FuzzSupport.h"
+
+#include "Core/Rendering/IMaterialEffect.h"
+#include "Core/Scenegraph/model/OgreXmlModelLoader.h"
+
+using FuzzSupport::Check;
+
+namespace {
+
+// Joining the pieces with blanks gives the line back, less one trailing blank.
+void CheckSplit(const std::string& line)
+{
+    std::vector<std::string> pieces;
+    Vorm::OgreXmlModelLoader::Split(line, pieces);
+    std::string joined;
+    for (size_t i = 0; i < pieces.size(); ++i)
+        joined += (i ? " " : "") + pieces[i];
+    if (!line.empty() && line[line.size() - 1] == ' ')
+        joined += ' ';
+    Check(joined == line, "Split lost or added text");
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
+    static const std::string path = [] {
+        FuzzSupport::SilenceConsole();
+        return FuzzSupport::TempDir() + "f.material";
+    }();
+    FuzzSupport::WriteFile(path, data, size);
+
+    const std::string text(reinterpret_cast<const char*>(data), size);
+    CheckSplit(text.substr(0, text.find('\n')));
+
+    FuzzSupport::Renderer renderer;
+    Vorm::MaterialMap materials;
+    Check(Vorm::OgreXmlModelLoader::LoadMaterialsFromFile(path, &materials), "existing file not read");
+    for (Vorm::MaterialMap::const_iterator it = materials.begin(); it != materials.end(); ++it) {
+        const Vorm::IMaterialEffect* m = it->second.get();
+        Check(m != 0, "empty material in the table");
+        Check(m->GetDiffuseTexture() == m->GetAmbientTexture(), "one texture serves both slots");
+        Check(m->IsShadowReceiver() && m->GetLightIndices().size() == 1, "material set-up");
+        const Vorm::ITexture* textures[] = {m->GetDiffuseTexture().get(), m->GetNormalMap().get()};
+        for (const Vorm::ITexture* t : textures) {
+            const FuzzSupport::Renderer::Texture* tex = dynamic_cast<const FuzzSupport::Renderer::Texture*>(t);
+            Check(!t || (tex && !tex->name.empty() && renderer.GetResourceMap().Find(tex->name).get() == t),
+                  "texture not from the cache");
+        }
+    }
+    return 0;
+}

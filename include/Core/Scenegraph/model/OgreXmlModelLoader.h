@@ -1,0 +1,99 @@
+#ifndef VORM_CORE_SCENEGRAPH_MODEL_OGREXMLMODELLOADER_H
+#define VORM_CORE_SCENEGRAPH_MODEL_OGREXMLMODELLOADER_H
+
+#include "Core/Scenegraph/model/IModelLoader.h"
+
+#include <boost/shared_ptr.hpp>
+
+#include <map>
+#include <string>
+#include <vector>
+
+namespace rapidxml {
+template <class Ch> class xml_node;
+}
+
+namespace Vorm {
+
+class IMaterialEffect;
+class Node;
+class Transform;
+class TransformController;
+class TriangleMesh;
+
+typedef std::map<std::string, boost::shared_ptr<IMaterialEffect> > MaterialMap;
+
+// Loads an Ogre XML scene: name + ".scene" (the node tree), name +
+// ".material" (the materials) and one mesh file per entity (mesh name +
+// ".xml"), all in one folder. Inner XML nodes become Nodes, leaves with a
+// mesh TriangleMeshes with their material, and mesh-less animated leaves
+// CameraNodes. Malformed files are rejected with a console line naming the
+// file; the loader never follows an element that is not there.
+class OgreXmlModelLoader : public IModelLoader
+{
+public:
+    typedef rapidxml::xml_node<char> XmlNode;
+
+    OgreXmlModelLoader();
+    ~OgreXmlModelLoader() override;
+
+    // Empty when the material or scene file is missing or the scene is malformed.
+    boost::shared_ptr<Model> LoadFromFile(const std::string& path, const std::string& name) override;
+
+    // Material file: one GLMaterialEffect per outermost block, inserted under
+    // the block's name (the first of a name stays). false only when the file
+    // does not open; malformed lines are reported and skipped.
+    static bool LoadMaterialsFromFile(const std::string& path, MaterialMap* materials);
+
+    // Mesh file into `mesh`. false (mesh untouched) when the file does not
+    // open or is malformed: no vertex or no face, a face index outside the
+    // vertex list, no position, or a read value missing or not a number.
+    static bool LoadMesh(const std::string& path, TriangleMesh* mesh);
+
+    // Line-reading helpers shared by the three readers.
+    static bool Contains(const std::string& line, const std::string& marker);
+    // Text between name + 2 characters and the next double quote; empty when
+    // the name is absent or its value has no closing quote.
+    static std::string GetAttributeValue(const std::string& line, const std::string& name);
+    // Leading number of the text; 0 when it holds none.
+    static int ToInt(const std::string& text);
+    static float ToFloat(const std::string& text);
+    // Pieces between single blanks: "a  b" gives "a", "", "b"; a trailing
+    // blank gives no piece.
+    static void Split(const std::string& line, std::vector<std::string>& tokens);
+
+    // The first child named `name` (case-sensitive), or null; null for a
+    // null element.
+    static XmlNode* FindChild(XmlNode* element, const char* name);
+    static bool HasChildNode(XmlNode* element);
+
+private:
+    OgreXmlModelLoader(const OgreXmlModelLoader&);
+    OgreXmlModelLoader& operator=(const OgreXmlModelLoader&);
+
+    void DepthFirstScenegraph(XmlNode* parent, Node* target);
+    // Null when the element has no entity or its mesh does not load.
+    TriangleMesh* CreateGeometry(XmlNode* element);
+    // false when the position or rotation is missing or short.
+    bool ParseTransform(XmlNode* element, Transform* transform);
+    // Empty when the element has no animation.
+    boost::shared_ptr<TransformController> ParseTransformAnimation(XmlNode* element);
+
+    // Records the first structural fault of the scene being read; the walk
+    // stops once one is recorded.
+    void Fail(const std::string& reason);
+    bool Failed() const { return !m_error.empty(); }
+
+    // Number at the start of the text (leading blanks skipped, trailing
+    // characters ignored); false when there is none or it is out of range.
+    static bool TryToInt(const std::string& text, int& out);
+    static bool TryToFloat(const std::string& text, float& out);
+
+    std::string m_basePath;
+    MaterialMap m_materials;
+    std::string m_error;
+};
+
+} // namespace Vorm
+
+#endif

@@ -1,0 +1,9 @@
+#include "Core/Scenegraph/model/IModelLoader.h"
+
+namespace Vorm {
+
+IModelLoader::~IModelLoader()
+{
+}
+
+} // namespace Vorm

@@ -1,0 +1,300 @@
+// OgreXmlModelLoader: the scene file reader.
+#include "Core/Scenegraph/model/OgreXmlModelLoader.h"
+
+#include "Core/File/File.h"
+#include "Core/Math/Matrix33.h"
+#include "Core/Math/Quaternion.h"
+#include "Core/Memory/MemTracker.h"
+#include "Core/Rendering/IMaterialEffect.h"
+#include "Core/Scenegraph/CameraNode.h"
+#include "Core/Scenegraph/Keyframe.h"
+#include "Core/Scenegraph/Model.h"
+#include "Core/Scenegraph/Node.h"
+#include "Core/Scenegraph/Transform.h"
+#include "Core/Scenegraph/TransformController.h"
+#include "Core/Scenegraph/mesh/TriangleMesh.h"
+
+#include <rapidxml/rapidxml.hpp>
+
+#include <cstring>
+#include <iostream>
+#include <sstream>
+#include <vector>
+
+namespace Vorm {
+
+namespace {
+
+typedef rapidxml::xml_attribute<char> XmlAttribute;
+
+// How an element shows in a message: its name and label, if any.
+std::string Describe(OgreXmlModelLoader::XmlNode* element)
+{
+    std::string text = "<";
+    text += element->name_size() ? element->name() : "text";
+    text += ">";
+    if (XmlAttribute* label = element->first_attribute())
+        text += std::string(" \"") + label->value() + "\"";
+    return text;
+}
+
+} // namespace
+
+OgreXmlModelLoader::OgreXmlModelLoader()
+{
+}
+
+OgreXmlModelLoader::~OgreXmlModelLoader()
+{
+}
+
+void OgreXmlModelLoader::Fail(const std::string& reason)
+{
+    if (m_error.empty())
+        m_error = reason;
+}
+
+OgreXmlModelLoader::XmlNode* OgreXmlModelLoader::FindChild(XmlNode* element, const char* name)
+{
+    if (!element)
+        return 0;
+    const size_t length = std::strlen(name);
+    for (XmlNode* child = element->first_node(); child; child = child->next_sibling()) {
+        if (child->name_size() == length && std::memcmp(child->name(), name, length) == 0)
+            return child;
+    }
+    return 0;
+}
+
+bool OgreXmlModelLoader::HasChildNode(XmlNode* element)
+{
+    return FindChild(element, "node") != 0;
+}
+
+boost::shared_ptr<Model> OgreXmlModelLoader::LoadFromFile(const std::string& path, const std::string& name)
+{
+    m_basePath = path;
+    m_error.clear();
+    const std::string sceneFile = path + name + ".scene";
+    const std::string materialFile = path + name + ".material";
+
+    m_materials.clear();
+    if (!LoadMaterialsFromFile(materialFile, &m_materials))
+        return boost::shared_ptr<Model>();
+
+    File file(sceneFile);
+    if (!file.Open()) {
+        std::cout << "Scene file not loaded: " << sceneFile << ": cannot open" << std::endl;
+        return boost::shared_ptr<Model>();
+    }
+    std::string text;
+    file.ReadFile(text);
+    file.Close();
+
+    // The parse works in place: it needs a writable, NUL-terminated copy that
+    // lives longer than the document pointing into it.
+    std::vector<char> buffer(text.begin(), text.end());
+    buffer.push_back('\0');
+    rapidxml::xml_document<char> document;
+    try {
+        document.parse<0>(&buffer[0]);
+    } catch (const rapidxml::parse_error& e) {
+        // The parse leaves line breaks where they were, so they still count;
+        // it also writes terminators, so the end is the buffer's, not a NUL.
+        const char* where = e.where<char>();
+        const char* end = &buffer[0] + buffer.size();
+        int line = 1;
+        for (const char* c = &buffer[0]; c < where && c < end; ++c)
+            line += *c == '\n';
+        std::ostringstream reason;
+        reason << "XML error: " << e.what() << " on line " << line;
+        Fail(reason.str());
+    }
+
+    XmlNode* nodes = 0;
+    if (!Failed()) {
+        XmlNode* root = document.first_node();
+        XmlNode* first = root ? root->first_node() : 0;
+        // The node list must follow some other child of the root.
+        nodes = first ? first->next_sibling("nodes") : 0;
+        if (!nodes)
+            Fail("no <nodes> element after the first child of the root");
+    }
+
+    boost::shared_ptr<Model> model;
+    if (!Failed()) {
+        model.reset(VORM_NEW Model());
+        model->SetName("<ModelRoot: " + name + ">");
+        DepthFirstScenegraph(nodes, model.get());
+    }
+    if (Failed()) {
+        std::cout << "Scene file not loaded: " << sceneFile << ": " << m_error << std::endl;
+        return boost::shared_ptr<Model>();
+    }
+    return model;
+}
+
+void OgreXmlModelLoader::DepthFirstScenegraph(XmlNode* parent, Node* target)
+{
+    for (XmlNode* element = FindChild(parent, "node"); element && !Failed();
+         element = element->next_sibling()) {
+        XmlAttribute* label = element->first_attribute();
+
+        if (HasChildNode(element)) {
+            if (!label) {
+                Fail(Describe(element) + " has no label");
+                return;
+            }
+            boost::shared_ptr<Node> node(VORM_NEW Node());
+            node->SetName(std::string("<Node: ") + label->value() + ">");
+            if (!ParseTransform(element, &node->Local()))
+                return;
+            boost::shared_ptr<TransformController> controller = ParseTransformAnimation(element);
+            if (Failed())
+                return;
+            if (controller)
+                node->SetController(controller);
+            TriangleMesh* mesh = CreateGeometry(element);
+            if (Failed())
+                return;
+            if (mesh) {
+                mesh->SetName(std::string("<NodeShape : ") + label->value() + ">");
+                mesh->Local().MakeIdentity();
+                node->AttachChild(mesh);
+            }
+            target->AttachChild(node.get());
+            DepthFirstScenegraph(element, node.get());
+        } else {
+            TriangleMesh* mesh = CreateGeometry(element);
+            if (Failed())
+                return;
+            // Owns the mesh until it is attached.
+            boost::shared_ptr<Spatial> meshOwner(mesh);
+            boost::shared_ptr<TransformController> controller = ParseTransformAnimation(element);
+            if (Failed())
+                return;
+
+            if (controller && !mesh) {
+                CameraNode* camera = VORM_NEW CameraNode();
+                camera->SetController(controller);
+                target->AttachChild(camera);
+            } else if (mesh) {
+                if (!label) {
+                    Fail(Describe(element) + " has no label");
+                    return;
+                }
+                mesh->SetName(std::string("<Geometry: ") + label->value() + ">");
+                if (!ParseTransform(element, &mesh->Local()))
+                    return;
+                if (controller)
+                    mesh->SetController(controller);
+                target->AttachChild(mesh);
+            }
+        }
+    }
+}
+
+TriangleMesh* OgreXmlModelLoader::CreateGeometry(XmlNode* element)
+{
+    XmlNode* entity = FindChild(element, "entity");
+    if (!entity)
+        return 0;
+
+    // Everything the entity needs is checked before its mesh file is read.
+    XmlAttribute* meshFile = entity->first_attribute("meshFile");
+    if (!meshFile) {
+        Fail(Describe(element) + ": <entity> has no meshFile");
+        return 0;
+    }
+    XmlNode* subentities = FindChild(entity, "subentities");
+    if (!subentities) {
+        Fail(Describe(element) + ": <entity> has no <subentities>");
+        return 0;
+    }
+    XmlNode* sub = FindChild(subentities, "subentity");
+    XmlAttribute* materialName = sub ? sub->first_attribute() : 0;
+    if (sub && !materialName) {
+        Fail(Describe(element) + ": <subentity> has no material name");
+        return 0;
+    }
+
+    TriangleMesh* mesh = VORM_NEW TriangleMesh();
+    if (!LoadMesh(m_basePath + meshFile->value() + ".xml", mesh)) {
+        VORM_DELETE mesh;
+        return 0;
+    }
+    // An unknown name leaves an empty entry in the table and the mesh
+    // without material.
+    if (materialName)
+        mesh->SetMaterialEffect(m_materials[materialName->value()]);
+    return mesh;
+}
+
+bool OgreXmlModelLoader::ParseTransform(XmlNode* element, Transform* transform)
+{
+    XmlNode* p = FindChild(element, "position");
+    if (!p)
+        p = FindChild(element, "translation");
+    if (!p) {
+        Fail(Describe(element) + " has no <position>");
+        return false;
+    }
+    // Attribute order decides, not attribute names.
+    float t[3];
+    XmlAttribute* a = p->first_attribute();
+    for (int i = 0; i < 3; ++i, a = a->next_attribute()) {
+        if (!a || !TryToFloat(a->value(), t[i])) {
+            Fail(Describe(element) + ": <" + p->name() + "> needs three numbers");
+            return false;
+        }
+    }
+    transform->SetTranslation(t[0], t[1], t[2]);
+
+    XmlNode* r = FindChild(element, "rotation");
+    if (!r) {
+        Fail(Describe(element) + " has no <rotation>");
+        return false;
+    }
+    float q[4];
+    a = r->first_attribute();
+    for (int i = 0; i < 4; ++i, a = a->next_attribute()) {
+        if (!a || !TryToFloat(a->value(), q[i])) {
+            Fail(Describe(element) + ": <rotation> needs four numbers");
+            return false;
+        }
+    }
+    Matrix33<float> rotation;
+    Quaternion(q[3], q[0], q[1], q[2]).ToRotationMatrix33(rotation);
+    transform->SetRotation(rotation);
+    return true;
+}
+
+boost::shared_ptr<TransformController> OgreXmlModelLoader::ParseTransformAnimation(XmlNode* element)
+{
+    XmlNode* animation = FindChild(FindChild(element, "animations"), "animation");
+    if (!animation)
+        return boost::shared_ptr<TransformController>();
+    if (!animation->first_node()) {
+        Fail(Describe(element) + ": <animation> has no key frame");
+        return boost::shared_ptr<TransformController>();
+    }
+
+    boost::shared_ptr<TransformController> controller(VORM_NEW TransformController());
+    std::vector<Keyframe> keyframes;
+    for (XmlNode* key = animation->first_node(); key; key = key->next_sibling()) {
+        Transform transform;
+        if (!ParseTransform(key, &transform))
+            return boost::shared_ptr<TransformController>();
+        XmlAttribute* time = key->first_attribute();
+        float seconds = 0.0f;
+        if (!time || !TryToFloat(time->value(), seconds)) {
+            Fail(Describe(element) + ": key frame " + Describe(key) + " has no time");
+            return boost::shared_ptr<TransformController>();
+        }
+        keyframes.push_back(Keyframe(seconds, transform));
+    }
+    controller->SetKeyframes(keyframes);
+    return controller;
+}
+
+} // namespace Vorm

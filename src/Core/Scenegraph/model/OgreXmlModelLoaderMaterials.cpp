@@ -1,0 +1,160 @@
+// OgreXmlModelLoader: the material file reader.
+#include "Core/Scenegraph/model/OgreXmlModelLoader.h"
+
+#include "Core/Math/Vector4.h"
+#include "Core/Memory/MemTracker.h"
+#include "Core/Rendering/IMaterialEffect.h"
+#include "Core/Rendering/IRenderer.h"
+#include "Core/Rendering/ITexture.h"
+#include "Core/Rendering/ResourceMap.h"
+#include "Core/Rendering/TextureDesc.h"
+#include "Core/Util/TSingleton.h"
+#include "Render/RenderGL/effects/GLMaterialEffect.h"
+
+#include <fstream>
+#include <iostream>
+
+namespace Vorm {
+
+namespace {
+
+// A texture file once per run: the renderer's cache shares it between
+// materials. A file that fails to load stays cached and on the material.
+boost::shared_ptr<ITexture> GetTexture(const std::string& name)
+{
+    IRenderer* renderer = TSingleton<IRenderer>::Instance();
+    ResourceMap& cache = renderer->GetResourceMap();
+    boost::shared_ptr<ITexture> texture = cache.Find(name);
+    if (texture)
+        return texture;
+
+    texture.reset(renderer->CreateTexture());
+    if (!texture)
+        return texture;
+    TextureDesc desc;
+    desc.m_bMipmap = 1;
+    desc.m_type = 1;
+    desc.m_internalFormat = 1;
+    texture->CreateFromFile(desc, name);
+    cache.Add(name, texture);
+    return texture;
+}
+
+void ReportLine(const std::string& path, int lineNumber, const char* reason)
+{
+    std::cout << "Material file " << path << ", line " << lineNumber << ": " << reason
+              << "; line skipped" << std::endl;
+}
+
+} // namespace
+
+void OgreXmlModelLoader::Split(const std::string& line, std::vector<std::string>& tokens)
+{
+    size_t pos = 0;
+    while (pos < line.size()) {
+        size_t blank = line.find(' ', pos);
+        if (blank == std::string::npos)
+            blank = line.size();
+        tokens.push_back(line.substr(pos, blank - pos));
+        pos = blank + 1;
+    }
+}
+
+bool OgreXmlModelLoader::LoadMaterialsFromFile(const std::string& path, MaterialMap* materials)
+{
+    std::ifstream in(path.c_str());
+    if (!in.is_open()) {
+        std::cout << "Material file not loaded: " << path << ": cannot open" << std::endl;
+        return false;
+    }
+
+    const Vector4<float> zero(0.0f, 0.0f, 0.0f, 0.0f);
+    std::string name;
+    std::string textureName;
+    std::string normalMapName;
+    Vector4<float> ambient = zero;
+    Vector4<float> diffuse = zero;
+    Vector4<float> specular = zero;
+    int depth = 0;
+
+    std::string line;
+    std::vector<std::string> pieces;
+    int lineNumber = 0;
+    while (std::getline(in, line)) {
+        ++lineNumber;
+        // CR LF files read like LF files.
+        if (!line.empty() && line[line.size() - 1] == '\r')
+            line.erase(line.size() - 1);
+        pieces.clear();
+        Split(line, pieces);
+
+        // A piece that is not there, or a colour that does not parse, keeps
+        // the running value: the line counts as absent.
+        Vector4<float>* color = 0;
+        if (Contains(line, "material ")) {
+            if (pieces.size() < 2)
+                ReportLine(path, lineNumber, "material without a name");
+            else
+                name = pieces[1];
+        } else if (Contains(line, "ambient ")) {
+            color = &ambient;
+        } else if (Contains(line, "diffuse ")) {
+            color = &diffuse;
+        } else if (Contains(line, "specular ")) {
+            color = &specular;
+        } else if (Contains(line, "texture ")) {
+            if (pieces.size() < 2)
+                ReportLine(path, lineNumber, "texture without a file name");
+            else
+                textureName = pieces[1];
+        } else if (Contains(line, "textureNormal ")) {
+            if (pieces.size() < 2)
+                ReportLine(path, lineNumber, "textureNormal without a file name");
+            else
+                normalMapName = pieces[1];
+        } else if (Contains(line, "{")) {
+            ++depth;
+        } else if (Contains(line, "}")) {
+            --depth;
+            if (depth == 0) {
+                boost::shared_ptr<IMaterialEffect> material(VORM_NEW GLMaterialEffect());
+                material->SetAmbientColor(ambient);
+                material->SetDiffuseColor(diffuse);
+                material->SetSpecularColor(specular);
+                material->SetShadowReceiver(true);
+                material->AddLightIndex(0);
+                if (!textureName.empty()) {
+                    boost::shared_ptr<ITexture> texture = GetTexture(textureName);
+                    material->SetDiffuseTexture(texture);
+                    material->SetAmbientTexture(texture);
+                }
+                if (!normalMapName.empty())
+                    material->SetNormalMap(GetTexture(normalMapName));
+                materials->insert(std::make_pair(name, material));
+
+                textureName.clear();
+                normalMapName.clear();
+                ambient = zero;
+                diffuse = zero;
+                specular = zero;
+            }
+        }
+
+        if (color) {
+            float rgba[4] = {0.0f, 0.0f, 0.0f, 0.0f};
+            bool ok = pieces.size() >= 5;
+            for (size_t i = 0; i < 4 && ok; ++i)
+                ok = TryToFloat(pieces[i + 1], rgba[i]);
+            if (ok)
+                *color = Vector4<float>(rgba[0], rgba[1], rgba[2], rgba[3]);
+            else
+                ReportLine(path, lineNumber, "colour needs four numbers");
+        }
+    }
+
+    if (depth > 0)
+        std::cout << "Material file " << path << ": block not closed at end of file" << std::endl;
+    return true;
+}
+
+} // namespace Vorm

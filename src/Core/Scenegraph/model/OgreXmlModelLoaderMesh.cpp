@@ -1,0 +1,203 @@
+// OgreXmlModelLoader: the mesh file reader and the text helpers that the
+// material and scene readers share.
+#include "Core/Scenegraph/model/OgreXmlModelLoader.h"
+
+#include "Core/Math/Vector2.h"
+#include "Core/Math/Vector3.h"
+#include "Core/Rendering/BufferData.h"
+#include "Core/Rendering/DataFormat.h"
+#include "Core/Rendering/VertexFormat.h"
+#include "Core/Rendering/VertexTypes.h"
+#include "Core/Scenegraph/BoundingSphere.h"
+#include "Core/Scenegraph/mesh/ComputeTangents.h"
+#include "Core/Scenegraph/mesh/TriangleMesh.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <fstream>
+#include <iostream>
+#include <locale>
+#include <sstream>
+#include <vector>
+
+namespace Vorm {
+
+namespace {
+
+const float kLargestFloat = 3.402823466e+38f;
+
+void ReportMesh(const std::string& path, const std::string& reason)
+{
+    std::cout << "Mesh file not loaded: " << path << ": " << reason << std::endl;
+}
+
+} // namespace
+
+bool OgreXmlModelLoader::Contains(const std::string& line, const std::string& marker)
+{
+    return line.find(marker) != std::string::npos;
+}
+
+std::string OgreXmlModelLoader::GetAttributeValue(const std::string& line, const std::string& name)
+{
+    const size_t p = line.find(name);
+    if (p == std::string::npos)
+        return std::string();
+    // The two characters after the name are taken to be '=' and '"'.
+    const size_t start = p + name.size() + 2;
+    if (start > line.size())
+        return std::string();
+    const size_t end = line.find('"', start);
+    if (end == std::string::npos)
+        return std::string();
+    return line.substr(start, end - start);
+}
+
+bool OgreXmlModelLoader::TryToInt(const std::string& text, int& out)
+{
+    std::istringstream stream(text);
+    stream.imbue(std::locale::classic());
+    int v = 0;
+    if (!(stream >> v))
+        return false;
+    out = v;
+    return true;
+}
+
+bool OgreXmlModelLoader::TryToFloat(const std::string& text, float& out)
+{
+    std::istringstream stream(text);
+    stream.imbue(std::locale::classic());
+    float v = 0.0f;
+    if (!(stream >> v))
+        return false;
+    out = v;
+    return true;
+}
+
+int OgreXmlModelLoader::ToInt(const std::string& text)
+{
+    int v = 0;
+    TryToInt(text, v);
+    return v;
+}
+
+float OgreXmlModelLoader::ToFloat(const std::string& text)
+{
+    float v = 0.0f;
+    TryToFloat(text, v);
+    return v;
+}
+
+bool OgreXmlModelLoader::LoadMesh(const std::string& path, TriangleMesh* mesh)
+{
+    std::ifstream in(path.c_str());
+    if (!in.is_open()) {
+        ReportMesh(path, "cannot open");
+        return false;
+    }
+
+    std::vector<VT_PosNorTexTan> vertices;
+    std::vector<std::uint32_t> indices;
+    Vector3<float> position(0.0f, 0.0f, 0.0f);
+    Vector3<float> normal(0.0f, 0.0f, 0.0f);
+    Vector2 texCoord(0.0f, 0.0f);
+    Vector3<float> minCorner(kLargestFloat, kLargestFloat, kLargestFloat);
+    Vector3<float> maxCorner(-kLargestFloat, -kLargestFloat, -kLargestFloat);
+    bool hasPosition = false;
+
+    std::string line;
+    std::string error;
+    int lineNumber = 0;
+    // One attribute of the line as a number; false (with the reason) when
+    // it is missing or not a number.
+    const auto readFloat = [&line, &error](const char* name, float& out) {
+        if (TryToFloat(GetAttributeValue(line, name), out))
+            return true;
+        error = std::string("attribute ") + name + " missing or not a number";
+        return false;
+    };
+    while (std::getline(in, line)) {
+        ++lineNumber;
+        // CR LF files read like LF files.
+        if (!line.empty() && line[line.size() - 1] == '\r')
+            line.erase(line.size() - 1);
+
+        bool ok = true;
+        if (Contains(line, "<face ")) {
+            static const char* const names[3] = {"v1", "v2", "v3"};
+            for (int i = 0; i < 3 && ok; ++i) {
+                int index = 0;
+                if (!TryToInt(GetAttributeValue(line, names[i]), index)) {
+                    error = std::string("attribute ") + names[i] + " missing or not a number";
+                    ok = false;
+                } else if (index < 0) {
+                    error = std::string("negative index in ") + names[i];
+                    ok = false;
+                } else {
+                    indices.push_back(static_cast<std::uint32_t>(index));
+                }
+            }
+        } else if (Contains(line, "<position ")) {
+            ok = readFloat("x", position.x) && readFloat("y", position.y) &&
+                 readFloat("z", position.z);
+            if (ok) {
+                hasPosition = true;
+                minCorner.x = std::min(minCorner.x, position.x);
+                minCorner.y = std::min(minCorner.y, position.y);
+                minCorner.z = std::min(minCorner.z, position.z);
+                maxCorner.x = std::max(maxCorner.x, position.x);
+                maxCorner.y = std::max(maxCorner.y, position.y);
+                maxCorner.z = std::max(maxCorner.z, position.z);
+            }
+        } else if (Contains(line, "<normal ")) {
+            ok = readFloat("x", normal.x) && readFloat("y", normal.y) &&
+                 readFloat("z", normal.z);
+        } else if (Contains(line, "<texcoord ")) {
+            ok = readFloat("u", texCoord.x) && readFloat("v", texCoord.y);
+        } else if (Contains(line, "</vertex")) {
+            vertices.push_back(VT_PosNorTexTan(position, normal, texCoord, Vector3<float>(0.0f, 0.0f, 0.0f)));
+        }
+        if (!ok) {
+            std::ostringstream where;
+            where << "line " << lineNumber << ": " << error;
+            ReportMesh(path, where.str());
+            return false;
+        }
+    }
+
+    if (vertices.empty() || indices.empty() || !hasPosition) {
+        ReportMesh(path, vertices.empty() ? "no vertex" : indices.empty() ? "no face" : "no position");
+        return false;
+    }
+    for (size_t i = 0; i < indices.size(); ++i) {
+        if (indices[i] >= vertices.size()) {
+            std::ostringstream reason;
+            reason << "face " << i / 3 << " uses vertex " << indices[i] << " of " << vertices.size();
+            ReportMesh(path, reason.str());
+            return false;
+        }
+    }
+
+    ComputeTangents(vertices, indices);
+
+    BufferData vertexData;
+    vertexData.m_count = static_cast<std::uint32_t>(vertices.size());
+    vertexData.m_size = static_cast<std::uint32_t>(vertices.size() * sizeof(VT_PosNorTexTan));
+    vertexData.m_usage = 0;
+    vertexData.m_pData = &vertices[0];
+
+    BufferData indexData;
+    indexData.m_count = static_cast<std::uint32_t>(indices.size());
+    indexData.m_size = static_cast<std::uint32_t>(indices.size() * sizeof(std::uint32_t));
+    indexData.m_usage = 0;
+    indexData.m_pData = &indices[0];
+
+    BoundingSphere bound;
+    bound.SetFromMinMax(minCorner, maxCorner);
+
+    const VertexFormat format = VT_PosNorTexTan::GetFormat();
+    return mesh->Create(vertexData, &format, indexData, DataType(eDataFormat_UINT1), &bound);
+}
+
+} // namespace Vorm

@@ -1,0 +1,133 @@
+#include "Render/RenderGL/effects/GLMaterialEffect.h"
+
+#include "Core/Math/Plane.h"
+#include "Core/Rendering/ApiEffect.h"
+#include "Core/Rendering/IRenderer.h"
+#include "Core/Rendering/ITexture.h"
+#include "Core/Scenegraph/Camera.h"
+#include "Core/Scenegraph/Light.h"
+#include "Core/Util/TSingleton.h"
+#include "Render/RenderGL/effects/api/glsl/GLSLMaterialProgram.h"
+#include "Render/RenderGL/effects/api/glsl/GLSLUniformParam.h"
+
+#include <string>
+#include <vector>
+
+namespace Vorm {
+
+namespace {
+
+enum UniformSlot
+{
+    eShadingType,
+    eCameraPosition,
+    eClippingPlane,
+    eColorAmbient,
+    eColorDiffuse,
+    eColorSpecular,
+    eColorSpecularity,
+    eTexAmbient,
+    eTexDiffuse,
+    eTexSpecular,
+    eTexSpecularity,
+    eTexNormalMap,
+    eTexUsage,
+    eShadowReceiver,
+    eLightIndices,
+    eNmbLightIndices,
+    eUniformCount
+};
+
+const std::string s_uniformNames[eUniformCount] = {
+    "Shading_Type",  "Camera_Position", "Clipping_Plane",    "Color_Ambient",
+    "Color_Diffuse", "Color_Specular",  "Color_Specularity", "Tex_Ambient",
+    "Tex_Diffuse",   "Tex_Specular",    "Tex_Specularity",   "Tex_NormalMap",
+    "Tex_Usage",     "Shadow_Receiver", "Light_Indices",     "Nmb_LightIndices"};
+
+// Shared by every material: looked up once with the material program.
+GLSLUniformParam s_uniforms[eUniformCount];
+
+} // namespace
+
+boost::shared_ptr<ApiEffect> GLMaterialEffect::s_spMaterialProgram;
+
+GLMaterialEffect::GLMaterialEffect()
+    : IMaterialEffect()
+{
+    if (s_spMaterialProgram)
+        return;
+    s_spMaterialProgram = TSingleton<IRenderer>::Instance()->CreateMaterialApiEffect("MaterialEffect.glslfx");
+    GLSLMaterialProgram* program = dynamic_cast<GLSLMaterialProgram*>(s_spMaterialProgram.get());
+    for (int i = 0; i < eUniformCount; ++i) {
+        s_uniforms[i] = GLSLUniformParam();
+        if (program)
+            program->GetUniform(s_uniformNames[i], s_uniforms[i]);
+    }
+}
+
+GLMaterialEffect::~GLMaterialEffect()
+{
+}
+
+boost::shared_ptr<ApiEffect> GLMaterialEffect::GetApiEffect()
+{
+    return s_spMaterialProgram;
+}
+
+void GLMaterialEffect::Apply()
+{
+    IRenderer* renderer = TSingleton<IRenderer>::Instance();
+
+    if (const Camera* camera = renderer->GetCamera())
+        s_uniforms[eCameraPosition].SetFloat3v(camera->GetLocation());
+    s_uniforms[eClippingPlane].SetFloat4v(renderer->GetClipPlane().ToVector4());
+    s_uniforms[eShadingType].SetInt(m_iShadingType);
+    s_uniforms[eShadowReceiver].SetInt(m_bShadowReceiver ? 1 : 0);
+
+    // An index that names no light of the renderer counts as a disabled light.
+    const std::vector<boost::shared_ptr<Light> >& lights = renderer->GetLights();
+    std::vector<int> active;
+    active.reserve(m_lightIndices.size());
+    for (size_t i = 0; i < m_lightIndices.size(); ++i) {
+        const int index = m_lightIndices[i];
+        if (index < 0 || static_cast<size_t>(index) >= lights.size())
+            continue;
+        const boost::shared_ptr<Light>& light = lights[static_cast<size_t>(index)];
+        if (light && light->IsEnabled())
+            active.push_back(index);
+    }
+    if (!active.empty())
+        s_uniforms[eLightIndices].SetIntArray(active.data(), 1, static_cast<int>(active.size()));
+    s_uniforms[eNmbLightIndices].SetInt(static_cast<int>(active.size()));
+
+    s_uniforms[eColorAmbient].SetFloat4v(m_ambientColor);
+    s_uniforms[eColorDiffuse].SetFloat4v(m_diffuseColor);
+    s_uniforms[eColorSpecular].SetFloat4v(m_specularColor);
+    s_uniforms[eColorSpecularity].SetFloat(m_fSpecularity);
+
+    // Units are fixed per slot, whether or not the slots before hold textures.
+    const boost::shared_ptr<ITexture>* textures[eUnit_Count] = {
+        &m_spAmbientTexture, &m_spDiffuseTexture, &m_spSpecularTexture, &m_spSpecularityTexture,
+        &m_spNormalMap};
+    const int samplers[eUnit_Count] = {eTexAmbient, eTexDiffuse, eTexSpecular, eTexSpecularity,
+                                       eTexNormalMap};
+    int usage[eUnit_Count] = {0, 0, 0, 0, 0};
+    for (int unit = 0; unit < eUnit_Count; ++unit) {
+        const boost::shared_ptr<ITexture>& texture = *textures[unit];
+        if (!texture)
+            continue;
+        usage[unit] = 1;
+        s_uniforms[samplers[unit]].SetTexture2D(unit);
+        texture->Bind();
+    }
+    s_uniforms[eTexUsage].SetIntArray(usage, 1, eUnit_Count);
+}
+
+void GLMaterialEffect::ReleaseMaterialProgram()
+{
+    s_spMaterialProgram.reset();
+    for (int i = 0; i < eUniformCount; ++i)
+        s_uniforms[i] = GLSLUniformParam();
+}
+
+} // namespace Vorm

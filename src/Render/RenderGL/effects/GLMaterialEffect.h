@@ -1,0 +1,53 @@
+#ifndef VORM_RENDERGL_EFFECTS_GLMATERIALEFFECT_H
+#define VORM_RENDERGL_EFFECTS_GLMATERIALEFFECT_H
+
+#include "Core/Rendering/IMaterialEffect.h"
+
+#include <boost/shared_ptr.hpp>
+
+namespace Vorm {
+
+class ApiEffect;
+class GLSLUniformParam;
+
+// OpenGL material: every material shares the one material program of
+// "MaterialEffect.glslfx"; each uploads its own values into that program's
+// uniforms just before its mesh is drawn. A GL context and the renderer
+// singleton must exist when the first one is constructed.
+class GLMaterialEffect : public IMaterialEffect
+{
+public:
+    // Texture units of the material's slots; 5 to 7 hold the shadow maps.
+    enum TextureUnit
+    {
+        eUnit_Ambient = 0,
+        eUnit_Diffuse = 1,
+        eUnit_Specular = 2,
+        eUnit_Specularity = 3,
+        eUnit_NormalMap = 4,
+        eUnit_Count = 5
+    };
+
+    GLMaterialEffect();
+    ~GLMaterialEffect() override;
+
+    GLMaterialEffect(const GLMaterialEffect&) = delete;
+    GLMaterialEffect& operator=(const GLMaterialEffect&) = delete;
+
+    // The shared material program; make it current before Apply.
+    boost::shared_ptr<ApiEffect> GetApiEffect() override;
+    // Uploads camera, clip plane, flags, active lights, colours and textures.
+    void Apply() override;
+
+    // Drops the shared program and its uniform handles. The renderer calls it
+    // when it shuts down, while its GL context still exists; the next
+    // material effect then loads the program anew.
+    static void ReleaseMaterialProgram();
+
+private:
+    static boost::shared_ptr<ApiEffect> s_spMaterialProgram;
+};
+
+} // namespace Vorm
+
+#endif

@@ -1,0 +1,248 @@
+#include "Render/RenderGL/effects/api/glsl/GLSLEffectSystem.h"
+
+#include "Core/File/File.h"
+#include "Core/Memory/MemTracker.h"
+#include "Render/RenderGL/effects/api/glsl/GLSLProgram.h"
+#include "Render/RenderGL/effects/api/glsl/GLSLShader.h"
+
+#include <GL/glew.h>
+
+#include <cctype>
+#include <cstring>
+#include <iostream>
+
+namespace Vorm {
+
+namespace {
+
+// A keyword block found in [begin, end) of the text: its name and the body
+// between its braces.
+struct Block
+{
+    std::string m_name;
+    size_t m_bodyBegin; // first character after '{'
+    size_t m_bodyEnd;   // the matching '}'
+};
+
+std::string Describe(const char* what, const char* keyword, size_t offset)
+{
+    return std::string(what) + " \"" + keyword + "\" at offset " + std::to_string(offset);
+}
+
+// Every `keyword` block in [begin, end). The search for the next block starts
+// at the closing brace of the previous one.
+bool FindBlocks(const std::string& text, size_t begin, size_t end, const char* keyword,
+                std::vector<Block>& blocks, std::string& error)
+{
+    const size_t keyLength = std::strlen(keyword);
+    size_t pos = begin;
+    int number = 0;
+    for (;;) {
+        const size_t at = text.find(keyword, pos);
+        if (at == std::string::npos || at + keyLength > end)
+            return true;
+        ++number;
+
+        const size_t open = text.find('{', at + keyLength);
+        if (open == std::string::npos || open >= end) {
+            error = Describe("no '{' after", keyword, at);
+            return false;
+        }
+
+        // The name: the first whitespace-delimited word before the '{'.
+        size_t nameBegin = at + keyLength;
+        while (nameBegin < open && std::isspace(static_cast<unsigned char>(text[nameBegin])))
+            ++nameBegin;
+        size_t nameEnd = nameBegin;
+        while (nameEnd < open && !std::isspace(static_cast<unsigned char>(text[nameEnd])))
+            ++nameEnd;
+        Block block;
+        if (nameEnd - nameBegin > GLSLEffectSystem::kMaxBlockName) {
+            error = Describe("name too long after", keyword, at);
+            return false;
+        }
+        block.m_name = nameEnd > nameBegin ? text.substr(nameBegin, nameEnd - nameBegin)
+                                           : keyword + std::to_string(number);
+
+        int depth = 0;
+        size_t close = std::string::npos;
+        for (size_t i = open; i < end; ++i) {
+            if (text[i] == '{') {
+                ++depth;
+            } else if (text[i] == '}' && --depth == 0) {
+                close = i;
+                break;
+            }
+        }
+        if (close == std::string::npos) {
+            error = Describe("unbalanced braces in", keyword, at);
+            return false;
+        }
+        block.m_bodyBegin = open + 1;
+        block.m_bodyEnd = close;
+        blocks.push_back(block);
+        pos = close;
+    }
+}
+
+// Every `keyword <file>` in [begin, end), in order of appearance.
+bool FindShaderNames(const std::string& text, size_t begin, size_t end, const char* keyword,
+                     std::vector<std::string>& names, std::string& error)
+{
+    const size_t keyLength = std::strlen(keyword);
+    size_t pos = begin;
+    for (;;) {
+        const size_t at = text.find(keyword, pos);
+        if (at == std::string::npos || at + keyLength > end)
+            return true;
+        const size_t lt = text.find('<', at + keyLength);
+        if (lt == std::string::npos || lt >= end) {
+            error = Describe("no '<' after", keyword, at);
+            return false;
+        }
+        const size_t gt = text.find('>', lt + 1);
+        if (gt == std::string::npos || gt >= end) {
+            error = Describe("no '>' after", keyword, at);
+            return false;
+        }
+        if (gt == lt + 1) {
+            error = Describe("empty file name after", keyword, at);
+            return false;
+        }
+        names.push_back(text.substr(lt + 1, gt - lt - 1));
+        pos = gt + 1;
+    }
+}
+
+} // namespace
+
+GLSLEffectSystem::GLSLEffectSystem()
+{
+}
+
+GLSLEffectSystem::~GLSLEffectSystem()
+{
+}
+
+bool GLSLEffectSystem::OnSetPath(const std::string&)
+{
+    return true;
+}
+
+bool GLSLEffectSystem::ParseEffect(const std::string& text, std::vector<TechniqueDesc>& techniques,
+                                   std::string& error)
+{
+    techniques.clear();
+    std::vector<Block> techniqueBlocks;
+    if (!FindBlocks(text, 0, text.size(), "technique", techniqueBlocks, error))
+        return false;
+
+    for (size_t t = 0; t < techniqueBlocks.size(); ++t) {
+        const Block& technique = techniqueBlocks[t];
+        TechniqueDesc techniqueDesc;
+        techniqueDesc.m_name = technique.m_name;
+
+        std::vector<Block> passBlocks;
+        if (!FindBlocks(text, technique.m_bodyBegin, technique.m_bodyEnd, "pass", passBlocks, error))
+            return false;
+        for (size_t p = 0; p < passBlocks.size(); ++p) {
+            const Block& pass = passBlocks[p];
+            PassDesc passDesc;
+            passDesc.m_name = pass.m_name;
+            if (!FindShaderNames(text, pass.m_bodyBegin, pass.m_bodyEnd, "VertexShader",
+                                 passDesc.m_vertexShaders, error) ||
+                !FindShaderNames(text, pass.m_bodyBegin, pass.m_bodyEnd, "FragmentShader",
+                                 passDesc.m_fragmentShaders, error) ||
+                !FindShaderNames(text, pass.m_bodyBegin, pass.m_bodyEnd, "GeometryShader",
+                                 passDesc.m_geometryShaders, error))
+                return false;
+            techniqueDesc.m_passes.push_back(passDesc);
+        }
+        techniques.push_back(techniqueDesc);
+    }
+    return true;
+}
+
+boost::shared_ptr<ApiEffect> GLSLEffectSystem::OnCreateEffect(const std::string& path)
+{
+    File file(path);
+    if (!file.Open())
+        return boost::shared_ptr<ApiEffect>();
+    const int size = file.GetSize();
+    if (size <= 0)
+        return boost::shared_ptr<ApiEffect>();
+
+    char* buffer = VORM_NEW char[size + 1];
+    const int read = file.Read(buffer, size);
+    file.Close();
+    const std::string text(buffer, static_cast<size_t>(read));
+    VORM_DELETE[] buffer;
+
+    const size_t slash = path.find_last_of("/\\");
+    const std::string folder = slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
+
+    GLSLProgram* program = CreateEffect(text, folder);
+    if (!program) {
+        std::cout << "Effect file not loaded: " << path << std::endl;
+        return boost::shared_ptr<ApiEffect>();
+    }
+    return boost::shared_ptr<ApiEffect>(program);
+}
+
+GLSLProgram* GLSLEffectSystem::CreateEffect(const std::string& text, const std::string& folder)
+{
+    std::vector<TechniqueDesc> techniques;
+    std::string error;
+    if (!ParseEffect(text, techniques, error)) {
+        std::cout << "Malformed effect text: " << error << std::endl;
+        return nullptr;
+    }
+
+    GLSLProgram* program = VORM_NEW GLSLProgram();
+    for (size_t t = 0; t < techniques.size(); ++t) {
+        const TechniqueDesc& technique = techniques[t];
+        for (size_t p = 0; p < technique.m_passes.size(); ++p) {
+            const PassDesc& pass = technique.m_passes[p];
+            std::vector<boost::shared_ptr<GLSLShader>> shaders;
+            CreateShaders(folder, pass.m_vertexShaders, GL_VERTEX_SHADER, shaders);
+            CreateShaders(folder, pass.m_fragmentShaders, GL_FRAGMENT_SHADER, shaders);
+            CreateShaders(folder, pass.m_geometryShaders, GL_GEOMETRY_SHADER, shaders);
+            for (size_t s = 0; s < shaders.size(); ++s)
+                program->AttachShader(shaders[s]);
+        }
+        // The result is the program's own business; callers see it through
+        // the program's uniforms and inputs.
+        std::string log;
+        program->Link(log);
+    }
+    return program;
+}
+
+void GLSLEffectSystem::CreateShaders(const std::string& folder, const std::vector<std::string>& names,
+                                     unsigned type, std::vector<boost::shared_ptr<GLSLShader>>& out)
+{
+    for (size_t i = 0; i < names.size(); ++i) {
+        const std::string path = folder + names[i];
+        std::map<std::string, boost::shared_ptr<GLSLShader>>::const_iterator it = m_shaders.find(path);
+        if (it != m_shaders.end()) {
+            out.push_back(it->second);
+            continue;
+        }
+
+        boost::shared_ptr<GLSLShader> shader(VORM_NEW GLSLShader(path, type));
+        std::string log;
+        if (shader->Compile(log))
+            m_shaders.insert(std::make_pair(path, shader));
+        else
+            std::cout << "Shader compile failed: " << path << "\n" << log << std::endl;
+        out.push_back(shader);
+    }
+}
+
+boost::shared_ptr<GLSLShader> GLSLEffectSystem::FindShader(const std::string& path) const
+{
+    std::map<std::string, boost::shared_ptr<GLSLShader>>::const_iterator it = m_shaders.find(path);
+    return it != m_shaders.end() ? it->second : boost::shared_ptr<GLSLShader>();
+}
+
+} // namespace Vorm

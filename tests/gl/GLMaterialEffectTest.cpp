@@ -1,0 +1,477 @@
+#include "AssertRecorder.h"
+#include "GLReadBack.h"
+#include "GLRendererFixture.h"
+
+#include "Core/Rendering/IRenderTarget.h"
+#include "Core/Rendering/VertexTypes.h"
+#include "Core/Scenegraph/Light.h"
+#include "Core/Scenegraph/mesh/TriangleMesh.h"
+#include "Render/RenderGL/effects/GLMaterialEffect.h"
+#include "Render/RenderGL/effects/api/glsl/GLSLMaterialProgram.h"
+#include "Render/RenderGL/effects/api/glsl/GLSLProgram.h"
+#include "Render/RenderGL/texture/GLTexture.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <memory>
+#include <string>
+#include <vector>
+
+using Vorm::GLMaterialEffect;
+using Vorm::Light;
+
+namespace {
+
+// Counts material-program requests, to see that materials share one.
+class CountingRenderer : public Vorm::GLRenderer
+{
+public:
+    boost::shared_ptr<Vorm::ApiEffect> CreateMaterialApiEffect(const std::string& name) override
+    {
+        ++m_materialRequests;
+        m_lastName = name;
+        return GLRenderer::CreateMaterialApiEffect(name);
+    }
+    int m_materialRequests = 0;
+    std::string m_lastName;
+};
+
+class GLMaterialEffectTest : public GLRendererFixture<CountingRenderer>
+{
+protected:
+    void SetUp() override
+    {
+        GLRendererFixture::SetUp();
+        if (HasFatalFailure())
+            return;
+        Configure();
+    }
+    void TearDown() override
+    {
+        m_mesh.reset();
+        m_light.reset();
+        GLRendererFixture::TearDown();
+    }
+
+    // The shipped shaders, light 0 shining along -z, the camera on +z.
+    void Configure()
+    {
+        UseFolders(RepoPath("data/effects/"), m_folder.Dir());
+        m_light = m_renderer->GetLights()[0];
+        m_light->SetDirection(Vector3<float>(0.0f, 0.0f, -1.0f));
+        m_light->SetAmbient(Vector4<float>(0.2f, 0.2f, 0.2f, 1.0f));
+        m_light->SetDiffuse(Vector4<float>(0.5f, 0.4f, 0.3f, 1.0f));
+        m_light->SetSpecular(Vector4<float>(1.0f, 1.0f, 1.0f, 1.0f));
+        Vorm::Camera* camera = m_renderer->GetCamera();
+        camera->LookAt(Vector3<float>(0.0f, 0.0f, 3.0f), Vector3<float>(0.0f, 0.0f, 0.0f),
+                       Vector3<float>(0.0f, 1.0f, 0.0f));
+        camera->SetPerspective(60.0f, 1.0f, 1.0f, 10.0f);
+    }
+
+    // A material lit by light 0, colours only.
+    static std::unique_ptr<GLMaterialEffect> Material()
+    {
+        std::unique_ptr<GLMaterialEffect> m(new GLMaterialEffect());
+        m->SetAmbientColor(Vector4<float>(1.0f, 0.5f, 0.25f, 1.0f));
+        m->SetDiffuseColor(Vector4<float>(0.6f, 0.8f, 1.0f, 1.0f));
+        m->SetSpecularColor(Vector4<float>(0.0f, 0.0f, 0.0f, 0.0f));
+        m->SetShadowReceiver(true);
+        m->AddLightIndex(0);
+        return m;
+    }
+
+    static GLuint Program(GLMaterialEffect& m) { return ProgramHandle(m.GetApiEffect()); }
+    // A 2 x 2 texture of one RGBA8 colour.
+    static boost::shared_ptr<Vorm::ITexture> SolidTexture(unsigned char r, unsigned char g, unsigned char b)
+    {
+        const unsigned char texel[4] = {r, g, b, 255};
+        unsigned char pixels[16];
+        for (int i = 0; i < 16; ++i)
+            pixels[i] = texel[i % 4];
+        Vorm::TextureDesc desc;
+        desc.m_width = 2;
+        desc.m_height = 2;
+        desc.m_type = 1;
+        desc.m_internalFormat = 1;
+        desc.m_pixelFormat = 1;
+        boost::shared_ptr<Vorm::ITexture> texture(new Vorm::GLTexture());
+        texture->CreateFromData(desc, pixels);
+        return texture;
+    }
+
+    // Quad over [-1, 1] in x and y at z = 0, facing +z, tangent along +x.
+    void MakeQuad()
+    {
+        const Vector3<float> n(0.0f, 0.0f, 1.0f), t(1.0f, 0.0f, 0.0f);
+        static Vorm::VT_PosNorTexTan vertices[4];
+        vertices[0] = Vorm::VT_PosNorTexTan(Vector3<float>(-1.0f, -1.0f, 0.0f), n, Vector2(0.0f, 0.0f), t);
+        vertices[1] = Vorm::VT_PosNorTexTan(Vector3<float>(1.0f, -1.0f, 0.0f), n, Vector2(1.0f, 0.0f), t);
+        vertices[2] = Vorm::VT_PosNorTexTan(Vector3<float>(1.0f, 1.0f, 0.0f), n, Vector2(1.0f, 1.0f), t);
+        vertices[3] = Vorm::VT_PosNorTexTan(Vector3<float>(-1.0f, 1.0f, 0.0f), n, Vector2(0.0f, 1.0f), t);
+        static const std::uint32_t indices[6] = {0, 1, 2, 0, 2, 3};
+        const Vorm::VertexFormat format = Vorm::VT_PosNorTexTan::GetFormat();
+        m_mesh.reset(new Vorm::TriangleMesh());
+        m_mesh->Create(Vorm::BufferData{4, sizeof(vertices), 0, vertices}, &format,
+                       Vorm::BufferData{6, sizeof(indices), 0, indices}, Vorm::DataType(Vorm::eDataFormat_UINT1),
+                       nullptr);
+    }
+
+    // Clears to a blue that no lit pixel of the tests has, then draws the quad.
+    void Draw(GLMaterialEffect& material)
+    {
+        if (!m_mesh)
+            MakeQuad();
+        m_renderer->SetViewport(0, 0, Ctx().Width(), Ctx().Height());
+        m_renderer->SetCullMode(2);
+        m_renderer->SetClearColor(Vector4<float>(0.0f, 0.0f, 1.0f, 1.0f));
+        m_renderer->Clear(3);
+        m_renderer->SetApiEffect(material.GetApiEffect());
+        m_renderer->ApplyCamera();
+        material.Apply();
+        m_renderer->DrawGeometry(m_mesh.get());
+    }
+    static Rgb Centre() { return PixelRgb(32, 32); }
+
+    // One light of colours la (ambient), ld (diffuse) on a surface with the
+    // light falling in at cosine `lambert`: la * ca + ld * cd * lambert.
+    static Rgb Lit(const Vector4<float>& la, const Vector4<float>& ld, const Vector4<float>& ca,
+                   const Vector4<float>& cd, float lambert)
+    {
+        return {la.x * ca.x + ld.x * cd.x * lambert, la.y * ca.y + ld.y * cd.y * lambert,
+                la.z * ca.z + ld.z * cd.z * lambert};
+    }
+    Rgb LitBy0(const GLMaterialEffect& m, float lambert) const
+    {
+        return Lit(m_light->GetAmbient(), m_light->GetDiffuse(), m.GetAmbientColor(), m.GetDiffuseColor(), lambert);
+    }
+
+    boost::shared_ptr<Light> m_light;
+    std::unique_ptr<Vorm::TriangleMesh> m_mesh;
+};
+
+const float kTol = 3.0f / 255.0f;
+
+// --- the shared program ---------------------------------------------------------
+
+TEST_F(GLMaterialEffectTest, MaterialsShareOneProgramThatKeepsEveryUniformAndInput)
+{
+    GLMaterialEffect first;
+    GLMaterialEffect second;
+    EXPECT_EQ(1, m_renderer->m_materialRequests);
+    EXPECT_EQ("MaterialEffect.glslfx", m_renderer->m_lastName);
+    ASSERT_TRUE(first.GetApiEffect());
+    EXPECT_EQ(first.GetApiEffect(), second.GetApiEffect());
+
+    GLint linked = 0;
+    glGetProgramiv(Program(first), GL_LINK_STATUS, &linked);
+    ASSERT_EQ(GL_TRUE, linked);
+
+    // The compiler drops unread uniforms; every name the material and the
+    // material program look up must survive.
+    auto* program = static_cast<Vorm::GLSLMaterialProgram*>(first.GetApiEffect().get());
+    const char* own[] = {"Shading_Type",    "Camera_Position", "Clipping_Plane",  "Color_Ambient",
+                         "Color_Diffuse",   "Color_Specular",  "Color_Specularity", "Tex_Ambient",
+                         "Tex_Diffuse",     "Tex_Specular",    "Tex_Specularity", "Tex_NormalMap",
+                         "Tex_Usage",       "Shadow_Receiver", "Light_Indices",   "Nmb_LightIndices",
+                         "Matrix_M",        "Matrix_MV",       "Matrix_MVP"};
+    Vorm::GLSLUniformParam handle;
+    for (const char* name : own)
+        EXPECT_TRUE(program->GetUniform(name, handle)) << name;
+    const char* members[] = {"].Direction",      "].ColorAmbient",        "].ColorDiffuse",
+                             "].ColorSpecular",  "].IsShadowCaster",      "].Nmb_ShadowMaps",
+                             "].Tex_ShadowMap1", "].Tex_ShadowMap2",      "].Tex_ShadowMap3",
+                             "].Mat_LightProjView1", "].Mat_LightProjView2", "].Mat_LightProjView3",
+                             "].ShadowFarDist"};
+    for (int light = 0; light < 8; ++light)
+        for (const char* member : members) {
+            const std::string name = "Lights[" + std::to_string(light) + member;
+            EXPECT_TRUE(program->GetUniform(name, handle)) << name;
+        }
+    GLint size = 0;
+    GLenum type = 0;
+    char name[64];
+    GLint count = 0;
+    glGetProgramiv(Program(first), GL_ACTIVE_UNIFORMS, &count);
+    for (GLint i = 0; i < count; ++i) {
+        glGetActiveUniform(Program(first), GLuint(i), sizeof(name), nullptr, &size, &type, name);
+        if (std::string(name) == "Tex_Usage[0]") {
+            EXPECT_EQ(5, size);
+        }
+        if (std::string(name) == "Light_Indices[0]") {
+            EXPECT_EQ(8, size);
+        }
+    }
+    for (const char* input : {"pos", "normal", "tex0", "tangent"})
+        EXPECT_NE(-1, glGetAttribLocation(Program(first), input)) << input;
+}
+
+TEST_F(GLMaterialEffectTest, RendererShutdownReleasesTheProgramAndTheNextRendererBuildsItsOwn)
+{
+    GLMaterialEffect material;
+    boost::weak_ptr<Vorm::ApiEffect> old = material.GetApiEffect();
+    ASSERT_FALSE(old.expired());
+    NewRenderer();
+    Configure();
+    // No owner outlives the renderer and its context.
+    EXPECT_TRUE(old.expired());
+    EXPECT_FALSE(material.GetApiEffect());
+
+    GLMaterialEffect next;
+    EXPECT_EQ(1, m_renderer->m_materialRequests);
+    ASSERT_TRUE(next.GetApiEffect());
+    EXPECT_EQ(next.GetApiEffect(), material.GetApiEffect());
+    GLint linked = 0;
+    glGetProgramiv(Program(next), GL_LINK_STATUS, &linked);
+    EXPECT_EQ(GL_TRUE, linked);
+}
+
+// --- uploads ----------------------------------------------------------------------
+
+TEST_F(GLMaterialEffectTest, DefaultMaterialUploadsItsDefaultsAndNoTexture)
+{
+    GLMaterialEffect material;
+    m_renderer->SetApiEffect(material.GetApiEffect());
+    material.Apply();
+    const GLuint p = Program(material);
+
+    EXPECT_EQ(1, UniformInt(p, "Shading_Type"));
+    EXPECT_FLOAT_EQ(20.0f, UniformFloats(p, "Color_Specularity", 1)[0]);
+    EXPECT_EQ(std::vector<float>(4, 0.0f), UniformFloats(p, "Color_Ambient", 4));
+    EXPECT_EQ(std::vector<float>(4, 0.0f), UniformFloats(p, "Color_Diffuse", 4));
+    EXPECT_EQ(std::vector<float>(4, 0.0f), UniformFloats(p, "Color_Specular", 4));
+    EXPECT_EQ(std::vector<int>(5, 0), UniformIntArray(p, "Tex_Usage", 5));
+    // The flags start cleared rather than undefined.
+    EXPECT_FALSE(material.IsShadowReceiver());
+    EXPECT_FALSE(material.GetSpareFlag());
+    EXPECT_EQ(0, UniformInt(p, "Shadow_Receiver"));
+    EXPECT_EQ(0, UniformInt(p, "Nmb_LightIndices"));
+    const Vector3<float> eye = m_renderer->GetCamera()->GetLocation();
+    EXPECT_EQ((std::vector<float>{eye.x, eye.y, eye.z}), UniformFloats(p, "Camera_Position", 3));
+    EXPECT_EQ(std::vector<float>(4, 0.0f), UniformFloats(p, "Clipping_Plane", 4));
+    for (int unit = 0; unit < 5; ++unit)
+        EXPECT_EQ(0, TextureOnUnit(unit)) << unit;
+}
+
+TEST_F(GLMaterialEffectTest, UploadsColoursShininessFlagsAndClipPlane)
+{
+    std::unique_ptr<GLMaterialEffect> material = Material();
+    material->SetSpecularColor(Vector4<float>(0.1f, 0.2f, 0.3f, 0.4f));
+    material->SetSpecularity(7.5f);
+    material->SetShadingType(0);
+    m_renderer->SetClipPlane(Vorm::Plane(Vector3<float>(0.0f, 1.0f, 0.0f), -2.5f, false));
+    m_renderer->SetApiEffect(material->GetApiEffect());
+    material->Apply();
+    const GLuint p = Program(*material);
+
+    EXPECT_EQ((std::vector<float>{1.0f, 0.5f, 0.25f, 1.0f}), UniformFloats(p, "Color_Ambient", 4));
+    EXPECT_EQ((std::vector<float>{0.6f, 0.8f, 1.0f, 1.0f}), UniformFloats(p, "Color_Diffuse", 4));
+    EXPECT_EQ((std::vector<float>{0.1f, 0.2f, 0.3f, 0.4f}), UniformFloats(p, "Color_Specular", 4));
+    EXPECT_FLOAT_EQ(7.5f, UniformFloats(p, "Color_Specularity", 1)[0]);
+    EXPECT_EQ(0, UniformInt(p, "Shading_Type"));
+    EXPECT_EQ(1, UniformInt(p, "Shadow_Receiver"));
+    EXPECT_EQ((std::vector<float>{0.0f, 1.0f, 0.0f, -2.5f}), UniformFloats(p, "Clipping_Plane", 4));
+    m_renderer->DisableClipPlane();
+}
+
+TEST_F(GLMaterialEffectTest, TexturesGoToTheirFixedUnitsAndTexUsageTellsWhichArePresent)
+{
+    const boost::shared_ptr<Vorm::ITexture> diffuse = SolidTexture(10, 20, 30);
+    const boost::shared_ptr<Vorm::ITexture> normals = SolidTexture(128, 128, 255);
+    std::unique_ptr<GLMaterialEffect> material = Material();
+    material->SetDiffuseTexture(diffuse);
+    material->SetNormalMap(normals);
+    m_renderer->SetApiEffect(material->GetApiEffect());
+    material->Apply();
+    const GLuint p = Program(*material);
+    EXPECT_EQ((std::vector<int>{0, 1, 0, 0, 1}), UniformIntArray(p, "Tex_Usage", 5));
+    EXPECT_EQ(1, UniformInt(p, "Tex_Diffuse"));
+    EXPECT_EQ(4, UniformInt(p, "Tex_NormalMap"));
+    EXPECT_EQ(TextureHandle(diffuse), TextureOnUnit(1));
+    EXPECT_EQ(TextureHandle(normals), TextureOnUnit(4));
+    EXPECT_EQ(0, TextureOnUnit(0));
+    EXPECT_EQ(0, TextureOnUnit(2));
+
+    // All five slots: units 0 to 4 in slot order.
+    std::vector<boost::shared_ptr<Vorm::ITexture>> all;
+    for (int i = 0; i < 5; ++i)
+        all.push_back(SolidTexture(static_cast<unsigned char>(40 * i), 0, 0));
+    material->SetAmbientTexture(all[0]);
+    material->SetDiffuseTexture(all[1]);
+    material->SetSpecularTexture(all[2]);
+    material->SetSpecularityTexture(all[3]);
+    material->SetNormalMap(all[4]);
+    material->Apply();
+    EXPECT_EQ(std::vector<int>(5, 1), UniformIntArray(p, "Tex_Usage", 5));
+    const char* samplers[5] = {"Tex_Ambient", "Tex_Diffuse", "Tex_Specular", "Tex_Specularity", "Tex_NormalMap"};
+    for (int unit = 0; unit < 5; ++unit) {
+        EXPECT_EQ(unit, UniformInt(p, samplers[unit])) << samplers[unit];
+        EXPECT_EQ(TextureHandle(all[unit]), TextureOnUnit(unit)) << unit;
+    }
+    GLint active = 0;
+    glGetIntegerv(GL_ACTIVE_TEXTURE, &active);
+    EXPECT_EQ(GL_TEXTURE4, active);
+
+    // Colour after texture drops it; texture after colour keeps both.
+    material->SetAmbientColor(Vector4<float>(1.0f, 1.0f, 1.0f, 1.0f));
+    material->SetSpecularColor(Vector4<float>(1.0f, 1.0f, 1.0f, 1.0f));
+    material->SetSpecularity(3.0f);
+    material->Apply();
+    EXPECT_EQ((std::vector<int>{0, 1, 0, 0, 1}), UniformIntArray(p, "Tex_Usage", 5));
+    material->SetSpecularTexture(all[2]);
+    material->Apply();
+    EXPECT_EQ((std::vector<int>{0, 1, 1, 0, 1}), UniformIntArray(p, "Tex_Usage", 5));
+    EXPECT_EQ((std::vector<float>{1.0f, 1.0f, 1.0f, 1.0f}), UniformFloats(p, "Color_Specular", 4));
+}
+
+TEST_F(GLMaterialEffectTest, OnlyEnabledLightsThatExistAreUploaded)
+{
+    boost::shared_ptr<Light> second = m_renderer->CreateLight();
+    std::unique_ptr<GLMaterialEffect> material(new GLMaterialEffect());
+    material->AddLightIndex(1);
+    material->AddLightIndex(7); // no such light: skipped, never read
+    material->AddLightIndex(-1);
+    material->AddLightIndex(0);
+    m_renderer->SetApiEffect(material->GetApiEffect());
+    material->Apply();
+    const GLuint p = Program(*material);
+    EXPECT_EQ(2, UniformInt(p, "Nmb_LightIndices"));
+    EXPECT_EQ((std::vector<int>{1, 0}), UniformIntArray(p, "Light_Indices", 2));
+
+    m_light->SetEnabled(false);
+    material->Apply();
+    EXPECT_EQ(1, UniformInt(p, "Nmb_LightIndices"));
+    EXPECT_EQ((std::vector<int>{1, 0}), UniformIntArray(p, "Light_Indices", 2));
+
+    second->SetEnabled(false);
+    material->Apply();
+    EXPECT_EQ(0, UniformInt(p, "Nmb_LightIndices"));
+}
+
+// --- drawing ----------------------------------------------------------------------
+
+TEST_F(GLMaterialEffectTest, LitFaceShowsAmbientPlusDiffuseAndATurnedFaceOnlyAmbient)
+{
+    AssertRecorder rec;
+    std::unique_ptr<GLMaterialEffect> material = Material();
+    Draw(*material);
+    EXPECT_RGB_NEAR(LitBy0(*material, 1.0f), Centre(), kTol);
+    EXPECT_RGB_NEAR((Rgb{0.0f, 0.0f, 1.0f}), PixelRgb(1, 1), kTol);
+
+    // Light from behind the quad.
+    m_light->SetDirection(Vector3<float>(0.0f, 0.0f, 1.0f));
+    Draw(*material);
+    EXPECT_RGB_NEAR(LitBy0(*material, 0.0f), Centre(), kTol);
+
+    // 60 degrees off the normal: half the diffuse.
+    m_light->SetDirection(Vector3<float>(std::sin(1.0471976f), 0.0f, -std::cos(1.0471976f)));
+    Draw(*material);
+    EXPECT_RGB_NEAR(LitBy0(*material, 0.5f), Centre(), kTol);
+
+    // A disabled light leaves the face unlit.
+    m_light->SetEnabled(false);
+    Draw(*material);
+    EXPECT_RGB_NEAR((Rgb{0.0f, 0.0f, 0.0f}), Centre(), kTol);
+    EXPECT_TRUE(rec.Failures().empty());
+}
+
+TEST_F(GLMaterialEffectTest, SpecularHighlightFacesTheViewer)
+{
+    std::unique_ptr<GLMaterialEffect> material = Material();
+    material->SetSpecularColor(Vector4<float>(0.1f, 0.1f, 0.1f, 1.0f));
+    Draw(*material);
+    // Eye, light and normal on one axis: the full specular colour adds.
+    const Rgb base = LitBy0(*material, 1.0f);
+    EXPECT_RGB_NEAR((Rgb{base.r + 0.1f, base.g + 0.1f, base.b + 0.1f}), Centre(), kTol);
+    // Off the axis the highlight of shininess 20 fades.
+    const Rgb edge = PixelRgb(16, 32);
+    EXPECT_GT(edge.r, base.r + 0.01f);
+    EXPECT_LT(edge.r, Centre().r - 0.01f);
+    material->SetSpecularity(1000.0f);
+    Draw(*material);
+    EXPECT_NEAR(base.r, PixelRgb(16, 32).r, kTol);
+}
+
+TEST_F(GLMaterialEffectTest, DiffuseTextureTintsTheDiffuseColour)
+{
+    std::unique_ptr<GLMaterialEffect> material = Material();
+    material->SetDiffuseTexture(SolidTexture(200, 100, 50));
+    Draw(*material);
+    const Vector4<float> cd = material->GetDiffuseColor();
+    const Vector4<float> tinted(cd.x * 200 / 255.0f, cd.y * 100 / 255.0f, cd.z * 50 / 255.0f, 1.0f);
+    EXPECT_RGB_NEAR(Lit(m_light->GetAmbient(), m_light->GetDiffuse(), material->GetAmbientColor(), tinted, 1.0f),
+                    Centre(), kTol);
+}
+
+TEST_F(GLMaterialEffectTest, NormalMapTiltsTheSurfaceExceptInTheSimpleShading)
+{
+    std::unique_ptr<GLMaterialEffect> material = Material();
+    material->SetNormalMap(SolidTexture(128, 128, 255));
+    Draw(*material);
+    EXPECT_RGB_NEAR(LitBy0(*material, 1.0f), Centre(), kTol);
+
+    // Tangent-space +x: the normal lies along the tangent, edge-on to the light.
+    material->SetNormalMap(SolidTexture(255, 128, 128));
+    Draw(*material);
+    EXPECT_RGB_NEAR(LitBy0(*material, 0.0f), Centre(), kTol);
+
+    material->SetShadingType(0);
+    Draw(*material);
+    EXPECT_RGB_NEAR(LitBy0(*material, 1.0f), Centre(), kTol);
+}
+
+TEST_F(GLMaterialEffectTest, ShadowMapsDarkenReceiversOnly)
+{
+    m_light->CreateShadowMaps(true, 3, 32, 32);
+    m_light->UpdateShadows();
+    auto fillMaps = [&](float depth) {
+        glClearDepth(depth);
+        for (unsigned s = 0; s < 3; ++s) {
+            m_light->GetShadowMap(s)->Bind();
+            glClear(GL_DEPTH_BUFFER_BIT);
+            m_light->GetShadowMap(s)->Unbind();
+        }
+        glClearDepth(1.0);
+    };
+    std::unique_ptr<GLMaterialEffect> material = Material();
+
+    fillMaps(0.0f); // an occluder in front of everything
+    Draw(*material);
+    EXPECT_RGB_NEAR(LitBy0(*material, 0.0f), Centre(), kTol);
+    EXPECT_RGB_NEAR(LitBy0(*material, 0.0f), PixelRgb(20, 44), kTol);
+
+    material->SetShadowReceiver(false);
+    Draw(*material);
+    EXPECT_RGB_NEAR(LitBy0(*material, 1.0f), Centre(), kTol);
+
+    material->SetShadowReceiver(true);
+    material->SetShadingType(0);
+    Draw(*material);
+    EXPECT_RGB_NEAR(LitBy0(*material, 1.0f), Centre(), kTol);
+
+    material->SetShadingType(1);
+    m_light->SetCastShadows(false);
+    Draw(*material);
+    EXPECT_RGB_NEAR(LitBy0(*material, 1.0f), Centre(), kTol);
+
+    m_light->SetCastShadows(true);
+    fillMaps(1.0f); // nothing in front
+    Draw(*material);
+    EXPECT_RGB_NEAR(LitBy0(*material, 1.0f), Centre(), kTol);
+}
+
+TEST_F(GLMaterialEffectTest, ClipPlaneCutsTheSurface)
+{
+    std::unique_ptr<GLMaterialEffect> material = Material();
+    // Keeps x >= 0.
+    m_renderer->SetClipPlane(Vorm::Plane(Vector3<float>(1.0f, 0.0f, 0.0f), 0.0f, false));
+    Draw(*material);
+    EXPECT_RGB_NEAR((Rgb{0.0f, 0.0f, 1.0f}), PixelRgb(20, 32), kTol);
+    EXPECT_RGB_NEAR(LitBy0(*material, 1.0f), PixelRgb(44, 32), kTol);
+
+    m_renderer->DisableClipPlane();
+    Draw(*material);
+    EXPECT_RGB_NEAR(LitBy0(*material, 1.0f), PixelRgb(20, 32), kTol);
+}
+
+} // namespace

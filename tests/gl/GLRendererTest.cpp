@@ -1,0 +1,289 @@
+#include "GLReadBack.h"
+#include "GLRendererFixture.h"
+
+#include "Core/Rendering/BufferData.h"
+#include "Core/Rendering/VertexTypes.h"
+#include "Core/Scenegraph/Geometry.h"
+#include "Core/Scenegraph/mesh/TriangleMesh.h"
+#include "Render/RenderGL/GLIndexBuffer.h"
+#include "Render/RenderGL/effects/api/glsl/GLSLMaterialProgram.h"
+#include "Render/RenderGL/effects/api/glsl/GLSLProgram.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+
+using Vorm::GLRenderer;
+
+namespace {
+
+// A drawable with a vertex buffer and, optionally, an index buffer that was
+// never created.
+class ArrayGeometry : public Vorm::Geometry
+{
+public:
+    ArrayGeometry(Vorm::IVertexBuffer* vb, Vorm::IIndexBuffer* ib)
+    {
+        m_iPrimitiveType = Vorm::ePrimitive_TriangleList;
+        m_pVertexBuffer = vb;
+        m_pIndexBuffer = ib;
+    }
+    ~ArrayGeometry() override
+    {
+        delete m_pIndexBuffer;
+        delete m_pVertexBuffer;
+    }
+};
+
+class GLRendererTest : public GLRendererFixture<>
+{
+protected:
+    // Flat effect made current with its colour set.
+    void UseFlat(float r, float g, float b)
+    {
+        boost::shared_ptr<Vorm::ApiEffect> flat = m_renderer->CreateApiEffect("Flat.glslfx");
+        ASSERT_TRUE(flat);
+        m_renderer->SetApiEffect(flat);
+        Vorm::GLSLUniformParam color;
+        ASSERT_TRUE(static_cast<Vorm::GLSLProgram*>(flat.get())->GetUniform("Color", color));
+        color.SetFloat4(r, g, b, 1.0f);
+    }
+    void PrepareTarget()
+    {
+        m_renderer->SetViewport(0, 0, Ctx().Width(), Ctx().Height());
+        m_renderer->SetCullMode(2);
+        m_renderer->EnableDepthTest(false);
+        m_renderer->SetClearColor(Vector4<float>(0.0f, 0.0f, 0.0f, 1.0f));
+        m_renderer->Clear(1);
+    }
+
+    // A triangle over the left half of clip space ([-1, 0] in x), indexed
+    // with the given index type.
+    static Vorm::TriangleMesh* LeftHalfMesh(Vorm::DataFormat indexFormat)
+    {
+        static const Vorm::VT_Pos vertices[4] = {
+            Vorm::VT_Pos(Vector3<float>(-1.0f, -1.0f, 0.0f)), Vorm::VT_Pos(Vector3<float>(0.0f, -1.0f, 0.0f)),
+            Vorm::VT_Pos(Vector3<float>(0.0f, 3.0f, 0.0f)), Vorm::VT_Pos(Vector3<float>(-1.0f, 3.0f, 0.0f))};
+        static const std::uint8_t bytes[6] = {0, 1, 2, 0, 2, 3};
+        static const std::uint32_t ints[6] = {0, 1, 2, 0, 2, 3};
+        const bool small = indexFormat == Vorm::eDataFormat_UBYTE1;
+        const Vorm::BufferData id = small ? Vorm::BufferData{6, sizeof(bytes), 0, bytes}
+                                          : Vorm::BufferData{6, sizeof(ints), 0, ints};
+        const Vorm::VertexFormat format = Vorm::VT_Pos::GetFormat();
+        Vorm::TriangleMesh* mesh = new Vorm::TriangleMesh();
+        mesh->Create(Vorm::BufferData{4, sizeof(vertices), 0, vertices}, &format, id, Vorm::DataType(indexFormat),
+                     nullptr);
+        return mesh;
+    }
+};
+
+// --- construction and state ---------------------------------------------------
+
+TEST_F(GLRendererTest, ConstructionSetsViewportCullingDepthAndTheEffectFolder)
+{
+    m_renderer.reset();
+    glDisable(GL_CULL_FACE);
+    glDisable(GL_DEPTH_TEST);
+    m_renderer.reset(new GLRenderer());
+
+    GLint viewport[4] = {};
+    glGetIntegerv(GL_VIEWPORT, viewport);
+    EXPECT_EQ(0, viewport[0]);
+    EXPECT_EQ(0, viewport[1]);
+    EXPECT_EQ(800, viewport[2]);
+    EXPECT_EQ(600, viewport[3]);
+    EXPECT_EQ(800, m_renderer->GetViewport().width);
+    EXPECT_TRUE(glIsEnabled(GL_CULL_FACE));
+    EXPECT_EQ(GL_BACK, GLInt(GL_CULL_FACE_MODE));
+    EXPECT_EQ(1u, m_renderer->GetCullMode());
+    EXPECT_TRUE(glIsEnabled(GL_DEPTH_TEST));
+    EXPECT_EQ("../data/effects/", m_renderer->GetEffectSystem()->GetEffectPath());
+    EXPECT_EQ(m_renderer.get(), TSingleton<Vorm::IRenderer>::Instance());
+}
+
+TEST_F(GLRendererTest, CullModes)
+{
+    m_renderer->SetCullMode(0);
+    EXPECT_TRUE(glIsEnabled(GL_CULL_FACE));
+    EXPECT_EQ(GL_FRONT, GLInt(GL_CULL_FACE_MODE));
+    m_renderer->SetCullMode(2);
+    EXPECT_FALSE(glIsEnabled(GL_CULL_FACE));
+    EXPECT_EQ(2u, m_renderer->GetCullMode());
+    m_renderer->SetCullMode(1);
+    EXPECT_TRUE(glIsEnabled(GL_CULL_FACE));
+    EXPECT_EQ(GL_BACK, GLInt(GL_CULL_FACE_MODE));
+
+    // Unknown modes change no GL state but are stored.
+    m_renderer->SetCullMode(7);
+    EXPECT_TRUE(glIsEnabled(GL_CULL_FACE));
+    EXPECT_EQ(GL_BACK, GLInt(GL_CULL_FACE_MODE));
+    EXPECT_EQ(7u, m_renderer->GetCullMode());
+}
+
+TEST_F(GLRendererTest, DepthTestAndDepthFunc)
+{
+    m_renderer->EnableDepthTest(false);
+    EXPECT_FALSE(glIsEnabled(GL_DEPTH_TEST));
+    m_renderer->EnableDepthTest(true);
+    EXPECT_TRUE(glIsEnabled(GL_DEPTH_TEST));
+
+    m_renderer->SetDepthFunc(1);
+    EXPECT_EQ(GL_LEQUAL, GLInt(GL_DEPTH_FUNC));
+    m_renderer->SetDepthFunc(5);
+    EXPECT_EQ(GL_LEQUAL, GLInt(GL_DEPTH_FUNC));
+    m_renderer->SetDepthFunc(0);
+    EXPECT_EQ(GL_LESS, GLInt(GL_DEPTH_FUNC));
+}
+
+TEST_F(GLRendererTest, PolygonModesOnAContextWithoutPerFaceModes)
+{
+    // This 3.1 forward-compatible context accepts only GL_FRONT_AND_BACK.
+    EXPECT_FALSE(m_renderer->HasPerFacePolygonMode());
+    const GLenum front[9] = {GL_FILL, GL_FILL, GL_FILL, GL_LINE, GL_LINE, GL_LINE, GL_POINT, GL_POINT, GL_POINT};
+    for (unsigned mode = 0; mode < 9; ++mode) {
+        SCOPED_TRACE(mode);
+        m_renderer->SetPolygonMode(mode);
+        EXPECT_EQ(GLenum(GL_NO_ERROR), glGetError());
+        GLint modes[2] = {-1, -1};
+        glGetIntegerv(GL_POLYGON_MODE, modes);
+        EXPECT_EQ(GLint(front[mode]), modes[0]);
+    }
+    m_renderer->SetPolygonMode(3);
+    m_renderer->SetPolygonMode(9);
+    EXPECT_EQ(GL_LINE, GLInt(GL_POLYGON_MODE));
+}
+
+TEST_F(GLRendererTest, ClipPlaneEnablesTheFirstClipDistance)
+{
+    const Vorm::Plane plane(Vector3<float>(0.0f, 1.0f, 0.0f), -2.5f, false);
+    m_renderer->SetClipPlane(plane);
+    EXPECT_TRUE(glIsEnabled(GL_CLIP_DISTANCE0));
+    EXPECT_EQ(-2.5f, m_renderer->GetClipPlane().GetD());
+    EXPECT_EQ(1.0f, m_renderer->GetClipPlane().GetNormal().y);
+
+    m_renderer->DisableClipPlane();
+    EXPECT_FALSE(glIsEnabled(GL_CLIP_DISTANCE0));
+    EXPECT_EQ(0.0f, m_renderer->GetClipPlane().GetD());
+    EXPECT_EQ(0.0f, m_renderer->GetClipPlane().GetNormal().y);
+}
+
+TEST_F(GLRendererTest, ClearColourDepthAndFlags)
+{
+    m_renderer->SetViewport(0, 0, Ctx().Width(), Ctx().Height());
+    m_renderer->SetClearColor(Vector4<float>(0.25f, 0.5f, 1.0f, 1.0f));
+    GLfloat colour[4] = {};
+    glGetFloatv(GL_COLOR_CLEAR_VALUE, colour);
+    EXPECT_EQ(0.25f, colour[0]);
+    EXPECT_EQ(1.0f, colour[2]);
+    m_renderer->SetClearDepth(0.25f);
+    GLfloat depth = 0.0f;
+    glGetFloatv(GL_DEPTH_CLEAR_VALUE, &depth);
+    EXPECT_EQ(0.25f, depth);
+
+    m_renderer->Clear(3);
+    EXPECT_EQ((std::vector<int>{64, 128, 255, 255}), PixelRgba(10, 10));
+
+    // Flags without colour leave the colour alone; unknown bits clear nothing.
+    m_renderer->SetClearColor(Vector4<float>(1.0f, 0.0f, 0.0f, 1.0f));
+    m_renderer->Clear(4);
+    m_renderer->Clear(2);
+    m_renderer->Clear(8);
+    EXPECT_EQ((std::vector<int>{64, 128, 255, 255}), PixelRgba(10, 10));
+    m_renderer->Clear(1);
+    EXPECT_EQ((std::vector<int>{255, 0, 0, 255}), PixelRgba(10, 10));
+}
+
+// --- the material program ------------------------------------------------------
+
+TEST_F(GLRendererTest, OneMaterialProgramWhateverTheName)
+{
+    m_folder.Write("Other.glslfx", TestShaders::Effect("pos.vert", "color.frag"));
+    boost::shared_ptr<Vorm::ApiEffect> a = m_renderer->CreateMaterialApiEffect("Flat.glslfx");
+    boost::shared_ptr<Vorm::ApiEffect> b = m_renderer->CreateMaterialApiEffect("Other.glslfx");
+    ASSERT_TRUE(a);
+    EXPECT_EQ(a, b);
+    Vorm::GLSLMaterialProgram* material = dynamic_cast<Vorm::GLSLMaterialProgram*>(a.get());
+    ASSERT_NE(nullptr, material);
+    EXPECT_EQ(m_renderer->CreateApiEffect("Flat.glslfx"), material->GetProgram());
+    // The second name was never loaded.
+    EXPECT_EQ(1u, m_renderer->GetEffectSystem()->GetCachedEffectCount());
+
+    // Shared with the renderer: three owners; the renderer's share frees it last.
+    EXPECT_EQ(3, a.use_count());
+    const GLuint program = ProgramHandle(a);
+    a.reset();
+    b.reset();
+    EXPECT_TRUE(glIsProgram(program));
+    m_renderer.reset();
+    EXPECT_FALSE(glIsProgram(program));
+}
+
+TEST_F(GLRendererTest, MaterialProgramThatCannotLoadIsNotMade)
+{
+    EXPECT_FALSE(m_renderer->CreateMaterialApiEffect("MaterialEffect.glslfx"));
+    // A later call tries again.
+    m_folder.Write("MaterialEffect.glslfx", TestShaders::Effect("pos.vert", "color.frag"));
+    boost::shared_ptr<Vorm::ApiEffect> material = m_renderer->CreateMaterialApiEffect("MaterialEffect.glslfx");
+    EXPECT_NE(nullptr, dynamic_cast<Vorm::GLSLMaterialProgram*>(material.get()));
+}
+
+// --- drawing -----------------------------------------------------------------------
+
+TEST_F(GLRendererTest, DrawGeometryDrawsTheMeshAtItsWorldTransform)
+{
+    PrepareTarget();
+    UseFlat(1.0f, 0.5f, 0.0f);
+    std::unique_ptr<Vorm::TriangleMesh> mesh(LeftHalfMesh(Vorm::eDataFormat_UBYTE1));
+    m_renderer->DrawGeometry(mesh.get());
+
+    const int w = Ctx().Width(), h = Ctx().Height();
+    EXPECT_EQ((std::vector<int>{255, 128, 0, 255}), PixelRgba(w / 4, h / 2));
+    EXPECT_EQ((std::vector<int>{0, 0, 0, 255}), PixelRgba(3 * w / 4, h / 2));
+    // The index buffer stays bound in the program's vertex array.
+    EXPECT_EQ(GLint(static_cast<Vorm::GLIndexBuffer*>(mesh->GetIndexBuffer())->GetHandle()),
+              GLInt(GL_ELEMENT_ARRAY_BUFFER_BINDING));
+
+    // Moved by one in x, the same mesh covers the right half.
+    m_renderer->Clear(1);
+    mesh->World().SetTranslation(1.0f, 0.0f, 0.0f);
+    m_renderer->DrawGeometry(mesh.get());
+    EXPECT_EQ((std::vector<int>{0, 0, 0, 255}), PixelRgba(w / 4, h / 2));
+    EXPECT_EQ((std::vector<int>{255, 128, 0, 255}), PixelRgba(3 * w / 4, h / 2));
+}
+
+TEST_F(GLRendererTest, FourByteIndicesAndAnExplicitMatrix)
+{
+    PrepareTarget();
+    UseFlat(0.0f, 1.0f, 0.0f);
+    std::unique_ptr<Vorm::TriangleMesh> mesh(LeftHalfMesh(Vorm::eDataFormat_UINT1));
+    Matrix44<float> world;
+    world.MakeTranslation(1.0f, 0.0f, 0.0f);
+    m_renderer->DrawGeometryWithMatrix(mesh.get(), world);
+    const int w = Ctx().Width(), h = Ctx().Height();
+    EXPECT_EQ((std::vector<int>{0, 0, 0, 255}), PixelRgba(w / 4, h / 2));
+    EXPECT_EQ((std::vector<int>{0, 255, 0, 255}), PixelRgba(3 * w / 4, h / 2));
+}
+
+TEST_F(GLRendererTest, GeometryWithoutIndicesIsDrawnFromVertexZero)
+{
+    static const Vorm::VT_Pos vertices[6] = {
+        // Off screen: only drawn if the draw skips nothing.
+        Vorm::VT_Pos(Vector3<float>(-1.0f, -1.0f, 0.0f)), Vorm::VT_Pos(Vector3<float>(3.0f, -1.0f, 0.0f)),
+        Vorm::VT_Pos(Vector3<float>(-1.0f, 3.0f, 0.0f)), Vorm::VT_Pos(Vector3<float>(5.0f, 5.0f, 0.0f)),
+        Vorm::VT_Pos(Vector3<float>(6.0f, 5.0f, 0.0f)), Vorm::VT_Pos(Vector3<float>(5.0f, 6.0f, 0.0f))};
+    const Vorm::BufferData vd{6, sizeof(vertices), 0, vertices};
+    const Vorm::VertexFormat format = Vorm::VT_Pos::GetFormat();
+
+    for (int withEmptyIndexBuffer = 0; withEmptyIndexBuffer < 2; ++withEmptyIndexBuffer) {
+        SCOPED_TRACE(withEmptyIndexBuffer);
+        Vorm::IVertexBuffer* vb = m_renderer->CreateVertexBuffer();
+        vb->Create(vd, &format);
+        ArrayGeometry geometry(vb, withEmptyIndexBuffer ? m_renderer->CreateIndexBuffer() : nullptr);
+        PrepareTarget();
+        UseFlat(0.0f, 0.0f, 1.0f);
+        m_renderer->DrawGeometry(&geometry);
+        EXPECT_EQ((std::vector<int>{0, 0, 255, 255}), PixelRgba(Ctx().Width() / 2, Ctx().Height() / 2));
+    }
+}
+
+} // namespace

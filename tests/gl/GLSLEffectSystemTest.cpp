@@ -1,0 +1,301 @@
+#include "GLFixture.h"
+#include "TestShaders.h"
+
+#include "Render/RenderGL/effects/api/glsl/GLSLEffectSystem.h"
+#include "Render/RenderGL/effects/api/glsl/GLSLProgram.h"
+#include "Render/RenderGL/effects/api/glsl/GLSLShader.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+
+using Vorm::GLSLEffectSystem;
+using Vorm::GLSLProgram;
+
+namespace {
+
+typedef std::vector<std::string> Names;
+
+// --- the effect-file reader (no GL needed) ------------------------------------
+
+struct Expected
+{
+    std::string technique;
+    std::string pass;
+    Names vertex;
+    Names fragment;
+    Names geometry;
+};
+
+struct WellFormed
+{
+    const char* what;
+    std::string text;
+    std::vector<Expected> passes; // in order, technique by technique
+    size_t techniques;
+};
+
+TEST(GLSLEffectReader, ReadsWellFormedTexts)
+{
+    const std::string longName(GLSLEffectSystem::kMaxBlockName, 'n');
+    const WellFormed cases[] = {
+        {"named blocks",
+         "technique main {\n pass p0 {\n  VertexShader = <a.vert>;\n  FragmentShader = <a.frag>;\n }\n}\n",
+         {{"main", "p0", {"a.vert"}, {"a.frag"}, {}}}, 1},
+        {"unnamed blocks are numbered by keyword",
+         "technique { pass { VertexShader<v1> } pass { FragmentShader<f2> } }\n"
+         "technique { pass { VertexShader<v3> } }",
+         {{"technique1", "pass1", {"v1"}, {}, {}},
+          {"technique1", "pass2", {}, {"f2"}, {}},
+          {"technique2", "pass1", {"v3"}, {}, {}}}, 2},
+        {"numbers count named blocks too",
+         "technique first { pass { VertexShader<a> } } technique { pass { VertexShader<b> } }",
+         {{"first", "pass1", {"a"}, {}, {}}, {"technique2", "pass1", {"b"}, {}, {}}}, 2},
+        {"several files of a kind keep their order; names are verbatim",
+         "technique t{pass p{VertexShader=<x.vert> FragmentShader=< f.frag > VertexShader\n=\n<y.vert>}}",
+         {{"t", "p", {"x.vert", "y.vert"}, {" f.frag "}, {}}}, 1},
+        {"geometry shaders are passed through",
+         "technique t { pass p { VertexShader=<v> GeometryShader=<g.geom> FragmentShader=<f> } }",
+         {{"t", "p", {"v"}, {"f"}, {"g.geom"}}}, 1},
+        {"a name of the longest length", "technique " + longName + " { pass { VertexShader<v> } }",
+         {{longName, "pass1", {"v"}, {}, {}}}, 1},
+        {"no technique at all", "// nothing here\n", {}, 0},
+        {"a technique without passes", "technique empty { }", {}, 1},
+    };
+
+    for (const WellFormed& c : cases) {
+        SCOPED_TRACE(c.what);
+        std::vector<GLSLEffectSystem::TechniqueDesc> techniques;
+        std::string error;
+        ASSERT_TRUE(GLSLEffectSystem::ParseEffect(c.text, techniques, error)) << error;
+        ASSERT_EQ(c.techniques, techniques.size());
+        size_t k = 0;
+        for (const GLSLEffectSystem::TechniqueDesc& t : techniques) {
+            for (const GLSLEffectSystem::PassDesc& p : t.m_passes) {
+                ASSERT_LT(k, c.passes.size());
+                const Expected& e = c.passes[k++];
+                EXPECT_EQ(e.technique, t.m_name);
+                EXPECT_EQ(e.pass, p.m_name);
+                EXPECT_EQ(e.vertex, p.m_vertexShaders);
+                EXPECT_EQ(e.fragment, p.m_fragmentShaders);
+                EXPECT_EQ(e.geometry, p.m_geometryShaders);
+            }
+        }
+        EXPECT_EQ(c.passes.size(), k);
+    }
+}
+
+TEST(GLSLEffectReader, RejectsMalformedTexts)
+{
+    const std::string tooLong(GLSLEffectSystem::kMaxBlockName + 1, 'n');
+    const std::pair<const char*, std::string> cases[] = {
+        {"technique without '{'", "technique main"},
+        {"technique never closed", "technique main { pass { VertexShader=<a> }"},
+        {"pass without '{' in its technique", "technique main { pass p }"},
+        {"pass '{' only after the technique", "technique main { pass } {"},
+        {"pass never closed", "technique { pass { VertexShader=<a> "},
+        {"shader without '<'", "technique { pass { VertexShader = a.vert; } }"},
+        {"shader '<' only after the pass", "technique { pass { VertexShader = } <a> }"},
+        {"shader without '>'", "technique { pass { FragmentShader = <a.frag } }"},
+        {"text ends inside a file name", "technique { pass { VertexShader = <a.vert"},
+        {"empty file name", "technique { pass { VertexShader = <> } }"},
+        {"block name too long", "technique " + tooLong + " { }"},
+        {"trailing keyword", "technique { pass { VertexShader<a> } }\n// next technique"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.first);
+        std::vector<GLSLEffectSystem::TechniqueDesc> techniques;
+        std::string error;
+        EXPECT_FALSE(GLSLEffectSystem::ParseEffect(c.second, techniques, error));
+        EXPECT_FALSE(error.empty());
+    }
+}
+
+TEST(GLSLEffectSystem, SetEffectPathEndsTheFolderWithASeparator)
+{
+    GLSLEffectSystem system;
+    system.SetEffectPath("../data/effects");
+    EXPECT_EQ("../data/effects/", system.GetEffectPath());
+    system.SetEffectPath("../data/effects/");
+    EXPECT_EQ("../data/effects/", system.GetEffectPath());
+    system.SetEffectPath("..\\data\\effects\\");
+    EXPECT_EQ("..\\data\\effects\\", system.GetEffectPath());
+    system.SetEffectPath("");
+    EXPECT_EQ("", system.GetEffectPath());
+}
+
+// --- loading effects on a context ----------------------------------------------
+
+class GLSLEffectSystemTest : public GLFixture
+{
+protected:
+    void SetUp() override
+    {
+        GLFixture::SetUp();
+        if (HasFatalFailure())
+            return;
+        TestShaders::WriteFlat(m_folder);
+        m_system.SetEffectPath(m_folder.Dir());
+    }
+
+    static std::vector<GLuint> Attached(const GLSLProgram& p)
+    {
+        GLuint shaders[8] = {};
+        GLsizei count = 0;
+        glGetAttachedShaders(p.GetHandle(), 8, &count, shaders);
+        return std::vector<GLuint>(shaders, shaders + count);
+    }
+    static GLSLProgram* AsProgram(const boost::shared_ptr<Vorm::ApiEffect>& e)
+    {
+        return dynamic_cast<GLSLProgram*>(e.get());
+    }
+
+    GLSLEffectSystem m_system;
+};
+
+TEST_F(GLSLEffectSystemTest, AnEffectIsLoadedOnceAndServedFromTheCache)
+{
+    m_folder.Write("Skybox.glslfx", TestShaders::Effect("pos.vert", "color.frag"));
+    boost::shared_ptr<Vorm::ApiEffect> first = m_system.GetEffect("Skybox.glslfx");
+    ASSERT_TRUE(first);
+    GLSLProgram* program = AsProgram(first);
+    ASSERT_NE(nullptr, program);
+    Vorm::GLSLUniformParam color;
+    EXPECT_TRUE(program->GetUniform("Color", color)); // linked
+
+    // Gone from disk: the second request cannot have read it.
+    m_folder.Remove("Skybox.glslfx");
+    EXPECT_EQ(first, m_system.GetEffect("Skybox.glslfx"));
+    EXPECT_EQ(1u, m_system.GetCachedEffectCount());
+}
+
+TEST_F(GLSLEffectSystemTest, FailedLoadsAreNotCached)
+{
+    EXPECT_FALSE(m_system.GetEffect("Later.glslfx"));
+    m_folder.Write("Empty.glslfx", "");
+    EXPECT_FALSE(m_system.GetEffect("Empty.glslfx"));
+    m_folder.Write("Broken.glslfx", "technique t { pass { VertexShader = <pos.vert");
+    EXPECT_FALSE(m_system.GetEffect("Broken.glslfx"));
+    EXPECT_EQ(0u, m_system.GetCachedEffectCount());
+
+    m_folder.Write("Later.glslfx", TestShaders::Effect("pos.vert", "color.frag"));
+    EXPECT_TRUE(m_system.GetEffect("Later.glslfx"));
+    EXPECT_EQ(1u, m_system.GetCachedEffectCount());
+}
+
+TEST_F(GLSLEffectSystemTest, OneShaderFileServesTwoEffects)
+{
+    m_folder.Write("other.frag", "#version 140\nout vec4 o;\nvoid main() { o = vec4(0.5); }\n");
+    m_folder.Write("A.glslfx", TestShaders::Effect("pos.vert", "color.frag"));
+    m_folder.Write("B.glslfx", TestShaders::Effect("pos.vert", "other.frag"));
+    boost::shared_ptr<Vorm::ApiEffect> a = m_system.GetEffect("A.glslfx");
+    boost::shared_ptr<Vorm::ApiEffect> b = m_system.GetEffect("B.glslfx");
+    ASSERT_TRUE(a && b);
+    EXPECT_NE(a, b);
+
+    EXPECT_EQ(3u, m_system.GetShaderCacheSize());
+    const GLuint shared = m_system.FindShader(m_folder.Path("pos.vert"))->GetHandle();
+    const std::vector<GLuint> inA = Attached(*AsProgram(a));
+    const std::vector<GLuint> inB = Attached(*AsProgram(b));
+    EXPECT_EQ(1, std::count(inA.begin(), inA.end(), shared));
+    EXPECT_EQ(1, std::count(inB.begin(), inB.end(), shared));
+}
+
+TEST_F(GLSLEffectSystemTest, ShaderNamesAreRelativeToTheEffectsOwnFolder)
+{
+    std::filesystem::create_directory(m_folder.Path("sub"));
+    m_folder.Write("sub/pos.vert", TestShaders::PositionVS());
+    m_folder.Write("sub/color.frag", TestShaders::ColorFS());
+    m_folder.Write("sub/E.glslfx", TestShaders::Effect("pos.vert", "color.frag"));
+    ASSERT_TRUE(m_system.GetEffect("sub/E.glslfx"));
+    EXPECT_TRUE(m_system.FindShader(m_folder.Path("sub/pos.vert")));
+    EXPECT_FALSE(m_system.FindShader(m_folder.Path("pos.vert")));
+
+    // With no folder at all, the text's names are used as they are.
+    GLSLEffectSystem bare;
+    std::unique_ptr<GLSLProgram> p(bare.CreateEffect(
+        TestShaders::Effect(m_folder.Path("pos.vert"), m_folder.Path("color.frag")), ""));
+    ASSERT_TRUE(p);
+    EXPECT_TRUE(bare.FindShader(m_folder.Path("pos.vert")));
+}
+
+TEST_F(GLSLEffectSystemTest, APassAttachesEveryShaderInOrder)
+{
+    m_folder.Write("main.vert", "#version 140\nin vec3 pos;\nvec4 Place(vec3 p);\n"
+                                "void main() { gl_Position = Place(pos); }\n");
+    m_folder.Write("place.vert", "#version 140\nvec4 Place(vec3 p) { return vec4(p, 1.0); }\n");
+    std::unique_ptr<GLSLProgram> p(m_system.CreateEffect(
+        "technique t { pass p { VertexShader=<main.vert> FragmentShader=<color.frag> VertexShader=<place.vert> } }",
+        m_folder.Dir()));
+    ASSERT_TRUE(p);
+    ASSERT_EQ(3u, p->GetShaders().size());
+    // Vertex shaders first, in order of appearance, then the fragment shader.
+    EXPECT_EQ(m_folder.Path("main.vert"), p->GetShaders()[0]->GetPath());
+    EXPECT_EQ(m_folder.Path("place.vert"), p->GetShaders()[1]->GetPath());
+    EXPECT_EQ(unsigned(GL_FRAGMENT_SHADER), p->GetShaders()[2]->GetType());
+    EXPECT_EQ(3u, Attached(*p).size());
+    ASSERT_EQ(1u, p->GetAttributes().size()); // linked across the two vertex shaders
+}
+
+TEST_F(GLSLEffectSystemTest, EveryTechniqueLinksTheOneProgram)
+{
+    std::unique_ptr<GLSLProgram> p(m_system.CreateEffect(
+        "technique a { pass { VertexShader=<pos.vert> FragmentShader=<color.frag> } }\n"
+        "technique b { pass { } }",
+        m_folder.Dir()));
+    ASSERT_TRUE(p);
+    EXPECT_TRUE(GLSLProgram::IsLinkVersionCurrent(p->GetUid(), 1));
+
+    std::unique_ptr<GLSLProgram> none(m_system.CreateEffect("// nothing to draw", m_folder.Dir()));
+    ASSERT_TRUE(none);
+    EXPECT_TRUE(none->GetShaders().empty());
+    EXPECT_FALSE(GLSLProgram::IsLinkVersionCurrent(none->GetUid(), 0));
+}
+
+TEST_F(GLSLEffectSystemTest, ShadersThatFailAreAttachedButNotCached)
+{
+    m_folder.Write("bad.frag", "#version 140\nvoid main() { nothing(); }\n");
+    m_folder.Write("Bad.glslfx", TestShaders::Effect("pos.vert", "bad.frag"));
+    m_folder.Write("Missing.glslfx", TestShaders::Effect("pos.vert", "absent.frag"));
+    boost::shared_ptr<Vorm::ApiEffect> bad = m_system.GetEffect("Bad.glslfx");
+    boost::shared_ptr<Vorm::ApiEffect> missing = m_system.GetEffect("Missing.glslfx");
+    // Built and cached all the same, but never linked.
+    ASSERT_TRUE(bad && missing);
+    EXPECT_EQ(2u, m_system.GetCachedEffectCount());
+    EXPECT_TRUE(AsProgram(bad)->GetUniformMap().empty());
+    EXPECT_TRUE(AsProgram(missing)->GetUniformMap().empty());
+    EXPECT_EQ(2u, AsProgram(bad)->GetShaders().size());
+    EXPECT_FALSE(m_system.FindShader(m_folder.Path("bad.frag")));
+    EXPECT_FALSE(m_system.FindShader(m_folder.Path("absent.frag")));
+    EXPECT_TRUE(m_system.FindShader(m_folder.Path("pos.vert")));
+}
+
+TEST_F(GLSLEffectSystemTest, GeometryShaderEffectLinksOnlyWhereTheContextHasTheStage)
+{
+    m_folder.Write("pass.geom", "#version 150\nlayout(triangles) in;\nlayout(triangle_strip, max_vertices = 3) out;\n"
+                                "void main() {\n"
+                                "  for (int i = 0; i < 3; ++i) { gl_Position = gl_in[i].gl_Position; EmitVertex(); }\n"
+                                "  EndPrimitive();\n}\n");
+    m_folder.Write("Geo.glslfx", "technique t { pass p { VertexShader=<pos.vert> GeometryShader=<pass.geom> "
+                                 "FragmentShader=<color.frag> } }");
+    boost::shared_ptr<Vorm::ApiEffect> e = m_system.GetEffect("Geo.glslfx");
+    ASSERT_TRUE(e);
+    GLSLProgram* p = AsProgram(e);
+    ASSERT_EQ(3u, p->GetShaders().size());
+    EXPECT_EQ(unsigned(GL_GEOMETRY_SHADER), p->GetShaders()[2]->GetType());
+    if (TestShaders::ContextOffersGL32()) {
+        GLint type = 0;
+        glGetShaderiv(m_system.FindShader(m_folder.Path("pass.geom"))->GetHandle(), GL_SHADER_TYPE, &type);
+        EXPECT_EQ(GL_GEOMETRY_SHADER, type);
+        EXPECT_FALSE(p->GetUniformMap().empty());
+    } else {
+        // Fails cleanly (TearDown checks that no GL error was queued) and is
+        // not linked without its geometry stage.
+        EXPECT_EQ(2u, Attached(*p).size());
+        EXPECT_TRUE(p->GetUniformMap().empty());
+        EXPECT_FALSE(m_system.FindShader(m_folder.Path("pass.geom")));
+    }
+}
+
+} // namespace

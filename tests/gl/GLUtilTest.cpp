@@ -1,0 +1,98 @@
+#include "CoutCapture.h"
+#include "GLFixture.h"
+
+#include "Core/Rendering/DataFormat.h"
+#include "Render/RenderGL/GLUtil.h"
+#include "Render/RenderGL/texture/GLTexture.h"
+
+#include <gtest/gtest.h>
+
+#include <GL/glu.h>
+
+#include <string>
+
+using namespace Vorm;
+
+namespace {
+
+class GLUtilTest : public GLFixture
+{
+};
+
+} // namespace
+
+TEST_F(GLUtilTest, VersionOfThe31Context)
+{
+    int glMajor = -1, glMinor = -1, glslMajor = -1, glslMinor = -1;
+    GetGLVersion(glMajor, glMinor, glslMajor, glslMinor);
+    EXPECT_EQ(3, glMajor);
+    EXPECT_EQ(1, glMinor);
+    EXPECT_EQ(1, glslMajor);
+    EXPECT_EQ(40, glslMinor);
+}
+
+TEST_F(GLUtilTest, CheckGLErrorDrainsAndPrintsEveryError)
+{
+    glEnable(0xFFFF);                              // invalid enum
+    glBindTexture(GL_TEXTURE_2D, 0x7FFFFFF);       // core: a name never generated
+    {
+        CoutCapture out;
+        CheckGLError();
+        const std::string text = out.Text();
+        EXPECT_NE(std::string::npos, text.find(reinterpret_cast<const char*>(gluErrorString(GL_INVALID_ENUM))))
+            << text;
+    }
+    EXPECT_EQ(GLenum(GL_NO_ERROR), glGetError());
+
+    // Nothing queued prints nothing.
+    CoutCapture quiet;
+    CheckGLError();
+    EXPECT_EQ("", quiet.Text());
+}
+
+TEST_F(GLUtilTest, ErrorTextIsNeverNull)
+{
+    EXPECT_EQ(nullptr, gluErrorString(0x7777)); // what the drain must not print
+    ASSERT_NE(nullptr, GLErrorString(0x7777));
+    EXPECT_STRNE("", GLErrorString(0x7777));
+    EXPECT_STREQ(reinterpret_cast<const char*>(gluErrorString(GL_OUT_OF_MEMORY)), GLErrorString(GL_OUT_OF_MEMORY));
+}
+
+TEST_F(GLUtilTest, TableLookupsPastTheirEndsGiveInvalidEnum)
+{
+    EXPECT_EQ(GLenum(GL_FLOAT_VEC4), GLDataFormat::Get(eDataFormat_FLOAT4));
+    EXPECT_EQ(GLenum(GL_UNSIGNED_BYTE), GLDataFormat::Get(eDataFormat_UBYTE1));
+    EXPECT_EQ(GLenum(GL_UNSIGNED_INT), GLDataFormat::Get(eDataFormat_UINT1));
+    EXPECT_EQ(GLenum(GL_INVALID_ENUM), GLDataFormat::Get(eDataFormat_NONE));
+    EXPECT_EQ(GLenum(GL_INVALID_ENUM), GLPrimitiveType::Get(3));
+    EXPECT_EQ(GLenum(GL_INVALID_ENUM), GLTextureUnit::Get(18));
+    EXPECT_EQ(GLenum(GL_INVALID_ENUM), GLMapAttachment(GLMaxColorAttachments + 1));
+    EXPECT_EQ(GLenum(GL_INVALID_ENUM), GLMapPixelFormat(11));
+    EXPECT_EQ(GLenum(GL_INVALID_ENUM), GLMapWrap(4));
+}
+
+// Every pixel-format index makes storage GL accepts, with the internal
+// format the index names, also as the layout of the (absent) data.
+TEST_F(GLUtilTest, EveryPixelFormatIndexMakesValidStorage)
+{
+    const GLenum expected[11] = {GL_RGB,    GL_RGBA,    GL_RGB,    GL_RGBA,    GL_RGB16F,           GL_RGBA16F,
+                                 GL_RGB32F, GL_RGBA32F, GL_DEPTH_COMPONENT, GL_DEPTH_COMPONENT24, GL_DEPTH_COMPONENT32};
+    for (std::uint32_t i = 0; i < 11; ++i) {
+        TextureDesc desc;
+        desc.m_width = 4;
+        desc.m_height = 4;
+        desc.m_type = 1;
+        desc.m_internalFormat = i;
+        desc.m_pixelFormat = i;
+        GLTexture tex;
+        tex.Create(desc);
+        EXPECT_EQ(GLenum(GL_NO_ERROR), glGetError()) << "index " << i;
+        tex.Bind();
+        GLint width = 0, internal = 0;
+        glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &width);
+        glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_INTERNAL_FORMAT, &internal);
+        tex.Unbind();
+        EXPECT_EQ(4, width) << "index " << i;
+        EXPECT_EQ(GLint(expected[i]), internal) << "index " << i;
+    }
+}

@@ -1,0 +1,51 @@
+#ifndef VORM_TESTS_GLREADBACK_H
+#define VORM_TESTS_GLREADBACK_H
+
+#include "Core/Rendering/ApiEffect.h"
+#include "Core/Rendering/ITexture.h"
+
+#include <GL/glew.h>
+#include <boost/shared_ptr.hpp>
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+// Reads back what GL holds, for tests to compare with numbers.
+
+struct Rgb
+{
+    float r, g, b;
+};
+
+// RGBA bytes of the current read buffer at (x, y), origin bottom-left.
+std::vector<int> PixelRgba(int x, int y);
+// The same pixel's colour as fractions of 255.
+Rgb PixelRgb(int x, int y);
+
+// The first value glGetIntegerv gives for `what`.
+GLint GLInt(GLenum what);
+// The 2D texture bound on a texture unit; the active unit is left as it was.
+GLint TextureOnUnit(int unit);
+// The GL name of an engine texture made by the GL renderer.
+GLint TextureHandle(const boost::shared_ptr<Vorm::ITexture>& texture);
+
+// The GL name of a GLSL program, or of the one a material program wraps.
+GLuint ProgramHandle(const boost::shared_ptr<Vorm::ApiEffect>& effect);
+
+// The first n float components of a program's uniform (a vector or a matrix).
+std::vector<float> UniformFloats(GLuint program, const std::string& name, int n);
+// One integer component of a program's uniform.
+int UniformInt(GLuint program, const std::string& name, int component = 0);
+// Elements name[0] to name[n - 1] of an integer (or sampler) array uniform.
+std::vector<int> UniformIntArray(GLuint program, const std::string& name, int n);
+
+#define EXPECT_RGB_NEAR(expected, actual, tol)                                                     \
+    do {                                                                                          \
+        const Rgb e_ = (expected), a_ = (actual);                                                 \
+        EXPECT_NEAR(e_.r, a_.r, tol);                                                             \
+        EXPECT_NEAR(e_.g, a_.g, tol);                                                             \
+        EXPECT_NEAR(e_.b, a_.b, tol);                                                             \
+    } while (0)
+
+#endif

@@ -1,0 +1,103 @@
+#include "TestImages.h"
+
+#include <IL/il.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <dirent.h>
+#include <unistd.h>
+
+namespace TestImages {
+namespace {
+
+void Put16(std::vector<std::uint8_t>& out, int v)
+{
+    out.push_back(std::uint8_t(v & 0xFF));
+    out.push_back(std::uint8_t((v >> 8) & 0xFF));
+}
+
+bool WriteTga(const std::string& path, std::uint8_t imageType, int width, int height, int bitsPerPixel,
+              const std::vector<std::uint8_t>& palette, const std::vector<std::uint8_t>& pixels, bool topFirst)
+{
+    std::vector<std::uint8_t> out;
+    out.push_back(0);                                 // no image id
+    out.push_back(palette.empty() ? 0 : 1);           // colour map type
+    out.push_back(imageType);
+    Put16(out, 0);                                    // first palette entry
+    Put16(out, int(palette.size() / 3));              // palette length
+    out.push_back(palette.empty() ? 0 : 24);          // palette entry bits
+    Put16(out, 0);                                    // x origin
+    Put16(out, 0);                                    // y origin
+    Put16(out, width);
+    Put16(out, height);
+    out.push_back(std::uint8_t(bitsPerPixel));
+    std::uint8_t descriptor = bitsPerPixel == 32 ? 8 : 0; // alpha bits
+    if (topFirst)
+        descriptor |= 0x20;
+    out.push_back(descriptor);
+    out.insert(out.end(), palette.begin(), palette.end());
+    out.insert(out.end(), pixels.begin(), pixels.end());
+
+    FILE* f = std::fopen(path.c_str(), "wb");
+    if (!f)
+        return false;
+    const bool ok = std::fwrite(out.data(), 1, out.size(), f) == out.size();
+    return std::fclose(f) == 0 && ok;
+}
+
+} // namespace
+
+std::string MakeTempDir()
+{
+    const char* base = std::getenv("TMPDIR");
+    std::string pattern = std::string(base && *base ? base : "/tmp") + "/vorm-test-XXXXXX";
+    std::vector<char> buf(pattern.begin(), pattern.end());
+    buf.push_back('\0');
+    if (!mkdtemp(buf.data()))
+        return std::string();
+    return std::string(buf.data()) + "/";
+}
+
+void RemoveDir(const std::string& dir)
+{
+    if (dir.empty())
+        return;
+    if (DIR* d = opendir(dir.c_str())) {
+        while (dirent* e = readdir(d)) {
+            const std::string name = e->d_name;
+            if (name != "." && name != "..")
+                std::remove((dir + name).c_str());
+        }
+        closedir(d);
+    }
+    rmdir(dir.c_str());
+}
+
+bool WriteTrueColor(const std::string& path, int width, int height, int bytesPerPixel,
+                    const std::vector<std::uint8_t>& pixels, bool topFirst)
+{
+    return WriteTga(path, 2, width, height, bytesPerPixel * 8, std::vector<std::uint8_t>(), pixels, topFirst);
+}
+
+bool WriteGrey(const std::string& path, int width, int height, const std::vector<std::uint8_t>& pixels,
+               bool topFirst)
+{
+    return WriteTga(path, 3, width, height, 8, std::vector<std::uint8_t>(), pixels, topFirst);
+}
+
+bool WritePalette(const std::string& path, int width, int height, const std::vector<std::uint8_t>& indices,
+                  const std::vector<std::uint8_t>& paletteBgr, bool topFirst)
+{
+    return WriteTga(path, 1, width, height, 8, paletteBgr, indices, topFirst);
+}
+
+void InitDevIL()
+{
+    static bool s_done = false;
+    if (!s_done) {
+        ilInit();
+        s_done = true;
+    }
+}
+
+} // namespace TestImages

@@ -1,0 +1,33 @@
+#ifndef VORM_TESTS_TESTIMAGES_H
+#define VORM_TESTS_TESTIMAGES_H
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+// Small image files for tests, written by hand as TGA so that every layout
+// (true colour, grey, palette, either origin) is under the test's control.
+namespace TestImages {
+
+// A fresh folder under the system temp folder, with a trailing '/'.
+std::string MakeTempDir();
+// Removes the folder and the files in it.
+void RemoveDir(const std::string& dir);
+
+// True-colour TGA; pixels are rows of 3 (B, G, R) or 4 (B, G, R, A) bytes,
+// first row = top row when topFirst, else bottom row.
+bool WriteTrueColor(const std::string& path, int width, int height, int bytesPerPixel,
+                    const std::vector<std::uint8_t>& pixels, bool topFirst = true);
+// 8-bit grey TGA.
+bool WriteGrey(const std::string& path, int width, int height, const std::vector<std::uint8_t>& pixels,
+               bool topFirst = true);
+// 8-bit colour-mapped TGA with a palette of (B, G, R) entries.
+bool WritePalette(const std::string& path, int width, int height, const std::vector<std::uint8_t>& indices,
+                  const std::vector<std::uint8_t>& paletteBgr, bool topFirst = true);
+
+// ilInit, once per process.
+void InitDevIL();
+
+} // namespace TestImages
+
+#endif

@@ -1,0 +1,159 @@
+#include "AssertRecorder.h"
+#include "TestImages.h"
+#include "TestRenderer.h"
+
+#include "Core/Memory/MemTracker.h"
+#include "Core/Rendering/Image.h"
+
+#include <gtest/gtest.h>
+
+#include <utility>
+#include <vector>
+
+using namespace Vorm;
+
+namespace {
+
+class ImageTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        TestImages::InitDevIL();
+        dir = TestImages::MakeTempDir();
+        ASSERT_FALSE(dir.empty());
+        renderer.GetTexturePath() = dir;
+    }
+    void TearDown() override { TestImages::RemoveDir(dir); }
+
+    void ExpectPixel(const Image& img, unsigned x, unsigned y, float r, float g, float b, float a)
+    {
+        const Vector4<float> p = img.GetPixel(x, y);
+        EXPECT_EQ(r, p.x) << x << "," << y;
+        EXPECT_EQ(g, p.y) << x << "," << y;
+        EXPECT_EQ(b, p.z) << x << "," << y;
+        EXPECT_EQ(a, p.w) << x << "," << y;
+    }
+
+    TestRenderer renderer;
+    std::string dir;
+};
+
+} // namespace
+
+TEST_F(ImageTest, RgbFileGivesRedGreenBlueInOrderWithTightRows)
+{
+    // 3 x 2 RGB: rows of 9 bytes. File bytes are blue-first (TGA).
+    const std::vector<std::uint8_t> bgr = {
+        0, 0, 255,   0, 255, 0,   255, 0, 0,    // top: red, green, blue
+        10, 20, 30,  40, 50, 60,  70, 80, 90,   // bottom
+    };
+    ASSERT_TRUE(TestImages::WriteTrueColor(dir + "rgb.tga", 3, 2, 3, bgr));
+
+    const Image img("rgb.tga", true);
+    ASSERT_FALSE(img.IsEmpty());
+    EXPECT_EQ(3u, img.GetWidth());
+    EXPECT_EQ(2u, img.GetHeight());
+    EXPECT_EQ(3u, img.GetBytesPerPixel());
+    ExpectPixel(img, 0, 0, 255, 0, 0, 0);
+    ExpectPixel(img, 1, 0, 0, 255, 0, 0);
+    ExpectPixel(img, 2, 0, 0, 0, 255, 0);
+    ExpectPixel(img, 0, 1, 30, 20, 10, 0);
+    ExpectPixel(img, 2, 1, 90, 80, 70, 0);
+}
+
+TEST_F(ImageTest, OriginFlagReversesRows)
+{
+    const std::vector<std::uint8_t> grey = {1, 2, 3, 4, 5, 6}; // 2 x 3, top row first
+    ASSERT_TRUE(TestImages::WriteGrey(dir + "g.tga", 2, 3, grey));
+    const Image top("g.tga", true);
+    const Image bottom("g.tga", false);
+    ASSERT_FALSE(top.IsEmpty());
+    ASSERT_FALSE(bottom.IsEmpty());
+    EXPECT_EQ(1u, top.GetBytesPerPixel());
+    for (unsigned y = 0; y < 3; ++y) {
+        for (unsigned x = 0; x < 2; ++x) {
+            EXPECT_EQ(top.GetPixel(x, y).x, bottom.GetPixel(x, 2 - y).x);
+            EXPECT_EQ(0.0f, top.GetPixel(x, y).y); // a one-byte pixel fills only x
+        }
+    }
+    ExpectPixel(top, 1, 0, 2, 0, 0, 0);
+    ExpectPixel(bottom, 1, 0, 6, 0, 0, 0);
+}
+
+TEST_F(ImageTest, PaletteFileGivesColoursNotIndices)
+{
+    const std::vector<std::uint8_t> palette = {0, 0, 200, /*red*/ 0, 150, 0, /*green*/ 100, 0, 0 /*blue*/};
+    const std::vector<std::uint8_t> indices = {2, 0, 1, 1};
+    ASSERT_TRUE(TestImages::WritePalette(dir + "p.tga", 2, 2, indices, palette));
+    const Image img("p.tga", true);
+    ASSERT_FALSE(img.IsEmpty());
+    EXPECT_EQ(3u, img.GetBytesPerPixel());
+    ExpectPixel(img, 0, 0, 0, 0, 100, 0);
+    ExpectPixel(img, 1, 0, 200, 0, 0, 0);
+    ExpectPixel(img, 1, 1, 0, 150, 0, 0);
+}
+
+TEST_F(ImageTest, MissingFileIsReportedAndGivesAnEmptyImage)
+{
+    AssertRecorder rec;
+    const Image img("no-such-file.png", true);
+    EXPECT_TRUE(rec.Saw("error == 0 && \"Error reading image file\""));
+    EXPECT_TRUE(img.IsEmpty());
+    EXPECT_EQ(0u, img.GetWidth());
+    EXPECT_EQ(0u, img.GetHeight());
+    ExpectPixel(img, 0, 0, 0, 0, 0, 0);
+
+    // DevIL's error stack is clean again: the next load succeeds.
+    ASSERT_TRUE(TestImages::WriteGrey(dir + "ok.tga", 1, 1, {7}));
+    rec.Clear();
+    const Image ok("ok.tga", true);
+    EXPECT_TRUE(rec.Failures().empty());
+    ExpectPixel(ok, 0, 0, 7, 0, 0, 0);
+}
+
+TEST_F(ImageTest, SubImageCopiesAndImagesOwnTheirBuffersOnce)
+{
+    std::vector<std::uint8_t> rgba(4 * 3 * 4);
+    for (std::size_t i = 0; i < rgba.size(); ++i)
+        rgba[i] = std::uint8_t(i);
+    ASSERT_TRUE(TestImages::WriteTrueColor(dir + "a.tga", 4, 3, 4, rgba));
+    Image img("a.tga", true);
+    ASSERT_EQ(4u, img.GetBytesPerPixel());
+
+    const Image whole = img.GetSubImage(0, 0, 4, 3);
+    for (unsigned y = 0; y < 3; ++y)
+        for (unsigned x = 0; x < 4; ++x)
+            EXPECT_EQ(img.GetPixel(x, y).z, whole.GetPixel(x, y).z);
+
+    const Image part = img.GetSubImage(1, 1, 2, 2);
+    EXPECT_EQ(2u, part.GetWidth());
+    EXPECT_EQ(2u, part.GetHeight());
+    for (unsigned y = 0; y < 2; ++y)
+        for (unsigned x = 0; x < 2; ++x) {
+            const Vector4<float> a = part.GetPixel(x, y), b = img.GetPixel(x + 1, y + 1);
+            EXPECT_EQ(b.x, a.x);
+            EXPECT_EQ(b.w, a.w);
+        }
+
+    // Copies are deep, moves hand the buffer over: each buffer freed once.
+    Image copy = part;
+    EXPECT_NE(copy.GetData(), part.GetData());
+    Image moved = std::move(copy);
+    EXPECT_TRUE(copy.IsEmpty());
+    moved = img;
+    EXPECT_EQ(4u, moved.GetWidth());
+    EXPECT_EQ(img.GetPixel(3, 2).x, moved.GetPixel(3, 2).x);
+}
+
+TEST(ImageBuffer, WidePixelsGiveTheirFirstFourBytes)
+{
+    // 16-bit RGBA: 8 bytes per pixel must not write past the four components.
+    std::uint8_t* data = VORM_NEW std::uint8_t[16];
+    for (int i = 0; i < 16; ++i)
+        data[i] = std::uint8_t(10 * i);
+    const Image img(2, 1, 8, data);
+    const Vector4<float> p = img.GetPixel(1, 0);
+    EXPECT_EQ(80.0f, p.x);
+    EXPECT_EQ(110.0f, p.w);
+}
