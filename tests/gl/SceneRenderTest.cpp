@@ -1,6 +1,7 @@
 #include "AssertRecorder.h"
 #include "GLReadBack.h"
 #include "GLRendererFixture.h"
+#include "TestImages.h"
 
 #include "Core/Rendering/IMaterialEffect.h"
 #include "Core/Rendering/ITexture.h"
@@ -14,9 +15,11 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdint>
 #include <map>
 #include <memory>
 #include <string>
+#include <vector>
 
 // Loads the small authored scene under tests/data/proof_scene through the
 // model importer, draws it with the material program and the renderer's
@@ -35,7 +38,12 @@ protected:
         GLRendererFixture::SetUp();
         if (HasFatalFailure())
             return;
-        UseFolders(RepoPath("data/effects/"), RepoPath("tests/data/proof_scene/"));
+        // The sign's texture: 8 x 8 orange (B, G, R = 40, 140, 230).
+        std::vector<std::uint8_t> orange;
+        for (int i = 0; i < 8 * 8; ++i)
+            orange.insert(orange.end(), {40, 140, 230});
+        ASSERT_TRUE(TestImages::WriteTrueColor(m_folder.Dir() + "proof.tga", 8, 8, 3, orange));
+        UseFolders(RepoPath("data/effects/"), m_folder.Dir());
 
         m_light = m_renderer->GetLights()[0];
         m_light->SetDirection(Vector3<float>(1.0f, -0.5f, -1.0f));
