@@ -1,5 +1,5 @@
 #include "CoutCapture.h"
-#include "GLTestContext.h"
+#include "GLFixture.h"
 #include "ModelTestFiles.h"
 #include "TestImages.h"
 
@@ -26,15 +26,15 @@ namespace {
 
 // The Valley scene with a real renderer: its textures are image files in
 // the renderer's texture folder, read through DevIL into GL textures.
-class OgreXmlModelLoaderGLTest : public ::testing::Test
+class OgreXmlModelLoaderGLTest : public GLFixture
 {
 protected:
     void SetUp() override
     {
-        ASSERT_TRUE(m_ctx.Ok()) << m_ctx.Error();
-        GLTestContext::DrainErrors();
-        m_dir = TestImages::MakeTempDir();
-        ASSERT_FALSE(m_dir.empty());
+        GLFixture::SetUp();
+        if (HasFatalFailure())
+            return;
+        m_dir = m_folder.Dir();
         // 4 x 2 pictures; "bark.tga" is left out on purpose.
         const char* files[] = {"grass.tga", "rock.tga", "rock_n.tga"};
         for (const char* f : files)
@@ -46,7 +46,7 @@ protected:
     void TearDown() override
     {
         m_renderer.reset();
-        TestImages::RemoveDir(m_dir);
+        GLFixture::TearDown();
     }
 
     static GLTexture* DiffuseOf(const Spatial* spatial)
@@ -66,7 +66,6 @@ protected:
         return width;
     }
 
-    GLTestContext m_ctx;
     std::string m_dir;
     std::unique_ptr<GLRenderer> m_renderer;
 };
