@@ -44,6 +44,9 @@ public:
     void Print() const;
 
 private:
+    void SetExtents(float left, float right, float top, float bottom, float nearPlane, float farPlane,
+                    bool orthographic);
+
     Vector3<float> m_vLocation;
     Vector3<float> m_vDirection;
     Vector3<float> m_vUp;

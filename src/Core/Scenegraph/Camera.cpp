@@ -77,17 +77,16 @@ void Camera::SetPerspective(float fovDegrees, float aspect, float nearPlane, flo
 
 void Camera::SetFrustum(float left, float right, float top, float bottom, float nearPlane, float farPlane)
 {
-    m_fLeft = left;
-    m_fRight = right;
-    m_fTop = top;
-    m_fBottom = bottom;
-    m_fNear = nearPlane;
-    m_fFar = farPlane;
-    m_bOrthographic = false;
-    m_bProjectionDirty = true;
+    SetExtents(left, right, top, bottom, nearPlane, farPlane, false);
 }
 
 void Camera::SetOrthographic(float left, float right, float top, float bottom, float nearPlane, float farPlane)
+{
+    SetExtents(left, right, top, bottom, nearPlane, farPlane, true);
+}
+
+void Camera::SetExtents(float left, float right, float top, float bottom, float nearPlane, float farPlane,
+                        bool orthographic)
 {
     m_fLeft = left;
     m_fRight = right;
@@ -95,7 +94,7 @@ void Camera::SetOrthographic(float left, float right, float top, float bottom, f
     m_fBottom = bottom;
     m_fNear = nearPlane;
     m_fFar = farPlane;
-    m_bOrthographic = true;
+    m_bOrthographic = orthographic;
     m_bProjectionDirty = true;
 }
 
