@@ -353,6 +353,40 @@ TEST(MemTracker, ZeroByteNewHasOneByteGuardsAndUnusedWords)
     delete[] q;
 }
 
+// Lengths around the 16-byte stores and the wide fill, and records that
+// come back from the reservoir after a long owner text.
+TEST(MemTracker, WipeCoversEveryLengthAndReusedRecordsAreClean)
+{
+    const std::uint32_t unused = 0xFEEDFACEu;
+    unsigned char pattern[4];
+    std::memcpy(pattern, &unused, 4);
+    const char* const longFile = "dir/a_source_file_name_longer_than_thirty_nine_characters.cpp";
+    const char* const longFunc = "Ns::SomeClass::AFunctionNameLongerThanThirtyNineCharacters";
+    for (std::size_t n : {1u, 3u, 4u, 5u, 15u, 16u, 17u, 19u, 20u, 33u, 255u, 256u, 257u, 259u, 1027u})
+    {
+        void* p = MemTracker::Allocate(longFile, 7, longFunc, MemTracker::AT_Malloc, n);
+        ASSERT_NE(nullptr, p);
+        const MemTracker::AllocUnit* unit = MemTracker::FindAllocUnit(p);
+        const unsigned char* bytes = static_cast<const unsigned char*>(p);
+        std::size_t wrong = 0;
+        for (std::size_t i = 0; i < n; ++i)
+            wrong += bytes[i] != pattern[i % 4];
+        EXPECT_EQ(0u, wrong) << n;
+        EXPECT_TRUE(MemTracker::ValidateAllocUnit(unit)) << n;
+        EXPECT_EQ(39u, std::strlen(unit->m_szSourceFile));
+        MemTracker::Deallocate("??", 0, "??", MemTracker::AT_Free, p);
+
+        char* q = new char[n];
+        g_sink = q;
+        unit = MemTracker::FindAllocUnit(q);
+        const char field[40] = "??";
+        EXPECT_EQ(0, std::memcmp(field, unit->m_szSourceFile, sizeof(field))) << n;
+        EXPECT_EQ(0, std::memcmp(field, unit->m_szSourceFunc, sizeof(field))) << n;
+        EXPECT_FALSE(unit->m_bBreakOnDealloc);
+        delete[] q;
+    }
+}
+
 TEST(MemTracker, SizesBeyondTheUnitFieldAreRefused)
 {
     const MemTracker::Statistics before = MemTracker::GetMemoryStatistics();

@@ -109,6 +109,10 @@ public:
     };
     static constexpr FunctionName ExtractFunctionName(const char* pretty);
 
+    // Offset of the base name in a path (text after the last '\\' or '/'),
+    // so the owner macros hand over a file name with nothing left to strip.
+    static constexpr std::size_t BaseNameOffset(const char* path);
+
     // Resets the owner when a VORM_DELETE statement ends: g++ calls no
     // operator delete for a null pointer, which would leave the owner set.
     struct OwnerReset
@@ -174,6 +178,15 @@ constexpr std::size_t MemTracker::StripLambda(const char* s, std::size_t end)
     if (i >= 2 && s[i - 1] == ':' && s[i - 2] == ':')
         return i - 2;
     return end;
+}
+
+constexpr std::size_t MemTracker::BaseNameOffset(const char* path)
+{
+    std::size_t offset = 0;
+    for (std::size_t i = 0; path[i]; ++i)
+        if (path[i] == '/' || path[i] == '\\')
+            offset = i + 1;
+    return offset;
 }
 
 constexpr MemTracker::FunctionName MemTracker::ExtractFunctionName(const char* pretty)
@@ -265,13 +278,21 @@ void operator delete[](void* p, const char* file, int line) noexcept;
         return s_vormFunctionName.m_szText;                                             \
     }())
 
+// The source file's base name, cut out at compile time.
+#define VORM_SOURCE_FILE                                                                \
+    ([]() -> const char* {                                                              \
+        static constexpr std::size_t s_vormBaseOffset =                                 \
+            ::Vorm::MemTracker::BaseNameOffset(__FILE__);                               \
+        return __FILE__ + s_vormBaseOffset;                                             \
+    }())
+
 // T* p = VORM_NEW T(args);  VORM_DELETE p;  VORM_DELETE[] arr;
 #define VORM_NEW                                                                        \
-    (::Vorm::MemTracker::SetOwner(__FILE__, __LINE__, VORM_FUNCTION_NAME), false)       \
+    (::Vorm::MemTracker::SetOwner(VORM_SOURCE_FILE, __LINE__, VORM_FUNCTION_NAME), false)       \
         ? nullptr                                                                       \
         : new
 #define VORM_DELETE                                                                     \
-    (::Vorm::MemTracker::SetOwner(__FILE__, __LINE__, VORM_FUNCTION_NAME),              \
+    (::Vorm::MemTracker::SetOwner(VORM_SOURCE_FILE, __LINE__, VORM_FUNCTION_NAME),              \
      ::Vorm::MemTracker::OwnerReset(), false)                                           \
         ? (void)0                                                                       \
         : delete

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <cwchar>
 #include <ctime>
 #include <csignal>
 #include <fcntl.h>
@@ -71,6 +72,10 @@ char s_sizeBuffer[64];
 // BreakOnDealloc/BreakOnRealloc hand this out when there is no unit.
 bool s_dummyBreakFlag;
 
+// Logging, breaks and failures are off the allocation path: keep them out
+// of line so the hot code stays small.
+#define VORM_MEM_COLD __attribute__((noinline, cold))
+
 // A debugger break: a trap only with a tracer attached; otherwise a note on
 // stderr, and the caller goes on as after a resumed break.
 bool DebuggerAttached()
@@ -90,7 +95,7 @@ bool DebuggerAttached()
     return std::atoi(tracer + 10) != 0;
 }
 
-void Break(const char* reason)
+VORM_MEM_COLD void Break(const char* reason)
 {
     if (DebuggerAttached())
     {
@@ -124,13 +129,14 @@ const char* SourceFileStripper(const char* file)
 {
     if (!file)
         return kUnknownOwner;
+    // The second scan only covers what follows the last '/'.
     const char* slash = std::strrchr(file, '/');
-    const char* backslash = std::strrchr(file, '\\');
-    const char* last = !slash ? backslash : (backslash && backslash > slash ? backslash : slash);
-    return last ? last + 1 : file;
+    const char* base = slash ? slash + 1 : file;
+    const char* backslash = std::strrchr(base, '\\');
+    return backslash ? backslash + 1 : base;
 }
 
-const char* OwnerString(const char* file, u32 line, const char* func)
+VORM_MEM_COLD const char* OwnerString(const char* file, u32 line, const char* func)
 {
     std::memset(s_ownerBuffer, 0, sizeof(s_ownerBuffer));
     std::snprintf(s_ownerBuffer, sizeof(s_ownerBuffer), "%s(%05u)::%s", SourceFileStripper(file),
@@ -138,19 +144,11 @@ const char* OwnerString(const char* file, u32 line, const char* func)
     return s_ownerBuffer;
 }
 
-// Copies at most 39 characters and terminates.
-inline void CopyText(char (&dest)[40], const char* src)
-{
-    const std::size_t length = strnlen(src, sizeof(dest) - 1);
-    std::memcpy(dest, src, length);
-    dest[length] = '\0';
-}
-
 void DumpLogHeader();
 
-void Log(const char* format, ...) __attribute__((format(printf, 1, 2)));
+VORM_MEM_COLD void Log(const char* format, ...) __attribute__((format(printf, 1, 2)));
 
-void Log(const char* format, ...)
+VORM_MEM_COLD void Log(const char* format, ...)
 {
     if (s_cleanupLogOnFirstRun)
         DumpLogHeader();
@@ -210,14 +208,14 @@ void DumpLogHeader()
 }
 
 // Fails the current operation with an error text.
-void* Fail(const char* text)
+VORM_MEM_COLD void* Fail(const char* text)
 {
     Log("[!] %s", text);
     MemTracker::ResetGlobals();
     return nullptr;
 }
 
-bool GrowReservoir()
+VORM_MEM_COLD bool GrowReservoir()
 {
     AllocUnit* block = static_cast<AllocUnit*>(std::malloc(sizeof(AllocUnit) * kReservoirGrow));
     if (!block)
@@ -294,82 +292,121 @@ inline void SubtractTotals(const AllocUnit* unit)
     s_stats.m_uTotalActualMemory -= unit->m_uActualSize;
 }
 
+// Guard words as 16-byte images: written and checked with plain copies.
+struct GuardImage
+{
+    u32 m_words[4];
+};
+const GuardImage kPrefixImage = {{kPrefixPattern, kPrefixPattern, kPrefixPattern, kPrefixPattern}};
+const GuardImage kPostfixImage = {{kPostfixPattern, kPostfixPattern, kPostfixPattern, kPostfixPattern}};
+
 inline void WriteGuards(const AllocUnit* unit)
 {
-    static const u32 prefix[4] = {kPrefixPattern, kPrefixPattern, kPrefixPattern, kPrefixPattern};
-    static const u32 postfix[4] = {kPostfixPattern, kPostfixPattern, kPostfixPattern, kPostfixPattern};
     unsigned char* actual = static_cast<unsigned char*>(unit->m_pActualAddress);
-    std::memcpy(actual, prefix, sizeof(prefix));
-    std::memcpy(actual + unit->m_uActualSize - kGuardBytes, postfix, sizeof(postfix));
+    std::memcpy(actual, &kPrefixImage, kGuardBytes);
+    std::memcpy(actual + unit->m_uActualSize - kGuardBytes, &kPostfixImage, kGuardBytes);
 }
 
+inline bool GuardsIntact(const AllocUnit* unit)
+{
+    const unsigned char* pre = static_cast<const unsigned char*>(unit->m_pActualAddress);
+    const unsigned char* post = pre + unit->m_uActualSize - kGuardBytes;
+    return std::memcmp(pre, &kPrefixImage, kGuardBytes) == 0 &&
+           std::memcmp(post, &kPostfixImage, kGuardBytes) == 0;
+}
+
+// From this many bytes on the runtime's wide fill beats our 16-byte stores.
+const u32 kWideFillBytes = 256;
+
 // Fills whole 32-bit words, then the last 1 to 3 bytes with the pattern's
-// bytes from the lowest up. Works in 32-byte chunks: wiping is on by default
-// and sits on every allocation's path.
+// bytes from the lowest up. The pattern repeats every 4 bytes, so a last
+// 16-byte store that overlaps the one before it at a word boundary writes
+// the same bytes again.
 inline void FillPattern(unsigned char* p, u32 length, u32 pattern)
 {
-    const u32 words = length / 4;
-    unsigned char chunk[32];
-    for (u32 i = 0; i < 8; ++i)
-        std::memcpy(chunk + i * 4, &pattern, 4);
-    u32 i = 0;
-    for (; i + 8 <= words; i += 8)
-        std::memcpy(p + i * 4, chunk, 32);
-    if (i + 4 <= words)
+    const u32 wordBytes = length & ~3u;
+    if (wordBytes >= 16)
     {
-        std::memcpy(p + i * 4, chunk, 16);
-        i += 4;
+        if (sizeof(wchar_t) == 4 && wordBytes >= kWideFillBytes &&
+            (reinterpret_cast<std::uintptr_t>(p) & (alignof(wchar_t) - 1)) == 0)
+        {
+            std::wmemset(reinterpret_cast<wchar_t*>(p), static_cast<wchar_t>(pattern), wordBytes / 4);
+        }
+        else
+        {
+            u32 chunk[4] = {pattern, pattern, pattern, pattern};
+            u32 i = 0;
+            for (; i + 16 <= wordBytes; i += 16)
+                std::memcpy(p + i, chunk, 16);
+            if (i < wordBytes)
+                std::memcpy(p + wordBytes - 16, chunk, 16);
+        }
     }
-    for (; i < words; ++i)
-        std::memcpy(p + i * 4, &pattern, 4);
-    p += words * 4;
+    else
+    {
+        for (u32 i = 0; i < wordBytes; i += 4)
+            std::memcpy(p + i, &pattern, 4);
+    }
+    p += wordBytes;
     for (u32 k = 0; k < (length & 3); ++k)
         p[k] = static_cast<unsigned char>(pattern >> (k * 8));
 }
 
-inline void Wipe(const AllocUnit* unit, u32 pattern, u32 originalReportedSize)
+VORM_MEM_COLD u32 RandomPattern()
 {
-    if (s_randomWipe)
-    {
-        pattern = 0;
-        for (int i = 0; i < 4; ++i)
-            pattern = (pattern << 8) | (static_cast<u32>(std::rand()) & 0xFF);
-    }
+    u32 pattern = 0;
+    for (int i = 0; i < 4; ++i)
+        pattern = (pattern << 8) | (static_cast<u32>(std::rand()) & 0xFF);
+    return pattern;
+}
+
+// Fills the reported area from the offset on. The guards are written again
+// unless the caller has just found them intact (writing them would change
+// nothing).
+inline void Wipe(const AllocUnit* unit, u32 pattern, u32 originalReportedSize, bool guardsKnownIntact = false)
+{
+    if (__builtin_expect(s_randomWipe, 0))
+        pattern = RandomPattern();
     if (s_alwaysWipeAll && unit->m_uReportedSize > originalReportedSize)
         FillPattern(static_cast<unsigned char*>(unit->m_pReportedAddress) + originalReportedSize,
                     unit->m_uReportedSize - originalReportedSize, pattern);
-    WriteGuards(unit);
+    if (!guardsKnownIntact)
+        WriteGuards(unit);
 }
 
-// Field by field: a plain memset of the record becomes a slow "rep stos".
-inline void ZeroUnit(AllocUnit* unit)
+// Records in the reservoir keep their two texts cleared from the fourth
+// byte on (the first three may still hold "??" or a short text). Writing
+// "??" is then three bytes, and any text leaves the field as a cleared
+// record followed by a copy would (strncpy pads with zeros).
+inline void CopyText(char (&dest)[40], const char* src)
 {
-    unit->m_uActualSize = 0;
-    unit->m_uReportedSize = 0;
-    unit->m_pActualAddress = nullptr;
-    unit->m_pReportedAddress = nullptr;
-    std::memset(unit->m_szSourceFile, 0, sizeof(unit->m_szSourceFile));
-    std::memset(unit->m_szSourceFunc, 0, sizeof(unit->m_szSourceFunc));
-    unit->m_uSourceLine = 0;
-    unit->m_uAllocationType = 0;
-    unit->m_bBreakOnDealloc = false;
-    unit->m_bBreakOnRealloc = false;
-    unit->m_uAllocationNumber = 0;
-    unit->m_pNext = nullptr;
-    unit->m_pPrev = nullptr;
+    std::strncpy(dest, src, sizeof(dest) - 1);
+    dest[sizeof(dest) - 1] = '\0';
+}
+
+inline void CopyUnknown(char (&dest)[40])
+{
+    std::memcpy(dest, kUnknownOwner, sizeof(kUnknownOwner));
+}
+
+// Restores the reservoir's state of a text field before the record goes back.
+inline void ClearText(char (&text)[40])
+{
+    if (text[2] != '\0')
+        std::memset(text, 0, sizeof(text));
 }
 
 inline void UseOwner(AllocUnit* unit, const char* file, unsigned line, const char* func)
 {
     // Most blocks (containers, plain new) have no owner: skip the text scans.
     if (file == kUnknownOwner)
-        std::memcpy(unit->m_szSourceFile, kUnknownOwner, sizeof(kUnknownOwner));
+        CopyUnknown(unit->m_szSourceFile);
     else
         CopyText(unit->m_szSourceFile, SourceFileStripper(file));
-    if (func == kUnknownOwner)
-        std::memcpy(unit->m_szSourceFunc, kUnknownOwner, sizeof(kUnknownOwner));
+    if (func == kUnknownOwner || !func)
+        CopyUnknown(unit->m_szSourceFunc);
     else
-        CopyText(unit->m_szSourceFunc, func ? func : kUnknownOwner);
+        CopyText(unit->m_szSourceFunc, func);
     unit->m_uSourceLine = line;
 }
 
@@ -386,8 +423,43 @@ inline void CountAllocation()
 
 inline void CheckBreakOnAllocation()
 {
-    if (s_breakOnAllocationCount != 0 && s_currentAllocation == s_breakOnAllocationCount)
+    if (__builtin_expect(s_breakOnAllocationCount != 0 && s_currentAllocation == s_breakOnAllocationCount, 0))
         Break("break on allocation number");
+}
+
+VORM_MEM_COLD void LogAllocation(const char* file, unsigned line, const char* function, u32 allocationType,
+                                 std::size_t reportedSize)
+{
+    Log("[+] %05u %8s of size 0x%08zX(%08zu) by %s", s_currentAllocation, TypeName(allocationType),
+        reportedSize, reportedSize, OwnerString(file, line, function));
+}
+
+VORM_MEM_COLD void LogDeallocation(const char* file, unsigned line, const char* function, u32 deallocationType,
+                                   const void* reportedAddress)
+{
+    Log("[-] ----- %8s of addr 0x%016llX           by %s", TypeName(deallocationType),
+        AddressValue(reportedAddress), OwnerString(file, line, function));
+}
+
+// The checks of a release that found something to complain about.
+VORM_MEM_COLD void ReportReleaseProblems(AllocUnit* unit, u32 deallocationType, bool guardsIntact)
+{
+    if (!guardsIntact && !MemTracker::ValidateAllocUnit(unit))
+        Break("release of a damaged unit");
+    if (deallocationType == MemTracker::AT_Unknown)
+        Break("release of unknown type");
+
+    const u32 type = unit->m_uAllocationType;
+    const bool fromMallocFamily =
+        type == MemTracker::AT_Malloc || type == MemTracker::AT_Calloc || type == MemTracker::AT_Realloc;
+    const bool compatible = (deallocationType == MemTracker::AT_Delete && type == MemTracker::AT_New) ||
+                            (deallocationType == MemTracker::AT_DeleteArray && type == MemTracker::AT_NewArray) ||
+                            (deallocationType == MemTracker::AT_Free && fromMallocFamily) ||
+                            deallocationType == MemTracker::AT_Unknown;
+    if (!compatible)
+        Break("allocation and release forms do not match");
+    if (unit->m_bBreakOnDealloc)
+        Break("break on deallocation");
 }
 
 // The hot paths, kept inline so the operators run them without a call.
@@ -400,38 +472,28 @@ inline AllocUnit* Lookup(const void* reportedAddress)
     return nullptr;
 }
 
-inline bool GuardsIntact(const AllocUnit* unit)
-{
-    static const u32 prefix[4] = {kPrefixPattern, kPrefixPattern, kPrefixPattern, kPrefixPattern};
-    static const u32 postfix[4] = {kPostfixPattern, kPostfixPattern, kPostfixPattern, kPostfixPattern};
-    const unsigned char* pre = static_cast<const unsigned char*>(unit->m_pActualAddress);
-    const unsigned char* post = pre + unit->m_uActualSize - kGuardBytes;
-    return std::memcmp(pre, prefix, sizeof(prefix)) == 0 && std::memcmp(post, postfix, sizeof(postfix)) == 0;
-}
-
-__attribute__((always_inline)) inline void* DoAllocate(const char* file, unsigned line, const char* function, u32 allocationType,
-                        std::size_t reportedSize)
+__attribute__((always_inline)) inline void* DoAllocate(const char* file, unsigned line, const char* function,
+                                                       u32 allocationType, std::size_t reportedSize)
 {
     CountAllocation();
     if (__builtin_expect(s_alwaysLogAll, 0))
-        Log("[+] %05u %8s of size 0x%08zX(%08zu) by %s", s_currentAllocation, TypeName(allocationType),
-            reportedSize, reportedSize, OwnerString(file, line, function));
+        LogAllocation(file, line, function, allocationType, reportedSize);
     CheckBreakOnAllocation();
 
-    if (!s_reservoir && !GrowReservoir())
+    if (__builtin_expect(!s_reservoir, 0) && !GrowReservoir())
     {
         Break("no memory for tracking records");
         return Fail("Unable to allocate RAM for internal memory tracking data");
     }
 
     void* actualAddress = SizeFits(reportedSize) ? std::malloc(reportedSize + kOverhead) : nullptr;
-    if (!actualAddress)
+    if (__builtin_expect(!actualAddress, 0))
     {
         Break("allocation failed");
         return Fail("Request for allocation failed. Out of memory.");
     }
 
-    // Released records are zeroed already (see ZeroUnit); Link sets the links.
+    // Every field is written here, so a released record needs no clearing.
     AllocUnit* unit = s_reservoir;
     s_reservoir = unit->m_pNext;
     unit->m_uReportedSize = static_cast<u32>(reportedSize);
@@ -439,10 +501,12 @@ __attribute__((always_inline)) inline void* DoAllocate(const char* file, unsigne
     unit->m_pActualAddress = actualAddress;
     unit->m_pReportedAddress = static_cast<char*>(actualAddress) + kGuardBytes;
     unit->m_uAllocationType = allocationType;
+    unit->m_bBreakOnDealloc = false;
+    unit->m_bBreakOnRealloc = false;
     unit->m_uAllocationNumber = s_currentAllocation;
     UseOwner(unit, file, line, function);
 
-    if (allocationType == MemTracker::AT_Unknown)
+    if (__builtin_expect(allocationType == MemTracker::AT_Unknown, 0))
         Break("allocation of unknown type");
 
     Link(unit);
@@ -455,10 +519,10 @@ __attribute__((always_inline)) inline void* DoAllocate(const char* file, unsigne
     ++s_stats.m_uAccumulatedAllocUnitCount;
 
     Wipe(unit, kUnusedPattern, 0);
-    if (allocationType == MemTracker::AT_Calloc)
+    if (__builtin_expect(allocationType == MemTracker::AT_Calloc, 0))
         std::memset(unit->m_pReportedAddress, 0, unit->m_uReportedSize);
 
-    if (s_alwaysValidateAll)
+    if (__builtin_expect(s_alwaysValidateAll, 0))
         MemTracker::ValidateAllAllocUnits();
     if (__builtin_expect(s_alwaysLogAll, 0))
         Log("[+] ---->             addr 0x%016llX", AddressValue(unit->m_pReportedAddress));
@@ -467,56 +531,46 @@ __attribute__((always_inline)) inline void* DoAllocate(const char* file, unsigne
     return unit->m_pReportedAddress;
 }
 
-__attribute__((always_inline)) inline void DoDeallocate(const char* file, unsigned line, const char* function, u32 deallocationType,
-                         const void* reportedAddress)
+__attribute__((always_inline)) inline void DoDeallocate(const char* file, unsigned line, const char* function,
+                                                        u32 deallocationType, const void* reportedAddress)
 {
     if (__builtin_expect(s_alwaysLogAll, 0))
-        Log("[-] ----- %8s of addr 0x%016llX           by %s", TypeName(deallocationType),
-            AddressValue(reportedAddress), OwnerString(file, line, function));
+        LogDeallocation(file, line, function, deallocationType, reportedAddress);
 
     if (reportedAddress)
     {
         AllocUnit* unit = Lookup(reportedAddress);
-        if (!unit)
+        if (__builtin_expect(!unit, 0))
         {
             Break("release of an unknown address");
             Fail("Request to deallocate RAM that was never allocated");
             return;
         }
 
-        if (!GuardsIntact(unit) && !MemTracker::ValidateAllocUnit(unit))
-            Break("release of a damaged unit");
-        if (deallocationType == MemTracker::AT_Unknown)
-            Break("release of unknown type");
-
+        const bool guardsIntact = GuardsIntact(unit);
         const u32 type = unit->m_uAllocationType;
-        const bool fromMallocFamily =
-            type == MemTracker::AT_Malloc || type == MemTracker::AT_Calloc || type == MemTracker::AT_Realloc;
-        const bool compatible = (deallocationType == MemTracker::AT_Delete && type == MemTracker::AT_New) ||
-                                (deallocationType == MemTracker::AT_DeleteArray && type == MemTracker::AT_NewArray) ||
-                                (deallocationType == MemTracker::AT_Free && fromMallocFamily) ||
-                                deallocationType == MemTracker::AT_Unknown;
-        if (!compatible)
-            Break("allocation and release forms do not match");
-        if (unit->m_bBreakOnDealloc)
-            Break("break on deallocation");
+        const bool plainMatch = (deallocationType == MemTracker::AT_Delete && type == MemTracker::AT_New) ||
+                                (deallocationType == MemTracker::AT_DeleteArray && type == MemTracker::AT_NewArray);
+        if (__builtin_expect(!guardsIntact || !plainMatch || unit->m_bBreakOnDealloc, 0))
+            ReportReleaseProblems(unit, deallocationType, guardsIntact);
 
-        Wipe(unit, kReleasedPattern, 0);
+        Wipe(unit, kReleasedPattern, 0, guardsIntact);
         std::free(unit->m_pActualAddress);
 
         Unlink(unit, unit->m_pReportedAddress);
         SubtractTotals(unit);
         --s_stats.m_uTotalAllocUnitCount;
 
-        ZeroUnit(unit);
+        ClearText(unit->m_szSourceFile);
+        ClearText(unit->m_szSourceFunc);
         unit->m_pNext = s_reservoir;
         s_reservoir = unit;
     }
 
     MemTracker::ResetGlobals();
-    if (s_alwaysValidateAll)
+    if (__builtin_expect(s_alwaysValidateAll, 0))
         MemTracker::ValidateAllAllocUnits();
-    if (s_staticDeinitTime)
+    if (__builtin_expect(s_staticDeinitTime, 0))
         MemTracker::DumpLeakReport();
 }
 
@@ -617,6 +671,8 @@ void* MemTracker::Reallocate(const char* file, unsigned line, const char* functi
     unit->m_pReportedAddress = static_cast<char*>(newActualAddress) + kGuardBytes;
     unit->m_uAllocationType = reallocationType;
     unit->m_uAllocationNumber = s_currentAllocation;
+    std::memset(unit->m_szSourceFile, 0, sizeof(unit->m_szSourceFile));
+    std::memset(unit->m_szSourceFunc, 0, sizeof(unit->m_szSourceFunc));
     UseOwner(unit, file, line, function);
 
     if (unit->m_pReportedAddress != oldReportedAddress)
@@ -953,20 +1009,30 @@ namespace {
 
 using Vorm::MemTracker;
 
-void* NewLoop(std::size_t size, const char* file, unsigned line, const char* func, MemTracker::u32 type)
+// The new-handler loop after a failed attempt.
+VORM_MEM_COLD void* NewRetry(std::size_t size, const char* file, unsigned line, const char* func,
+                             MemTracker::u32 type)
 {
-    if (size == 0)
-        size = 1;
     for (;;)
     {
-        void* p = Vorm::DoAllocate(file, line, func, type, size);
-        if (__builtin_expect(p != nullptr, 1))
-            return p;
         std::new_handler handler = std::get_new_handler();
         if (!handler)
             throw MemTracker::BadAllocation();
         handler();
+        void* p = MemTracker::Allocate(file, line, func, type, size);
+        if (p)
+            return p;
     }
+}
+
+inline void* NewLoop(std::size_t size, const char* file, unsigned line, const char* func, MemTracker::u32 type)
+{
+    if (size == 0)
+        size = 1;
+    void* p = Vorm::DoAllocate(file, line, func, type, size);
+    if (__builtin_expect(p != nullptr, 1))
+        return p;
+    return NewRetry(size, file, line, func, type);
 }
 
 inline void* TrackedNew(std::size_t size, MemTracker::u32 type)
@@ -989,9 +1055,13 @@ inline void* TrackedNewNothrow(std::size_t size, MemTracker::u32 type) noexcept
 
 inline void TrackedDelete(void* p, MemTracker::u32 type) noexcept
 {
-    if (p)
+    if (__builtin_expect(p != nullptr, 1))
+    {
+        // Resets the owner itself.
         Vorm::DoDeallocate(Vorm::s_sourceFile, Vorm::s_sourceLine, Vorm::s_sourceFunc, type, p);
-    else if (Vorm::s_alwaysLogAll)
+        return;
+    }
+    if (Vorm::s_alwaysLogAll)
         Vorm::Log("[-] ----- %8s of NULL                      by %s", Vorm::TypeName(type),
                   Vorm::OwnerString(Vorm::s_sourceFile, Vorm::s_sourceLine, Vorm::s_sourceFunc));
     MemTracker::ResetGlobals();
