@@ -74,6 +74,9 @@ TEST(BoundingSphereTest, MergeEnclosesBoth)
     BoundingSphere outer = Sphere(1, 1, 1, 10), inner = Sphere(2, 2, 2, 1);
     outer.Merge(&inner);
     ExpectSphere(outer, 1, 1, 1, 10);
+    BoundingSphere same = Sphere(3, -2, 7, 2), twin = Sphere(3, -2, 7, 2);
+    same.Merge(&twin);
+    ExpectSphere(same, 3, -2, 7, 2);
 }
 
 TEST(BoundingSphereTest, TransformByMovesTheCentreOnly)

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <iostream>
+#include <sstream>
 
 using Vorm::Camera;
 using Vorm::Frustum;
@@ -121,4 +123,20 @@ TEST(CameraTest, OrthographicFrustumKeepsItsPlanesAndCorners)
     ExpectVec(f.GetLeftPlane().GetNormal(), normal.x, normal.y, normal.z);
     // The base frame looks down +Z.
     ExpectVec(f.GetCorners()[7], 100, 100, 100, 1e-3f);
+}
+
+TEST(CameraTest, PrintWritesTheFrame)
+{
+    Camera c;
+    c.SetFrame(Vector3<float>(1.5f, -2, 3), Vector3<float>(0, 0, -1), Vector3<float>(0, 1, 0),
+               Vector3<float>(1, 0, 0));
+    std::ostringstream out;
+    std::streambuf* old = std::cout.rdbuf(out.rdbuf());
+    c.Print();
+    std::cout.rdbuf(old);
+    EXPECT_EQ(out.str(), std::string(70, '-') + "\n"
+                             "loc: 1.5 , -2 , 3\n"
+                             "dir: 0 , 0 , -1\n"
+                             "up: 0 , 1 , 0\n"
+                             "right: 1 , 0 , 0\n");
 }

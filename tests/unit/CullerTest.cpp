@@ -136,4 +136,9 @@ TEST_F(CullerTest, PassesAreIndependentAndFollowTheCamera)
     ortho.SetOrthographic(-1, 1, 1, -1, 1, 2);
     m_culler.CollectVisible(root, &ortho);
     EXPECT_EQ(m_culler.GetVisibleList().size(), 1u);
+
+    // Without a camera there is no volume to test against: nothing is seen.
+    m_culler.CollectVisible(root, nullptr);
+    EXPECT_TRUE(m_culler.GetVisibleList().empty());
+    EXPECT_EQ(m_culler.GetPlaneMask(), 255u);
 }

@@ -164,6 +164,8 @@ TEST(SceneGraphTest, AttachDetachAndGetChild)
     EXPECT_FALSE(a.DetachChild(nullptr));
     EXPECT_FALSE(a.DetachChild(g1));
     EXPECT_EQ(b.GetChildCount(), 1);
+    EXPECT_EQ(a.AttachChild(nullptr), -1);
+    EXPECT_EQ(a.GetChildCount(), 2);
 }
 
 TEST(SceneGraphTest, SharedChildrenOutliveTheirNodeSafely)
