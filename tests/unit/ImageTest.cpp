@@ -1,5 +1,6 @@
 #include "AssertRecorder.h"
 #include "TestImages.h"
+#include "TempFolder.h"
 #include "TestRenderer.h"
 
 #include "Core/Memory/MemTracker.h"
@@ -7,12 +8,31 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <utility>
 #include <vector>
 
 using namespace Vorm;
 
 namespace {
+
+// Runs f with every tracker operation logged and returns the "memory.log"
+// it wrote into a temporary working folder.
+template <typename F>
+std::string TrackerLogOf(F f)
+{
+    TempFolder folder;
+    const std::filesystem::path previous = std::filesystem::current_path();
+    std::filesystem::current_path(folder.Dir());
+    MemTracker::AlwaysLogAll() = true;
+    f();
+    MemTracker::AlwaysLogAll() = false;
+    std::filesystem::current_path(previous);
+    std::ifstream in(folder.Path("memory.log"), std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
 
 class ImageTest : public ::testing::Test
 {
@@ -146,14 +166,33 @@ TEST_F(ImageTest, SubImageCopiesAndImagesOwnTheirBuffersOnce)
     EXPECT_EQ(img.GetPixel(3, 2).x, moved.GetPixel(3, 2).x);
 }
 
-TEST(ImageBuffer, WidePixelsGiveTheirFirstFourBytes)
+TEST(ImageBuffer, WidePixelsFailTheVectorIndexAssertion)
 {
-    // 16-bit RGBA: 8 bytes per pixel must not write past the four components.
+    // 16-bit RGBA: 8 bytes per pixel do not fit four components.
     std::uint8_t* data = VORM_NEW std::uint8_t[16];
     for (int i = 0; i < 16; ++i)
         data[i] = std::uint8_t(10 * i);
     const Image img(2, 1, 8, data);
+    AssertRecorder rec;
     const Vector4<float> p = img.GetPixel(1, 0);
+    EXPECT_TRUE(rec.Saw("i < 4 && \"Error: Invalid index for Vector4::operator[]!\""));
     EXPECT_EQ(80.0f, p.x);
-    EXPECT_EQ(110.0f, p.w);
+    EXPECT_EQ(90.0f, p.y);
+    EXPECT_EQ(100.0f, p.z);
+
+    // Four bytes or fewer are in range.
+    rec.Clear();
+    std::uint8_t* rgba = VORM_NEW std::uint8_t[4]{1, 2, 3, 4};
+    const Image narrow(1, 1, 4, rgba);
+    EXPECT_EQ(4.0f, narrow.GetPixel(0, 0).w);
+    EXPECT_TRUE(rec.Failures().empty());
+}
+
+TEST(ImageBuffer, DestructorReleasesThePixelsUnderItsOwnName)
+{
+    const std::string log = TrackerLogOf([] {
+        std::uint8_t* data = VORM_NEW std::uint8_t[4];
+        const Image img(1, 1, 4, data);
+    });
+    EXPECT_NE(std::string::npos, log.find("::Vorm::Image::~Image")) << log;
 }

@@ -33,7 +33,8 @@ public:
     bool IsEmpty() const { return m_pData == nullptr; }
 
     // Bytes 0..3 of the pixel as floats 0..255; components the pixel lacks
-    // stay 0. Coordinates are not checked.
+    // stay 0. More than four bytes per pixel fail Vector4's index assertion.
+    // Coordinates are not checked.
     Vector4<float> GetPixel(std::uint32_t x, std::uint32_t y) const;
     // Copy of the w x h block at (x, y); the block must lie inside the image.
     Image GetSubImage(std::uint32_t x, std::uint32_t y, std::uint32_t w, std::uint32_t h) const;

@@ -122,7 +122,9 @@ Image& Image::operator=(Image&& other) noexcept
 
 Image::~Image()
 {
-    Release();
+    // Released here, not through Release(), so the tracker names the destructor.
+    if (m_pData)
+        VORM_DELETE[] m_pData;
 }
 
 void Image::Release()
@@ -139,11 +141,10 @@ Vector4<float> Image::GetPixel(std::uint32_t x, std::uint32_t y) const
     if (!m_pData)
         return pixel;
     const std::uint8_t* p = m_pData + (std::size_t(m_uiWidth) * y + x) * m_uiBytesPerPixel;
-    // A pixel wider than four bytes (a buffer handed in by a caller) gives
-    // its first four.
-    const std::uint32_t n = m_uiBytesPerPixel < 4 ? m_uiBytesPerPixel : 4;
-    for (std::uint32_t i = 0; i < n; ++i)
-        pixel[i] = float(p[i]);
+    // A pixel wider than four bytes fails Vector4's index assertion; past it
+    // the extra bytes land on w, never outside the vector.
+    for (std::uint32_t i = 0; i < m_uiBytesPerPixel; ++i)
+        pixel[static_cast<unsigned char>(i < 255 ? i : 255)] = float(p[i]);
     return pixel;
 }
 

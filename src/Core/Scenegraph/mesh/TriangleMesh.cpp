@@ -17,7 +17,16 @@ TriangleMesh::TriangleMesh() : m_bCreated(false)
 
 TriangleMesh::~TriangleMesh()
 {
-    ReleaseBuffers();
+    // Released here, not through ReleaseBuffers(), so the tracker names the
+    // destructor; deleted through the interfaces, whose destructors are virtual.
+    if (m_pIndexBuffer) {
+        VORM_DELETE m_pIndexBuffer;
+        m_pIndexBuffer = 0;
+    }
+    if (m_pVertexBuffer) {
+        VORM_DELETE m_pVertexBuffer;
+        m_pVertexBuffer = 0;
+    }
 }
 
 void TriangleMesh::ReleaseBuffers()
