@@ -460,6 +460,35 @@ TEST_F(GLMaterialEffectTest, ShadowMapsDarkenReceiversOnly)
     EXPECT_RGB_NEAR(LitBy0(*material, 1.0f), Centre(), kTol);
 }
 
+TEST_F(GLMaterialEffectTest, EachSplitShadowsOnlyItsOwnDepthSlice)
+{
+    m_light->CreateShadowMaps(true, 3, 32, 32);
+    std::unique_ptr<GLMaterialEffect> material = Material();
+    Vorm::Camera* camera = m_renderer->GetCamera();
+    for (unsigned slice = 0; slice < 3; ++slice) {
+        // The quad faces the camera, so all of it lies at one view depth:
+        // the middle of the slice.
+        m_light->UpdateShadows();
+        const float from = slice == 0 ? 1.0f : m_light->GetSplitFar(slice - 1);
+        const float depth = 0.5f * (from + m_light->GetSplitFar(slice));
+        camera->LookAt(Vector3<float>(0.0f, 0.0f, depth), Vector3<float>(0.0f, 0.0f, 0.0f),
+                       Vector3<float>(0.0f, 1.0f, 0.0f));
+        m_light->UpdateShadows();
+        for (unsigned dark = 0; dark < 3; ++dark) {
+            SCOPED_TRACE("slice " + std::to_string(slice) + ", occluder in split " + std::to_string(dark));
+            for (unsigned s = 0; s < 3; ++s) {
+                glClearDepth(s == dark ? 0.0 : 1.0);
+                m_light->GetShadowMap(s)->Bind();
+                glClear(GL_DEPTH_BUFFER_BIT);
+                m_light->GetShadowMap(s)->Unbind();
+            }
+            glClearDepth(1.0);
+            Draw(*material);
+            EXPECT_RGB_NEAR(LitBy0(*material, dark == slice ? 0.0f : 1.0f), Centre(), kTol);
+        }
+    }
+}
+
 TEST_F(GLMaterialEffectTest, ClipPlaneCutsTheSurface)
 {
     std::unique_ptr<GLMaterialEffect> material = Material();

@@ -4,7 +4,7 @@
 #include "TestRenderer.h"
 
 #include "Core/Memory/MemTracker.h"
-#include "Core/Rendering/Image.h"
+#include "Core/Rendering/texture/Image.h"
 
 #include <gtest/gtest.h>
 

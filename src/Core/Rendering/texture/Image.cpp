@@ -1,4 +1,4 @@
-#include "Core/Rendering/Image.h"
+#include "Core/Rendering/texture/Image.h"
 
 #include "Core/Memory/MemTracker.h"
 #include "Core/Rendering/IRenderer.h"
