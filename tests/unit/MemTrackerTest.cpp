@@ -460,6 +460,42 @@ TEST(MemTracker, MallocFamilyReallocateKeepsDataAndWipesGrowth)
     EXPECT_FALSE(MemTracker::ValidateAddress(p));
 }
 
+TEST(MemTracker, ReallocatedUnitLeavesTheMiddleOfItsBucketChain)
+{
+    // Enough small blocks that buckets hold several units each.
+    std::vector<void*> blocks;
+    for (int i = 0; i < 6000; ++i)
+        blocks.push_back(MemTracker::Allocate("f.cpp", 1, "F", MemTracker::AT_Malloc, 16));
+    void* inner = nullptr;
+    for (void* p : blocks)
+    {
+        const MemTracker::AllocUnit* unit = MemTracker::FindAllocUnit(p);
+        if (unit->m_pPrev && unit->m_pNext)
+        {
+            inner = p;
+            break;
+        }
+    }
+    ASSERT_NE(nullptr, inner);
+    const MemTracker::AllocUnit* before = MemTracker::FindAllocUnit(inner)->m_pPrev;
+    const MemTracker::AllocUnit* after = MemTracker::FindAllocUnit(inner)->m_pNext;
+
+    void* moved = MemTracker::Reallocate("f.cpp", 2, "F", MemTracker::AT_Realloc, 100000, inner);
+    ASSERT_NE(nullptr, moved);
+    ASSERT_NE(inner, moved);
+    EXPECT_EQ(after, before->m_pNext); // the old neighbours are joined
+    EXPECT_EQ(before, after->m_pPrev);
+    EXPECT_NE(nullptr, MemTracker::FindAllocUnit(moved));
+    EXPECT_FALSE(MemTracker::ValidateAllAllocUnits()); // chains and unit count agree
+
+    for (void*& p : blocks)
+        if (p == inner)
+            p = moved;
+    for (void* p : blocks)
+        MemTracker::Deallocate("f.cpp", 3, "F", MemTracker::AT_Free, p);
+    EXPECT_FALSE(MemTracker::ValidateAllAllocUnits());
+}
+
 TEST(MemTracker, UnknownAddressesAndBreakFlags)
 {
     int local = 0x12345678;

@@ -50,6 +50,16 @@ TEST_F(TimeSourceTest, MillisecondFallbackKeepsItsOwnScaleWhenTheFrequencyIsKnow
     EXPECT_DOUBLE_EQ(2.5, source.GetTime());
 }
 
+TEST_F(TimeSourceTest, ZeroFrequencyFallsBackToTheMillisecondScale)
+{
+    // A counter that claims success with no ticks per second must not
+    // turn every reading into infinity.
+    m_fake.frequency = 0;
+    m_fake.count = 4200;
+    Vorm::W32TimeSource source;
+    EXPECT_DOUBLE_EQ(4.2, source.GetTime());
+}
+
 TEST(TimeSourceRealClock, ReadsTheMonotonicClock)
 {
     Win32::LARGE_INTEGER frequency = {0};
