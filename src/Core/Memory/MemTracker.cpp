@@ -907,6 +907,16 @@ void MemTracker::DumpLeakReport()
     std::fclose(fp);
 }
 
+namespace {
+
+// A report section's title between two border lines.
+void WriteBoxedTitle(std::FILE* fp, const char* title)
+{
+    std::fprintf(fp, "%s\r\n%s\r\n%s\r\n", kBorderLine, title, kBorderLine);
+}
+
+} // namespace
+
 void MemTracker::DumpMemoryReport(const char* path, bool overwrite)
 {
     std::FILE* fp = std::fopen(path, overwrite ? "w+b" : "ab");
@@ -923,9 +933,7 @@ void MemTracker::DumpMemoryReport(const char* path, bool overwrite)
     std::fprintf(fp, "%s\r\n", kBorderLine);
     std::fprintf(fp, "\r\n\r\n");
 
-    std::fprintf(fp, "%s\r\n", kBorderLine);
-    std::fprintf(fp, "|                                                           T O T A L S                                                            |\r\n");
-    std::fprintf(fp, "%s\r\n", kBorderLine);
+    WriteBoxedTitle(fp, "|                                                           T O T A L S                                                            |");
     std::fprintf(fp, "              Allocation unit count: %10s\r\n", InsertCommas(s_stats.m_uTotalAllocUnitCount));
     std::fprintf(fp, "            Reported to application: %s\r\n", MemorySizeString(s_stats.m_uTotalReportedMemory));
     std::fprintf(fp, "         Actual total memory in use: %s\r\n", MemorySizeString(s_stats.m_uTotalActualMemory));
@@ -933,9 +941,7 @@ void MemTracker::DumpMemoryReport(const char* path, bool overwrite)
                  MemorySizeString(s_stats.m_uTotalActualMemory - s_stats.m_uTotalReportedMemory));
     std::fprintf(fp, "\r\n");
 
-    std::fprintf(fp, "%s\r\n", kBorderLine);
-    std::fprintf(fp, "|                                                            P E A K S                                                             |\r\n");
-    std::fprintf(fp, "%s\r\n", kBorderLine);
+    WriteBoxedTitle(fp, "|                                                            P E A K S                                                             |");
     std::fprintf(fp, "              Allocation unit count: %10s\r\n", InsertCommas(s_stats.m_uPeakAllocUnitCount));
     std::fprintf(fp, "            Reported to application: %s\r\n", MemorySizeString(s_stats.m_uPeakReportedMemory));
     std::fprintf(fp, "                             Actual: %s\r\n", MemorySizeString(s_stats.m_uPeakActualMemory));
@@ -943,17 +949,13 @@ void MemTracker::DumpMemoryReport(const char* path, bool overwrite)
                  MemorySizeString(s_stats.m_uPeakActualMemory - s_stats.m_uPeakReportedMemory));
     std::fprintf(fp, "\r\n");
 
-    std::fprintf(fp, "%s\r\n", kBorderLine);
-    std::fprintf(fp, "|                                                      A C C U M U L A T E D                                                       |\r\n");
-    std::fprintf(fp, "%s\r\n", kBorderLine);
+    WriteBoxedTitle(fp, "|                                                      A C C U M U L A T E D                                                       |");
     std::fprintf(fp, "              Allocation unit count: %s\r\n", MemorySizeString(s_stats.m_uAccumulatedAllocUnitCount));
     std::fprintf(fp, "            Reported to application: %s\r\n", MemorySizeString(s_stats.m_uAccumulatedReportedMemory));
     std::fprintf(fp, "                             Actual: %s\r\n", MemorySizeString(s_stats.m_uAccumulatedActualMemory));
     std::fprintf(fp, "\r\n");
 
-    std::fprintf(fp, "%s\r\n", kBorderLine);
-    std::fprintf(fp, "|                                                           U N U S E D                                                            |\r\n");
-    std::fprintf(fp, "%s\r\n", kBorderLine);
+    WriteBoxedTitle(fp, "|                                                           U N U S E D                                                            |");
     std::fprintf(fp, "    Memory allocated but not in use: %s\r\n", MemorySizeString(CalcAllUnused()));
     std::fprintf(fp, "\r\n");
 
