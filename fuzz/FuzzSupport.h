@@ -1,66 +1,29 @@
 #ifndef VORM_FUZZ_FUZZSUPPORT_H
 #define VORM_FUZZ_FUZZSUPPORT_H
 
-// Shared by the fuzz targets: a renderer without a graphics API (buffers
-// keep a copy of their data so targets can check what a reader uploaded),
+// Shared by the fuzz targets: the tests' renderer without a graphics API
+// (buffers keep a copy of their data so targets can check what a reader uploaded),
 // a per-process temp folder for readers that take a path, and silencing of
 // the readers' console lines, which would flood the fuzzer's output.
 
-#include "Core/Rendering/ApiEffect.h"
-#include "Core/Rendering/IIndexBuffer.h"
-#include "Core/Rendering/IRenderer.h"
+#include "../tests/support/TestRenderer.h"
+
 #include "Core/Rendering/ITexture.h"
-#include "Core/Rendering/IVertexBuffer.h"
 
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
-#include <dirent.h>
+#include <filesystem>
 #include <iostream>
 #include <string>
 #include <unistd.h>
-#include <vector>
 
 namespace FuzzSupport {
 
-class Renderer : public Vorm::IRenderer
+// The test renderer, with textures that remember their file name.
+class Renderer : public TestRenderer
 {
 public:
-    class VertexBuffer : public Vorm::IVertexBuffer
-    {
-    public:
-        void Bind() override {}
-        void Unbind() override {}
-        void Create(const Vorm::BufferData& data, const Vorm::VertexFormat* format) override
-        {
-            m_bufferData = data;
-            if (format)
-                m_vertexFormat = *format;
-            const std::uint8_t* p = static_cast<const std::uint8_t*>(data.m_pData);
-            bytes.assign(p, p + (p ? data.m_size : 0));
-            m_bufferData.m_pData = nullptr;
-        }
-        std::vector<std::uint8_t> bytes;
-    };
-
-    class IndexBuffer : public Vorm::IIndexBuffer
-    {
-    public:
-        void Bind() override {}
-        void Unbind() override {}
-        void Create(const Vorm::BufferData& data, const Vorm::DataType& format) override
-        {
-            m_bufferData = data;
-            m_indexFormat = format;
-            const std::uint8_t* p = static_cast<const std::uint8_t*>(data.m_pData);
-            bytes.assign(p, p + (p ? data.m_size : 0));
-            m_bufferData.m_pData = nullptr;
-        }
-        bool IsValid() override { return true; }
-        std::vector<std::uint8_t> bytes;
-    };
-
     class Texture : public Vorm::ITexture
     {
     public:
@@ -75,45 +38,8 @@ public:
         std::string name;
     };
 
-    void Clear(unsigned) override {}
-    void SetClearColor(const Vector4<float>&) override {}
-    void SetClearDepth(float) override {}
-    void EnableDepthTest(bool) override {}
-    void SetDepthFunc(unsigned) override {}
-    void SetPolygonMode(unsigned) override {}
-    void DisableClipPlane() override { IRenderer::DisableClipPlane(); }
-    Vorm::Viewport& GetViewport() override { return m_viewport; }
-    void SetViewport(int x, int y, int w, int h) override { m_viewport = Vorm::Viewport{x, y, w, h}; }
-    Vorm::IIndexBuffer* CreateIndexBuffer() override { return new IndexBuffer(); }
-    Vorm::IVertexBuffer* CreateVertexBuffer() override { return new VertexBuffer(); }
     Vorm::ITexture* CreateTexture() override { return new Texture(); }
-    Vorm::IRenderTarget* CreateRenderTarget() override { return nullptr; }
-    boost::shared_ptr<Vorm::ApiEffect> CreateApiEffect(const std::string&) override
-    {
-        return boost::shared_ptr<Vorm::ApiEffect>();
-    }
-    boost::shared_ptr<Vorm::ApiEffect> CreateMaterialApiEffect(const std::string&) override
-    {
-        return boost::shared_ptr<Vorm::ApiEffect>();
-    }
-    void DrawPrimitives(const Vorm::Geometry&) override {}
-
-private:
-    Vorm::Viewport m_viewport{0, 0, 0, 0};
 };
-
-inline void RemoveDir(const std::string& dir)
-{
-    if (DIR* d = opendir(dir.c_str())) {
-        while (dirent* e = readdir(d)) {
-            const std::string name = e->d_name;
-            if (name != "." && name != "..")
-                std::remove((dir + name).c_str());
-        }
-        closedir(d);
-    }
-    rmdir(dir.c_str());
-}
 
 inline std::string& TempDirStorage()
 {
@@ -123,8 +49,9 @@ inline std::string& TempDirStorage()
 
 inline void RemoveTempDir()
 {
+    std::error_code ec;
     if (!TempDirStorage().empty())
-        RemoveDir(TempDirStorage());
+        std::filesystem::remove_all(TempDirStorage(), ec);
 }
 
 // One folder per process, with a trailing '/', removed at exit.

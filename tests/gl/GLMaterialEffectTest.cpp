@@ -85,10 +85,9 @@ protected:
     // A 2 x 2 texture of one RGBA8 colour.
     static boost::shared_ptr<Vorm::ITexture> SolidTexture(unsigned char r, unsigned char g, unsigned char b)
     {
-        const unsigned char texel[4] = {r, g, b, 255};
-        unsigned char pixels[16];
-        for (int i = 0; i < 16; ++i)
-            pixels[i] = texel[i % 4];
+        std::vector<unsigned char> pixels;
+        for (int i = 0; i < 4; ++i)
+            pixels.insert(pixels.end(), {r, g, b, 255});
         Vorm::TextureDesc desc;
         desc.m_width = 2;
         desc.m_height = 2;
@@ -96,7 +95,7 @@ protected:
         desc.m_internalFormat = 1;
         desc.m_pixelFormat = 1;
         boost::shared_ptr<Vorm::ITexture> texture(new Vorm::GLTexture());
-        texture->CreateFromData(desc, pixels);
+        texture->CreateFromData(desc, pixels.data());
         return texture;
     }
 
@@ -132,6 +131,19 @@ protected:
         m_renderer->DrawGeometry(m_mesh.get());
     }
     static Rgb Centre() { return PixelRgb(32, 32); }
+
+    // Light 0's three shadow maps hold depth 0 (an occluder in front of
+    // everything) in the splits whose bit is set, depth 1 in the others.
+    void FillShadowMaps(unsigned occludedSplits)
+    {
+        for (unsigned s = 0; s < 3; ++s) {
+            glClearDepth((occludedSplits >> s) & 1u ? 0.0 : 1.0);
+            m_light->GetShadowMap(s)->Bind();
+            glClear(GL_DEPTH_BUFFER_BIT);
+            m_light->GetShadowMap(s)->Unbind();
+        }
+        glClearDepth(1.0);
+    }
 
     // One light of colours la (ambient), ld (diffuse) on a surface with the
     // light falling in at cosine `lambert`: la * ca + ld * cd * lambert.
@@ -424,18 +436,9 @@ TEST_F(GLMaterialEffectTest, ShadowMapsDarkenReceiversOnly)
 {
     m_light->CreateShadowMaps(true, 3, 32, 32);
     m_light->UpdateShadows();
-    auto fillMaps = [&](float depth) {
-        glClearDepth(depth);
-        for (unsigned s = 0; s < 3; ++s) {
-            m_light->GetShadowMap(s)->Bind();
-            glClear(GL_DEPTH_BUFFER_BIT);
-            m_light->GetShadowMap(s)->Unbind();
-        }
-        glClearDepth(1.0);
-    };
     std::unique_ptr<GLMaterialEffect> material = Material();
 
-    fillMaps(0.0f); // an occluder in front of everything
+    FillShadowMaps(7u);
     Draw(*material);
     EXPECT_RGB_NEAR(LitBy0(*material, 0.0f), Centre(), kTol);
     EXPECT_RGB_NEAR(LitBy0(*material, 0.0f), PixelRgb(20, 44), kTol);
@@ -455,7 +458,7 @@ TEST_F(GLMaterialEffectTest, ShadowMapsDarkenReceiversOnly)
     EXPECT_RGB_NEAR(LitBy0(*material, 1.0f), Centre(), kTol);
 
     m_light->SetCastShadows(true);
-    fillMaps(1.0f); // nothing in front
+    FillShadowMaps(0u);
     Draw(*material);
     EXPECT_RGB_NEAR(LitBy0(*material, 1.0f), Centre(), kTol);
 }
@@ -476,13 +479,7 @@ TEST_F(GLMaterialEffectTest, EachSplitShadowsOnlyItsOwnDepthSlice)
         m_light->UpdateShadows();
         for (unsigned dark = 0; dark < 3; ++dark) {
             SCOPED_TRACE("slice " + std::to_string(slice) + ", occluder in split " + std::to_string(dark));
-            for (unsigned s = 0; s < 3; ++s) {
-                glClearDepth(s == dark ? 0.0 : 1.0);
-                m_light->GetShadowMap(s)->Bind();
-                glClear(GL_DEPTH_BUFFER_BIT);
-                m_light->GetShadowMap(s)->Unbind();
-            }
-            glClearDepth(1.0);
+            FillShadowMaps(1u << dark);
             Draw(*material);
             EXPECT_RGB_NEAR(LitBy0(*material, dark == slice ? 0.0f : 1.0f), Centre(), kTol);
         }

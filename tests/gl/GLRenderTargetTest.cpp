@@ -1,15 +1,18 @@
 #include "CoutCapture.h"
 #include "GLFixture.h"
 #include "GLReadBack.h"
+#include "TestShaders.h"
 
 #include "Core/Rendering/VertexTypes.h"
 #include "Render/RenderGL/GLIndexBuffer.h"
 #include "Render/RenderGL/GLRenderTarget.h"
 #include "Render/RenderGL/GLVertexBuffer.h"
+#include "Render/RenderGL/effects/api/glsl/GLSLProgram.h"
 #include "Render/RenderGL/texture/GLTexture.h"
 
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -28,11 +31,6 @@ TextureDesc Desc(std::uint32_t w, std::uint32_t h, std::uint32_t internal, std::
     return d;
 }
 
-TextureParams Nearest()
-{
-    return TextureParams();
-}
-
 bool ColourWrites()
 {
     GLboolean mask[4] = {GL_FALSE, GL_FALSE, GL_FALSE, GL_FALSE};
@@ -40,75 +38,34 @@ bool ColourWrites()
     return mask[0] && mask[1] && mask[2] && mask[3];
 }
 
-// Draws the quad x in [x0, x1] over the full height at clip depth z, from
-// engine vertex and index buffers with a minimal program.
-class QuadDrawer
+class GLRenderTargetTest : public GLFixture
 {
-public:
-    QuadDrawer()
+protected:
+    // Draws the orange quad x in [x0, x1] over the full height at clip depth
+    // z, from engine vertex and index buffers.
+    void DrawQuad(float x0, float x1, float z)
     {
-        const char* vs = "#version 140\nin vec3 pos;\nvoid main() { gl_Position = vec4(pos, 1.0); }\n";
-        const char* fs = "#version 140\nout vec4 color;\nvoid main() { color = vec4(1.0, 0.5, 0.0, 1.0); }\n";
-        m_program = glCreateProgram();
-        const GLuint v = Compile(GL_VERTEX_SHADER, vs), f = Compile(GL_FRAGMENT_SHADER, fs);
-        glAttachShader(m_program, v);
-        glAttachShader(m_program, f);
-        glBindAttribLocation(m_program, 0, "pos");
-        glLinkProgram(m_program);
-        glDeleteShader(v);
-        glDeleteShader(f);
-        GLint linked = 0;
-        glGetProgramiv(m_program, GL_LINK_STATUS, &linked);
-        m_ok = linked == GL_TRUE;
-        glGenVertexArrays(1, &m_vao);
-    }
-    ~QuadDrawer()
-    {
-        glDeleteVertexArrays(1, &m_vao);
-        glDeleteProgram(m_program);
-    }
-    bool Ok() const { return m_ok; }
-
-    void Draw(float x0, float x1, float z)
-    {
+        std::string log;
+        bool linked = false;
+        const std::unique_ptr<GLSLProgram> program = TestShaders::BuildProgram(
+            m_folder, "#version 140\nin vec3 pos;\nvoid main() { gl_Position = vec4(pos, 1.0); }\n",
+            "#version 140\nout vec4 color;\nvoid main() { color = vec4(1.0, 0.5, 0.0, 1.0); }\n", log, &linked);
+        ASSERT_TRUE(linked) << log;
         const VT_Pos verts[4] = {VT_Pos(Vector3<float>(x0, -1, z)), VT_Pos(Vector3<float>(x1, -1, z)),
                                  VT_Pos(Vector3<float>(x1, 1, z)), VT_Pos(Vector3<float>(x0, 1, z))};
         const std::uint8_t indices[6] = {0, 1, 2, 0, 2, 3};
         const VertexFormat format = VT_Pos::GetFormat();
-        glBindVertexArray(m_vao);
         GLVertexBuffer vb;
         vb.Create(BufferData{4, sizeof(verts), 0, verts}, &format);
         GLIndexBuffer ib;
         ib.Create(BufferData{6, sizeof(indices), 0, indices}, DataType(eDataFormat_UBYTE1));
-        glUseProgram(m_program);
+        program->Enable();
         vb.Bind();
-        const VertexAttribute* pos = vb.GetVertexFormat().GetAttribute("pos");
-        glEnableVertexAttribArray(0);
-        glVertexAttribPointer(0, 3, GL_FLOAT, GL_FALSE, pos->m_stride,
-                              static_cast<const char*>(pos->m_pData) + pos->m_offset);
+        program->UpdateVertexDataBinding(vb.GetVertexFormat().m_attributes);
         ib.Bind();
         glDrawElements(GL_TRIANGLES, ib.GetCount(), GL_UNSIGNED_BYTE, nullptr);
-        glDisableVertexAttribArray(0);
-        glUseProgram(0);
-        glBindVertexArray(0);
+        program->Disable();
     }
-
-private:
-    static GLuint Compile(GLenum type, const char* src)
-    {
-        const GLuint s = glCreateShader(type);
-        glShaderSource(s, 1, &src, nullptr);
-        glCompileShader(s);
-        return s;
-    }
-
-    GLuint m_program = 0;
-    GLuint m_vao = 0;
-    bool m_ok = false;
-};
-
-class GLRenderTargetTest : public GLFixture
-{
 };
 
 } // namespace
@@ -118,7 +75,7 @@ TEST_F(GLRenderTargetTest, DepthOnlyShadowMapRendersDepthAndRestoresColourState)
     GLRenderTarget target;
     CoutCapture out;
     target.Create(16, 8, 1);
-    target.AttachDepthTexture(Desc(16, 8, 9, 8), Nearest());
+    target.AttachDepthTexture(Desc(16, 8, 9, 8), TextureParams());
     EXPECT_TRUE(target.IsComplete());
     EXPECT_EQ("", out.Text());
     EXPECT_EQ(0, GLInt(GL_FRAMEBUFFER_BINDING));
@@ -127,8 +84,6 @@ TEST_F(GLRenderTargetTest, DepthOnlyShadowMapRendersDepthAndRestoresColourState)
     EXPECT_EQ(16u, target.GetWidth());
     EXPECT_EQ(8u, target.GetHeight());
 
-    QuadDrawer quad;
-    ASSERT_TRUE(quad.Ok());
     target.Bind();
     EXPECT_EQ(GLint(target.GetHandle()), GLInt(GL_FRAMEBUFFER_BINDING));
     EXPECT_EQ(GL_NONE, GLInt(GL_DRAW_BUFFER));
@@ -141,7 +96,7 @@ TEST_F(GLRenderTargetTest, DepthOnlyShadowMapRendersDepthAndRestoresColourState)
     glDepthFunc(GL_LESS);
     glClearDepth(1.0);
     glClear(GL_DEPTH_BUFFER_BIT);
-    quad.Draw(-1.0f, 0.0f, -0.5f); // left half at window depth 0.25
+    DrawQuad(-1.0f, 0.0f, -0.5f); // left half at window depth 0.25
     target.Unbind();
     glDisable(GL_DEPTH_TEST);
 
@@ -166,7 +121,7 @@ TEST_F(GLRenderTargetTest, ColourTargetDrawsIntoItsFirstTexture)
 {
     GLRenderTarget target;
     target.Create(8, 8, 2);
-    target.AttachColorTextures(Desc(8, 8, 1, 1), Nearest(), 2);
+    target.AttachColorTextures(Desc(8, 8, 1, 1), TextureParams(), 2);
     EXPECT_TRUE(target.IsComplete());
     ASSERT_EQ(2u, target.GetColorTextureCount());
     GLTexture* first = dynamic_cast<GLTexture*>(target.GetColorTexture(0).get());
@@ -195,9 +150,7 @@ TEST_F(GLRenderTargetTest, ColourTargetDrawsIntoItsFirstTexture)
     glViewport(0, 0, 8, 8);
     glClearColor(0.0f, 0.0f, 1.0f, 1.0f);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-    QuadDrawer quad;
-    ASSERT_TRUE(quad.Ok());
-    quad.Draw(0.0f, 1.0f, 0.0f); // right half orange
+    DrawQuad(0.0f, 1.0f, 0.0f); // right half orange
     target.Unbind();
     EXPECT_EQ(0, GLInt(GL_FRAMEBUFFER_BINDING));
     EXPECT_EQ(GL_BACK, GLInt(GL_DRAW_BUFFER));
@@ -231,7 +184,7 @@ TEST_F(GLRenderTargetTest, IncompleteTargetsAreReported)
         GLRenderTarget wrong;
         wrong.Create(4, 4, 1);
         CoutCapture out;
-        wrong.AttachColorTextures(Desc(4, 4, 9, 8), Nearest(), 1);
+        wrong.AttachColorTextures(Desc(4, 4, 9, 8), TextureParams(), 1);
         EXPECT_FALSE(wrong.IsComplete());
         EXPECT_TRUE(out.Contains("Framebuffer not complete."));
     }
@@ -244,7 +197,7 @@ TEST_F(GLRenderTargetTest, ColourCountIsBoundedByTheAttachmentTable)
     GLint maxAttachments = 0;
     glGetIntegerv(GL_MAX_COLOR_ATTACHMENTS, &maxAttachments);
     CoutCapture out; // GL may refuse attachments past its own limit
-    target.AttachColorTextures(Desc(4, 4, 1, 1), Nearest(), 9);
+    target.AttachColorTextures(Desc(4, 4, 1, 1), TextureParams(), 9);
     EXPECT_EQ(6u, target.GetColorTextureCount());
     EXPECT_TRUE(target.GetColorTexture(5));
     EXPECT_FALSE(target.GetColorTexture(6));
@@ -254,7 +207,7 @@ TEST_F(GLRenderTargetTest, ColourCountIsBoundedByTheAttachmentTable)
     }
 
     // A second call starts again at attachment 0 and replaces the first set.
-    target.AttachColorTextures(Desc(4, 4, 1, 1), Nearest(), 1);
+    target.AttachColorTextures(Desc(4, 4, 1, 1), TextureParams(), 1);
     EXPECT_EQ(1u, target.GetColorTextureCount());
     glBindFramebuffer(GL_FRAMEBUFFER, target.GetHandle());
     GLint type = -1;
@@ -271,7 +224,7 @@ TEST_F(GLRenderTargetTest, DestroyingReleasesGLObjectsButSharedTexturesLive)
     {
         GLRenderTarget target;
         target.Create(4, 4, 2);
-        target.AttachColorTextures(Desc(4, 4, 1, 1), Nearest(), 1);
+        target.AttachColorTextures(Desc(4, 4, 1, 1), TextureParams(), 1);
         fbo = target.GetHandle();
         kept = target.GetColorTexture(0);
         EXPECT_TRUE(glIsFramebuffer(fbo));

@@ -118,9 +118,7 @@ TEST_F(GLSLUniformParamTest, EmptyHandleMatchesNoTypeAndUploadsNothing)
     empty.SetMatrixValue(Matrix44<float>::IDENTITY.Ptr(), false);
     // The typed sampler setter still selects its unit.
     empty.SetTexture2D(3);
-    GLint active = 0;
-    glGetIntegerv(GL_ACTIVE_TEXTURE, &active);
-    EXPECT_EQ(GL_TEXTURE3, active);
+    EXPECT_EQ(GL_TEXTURE3, GLInt(GL_ACTIVE_TEXTURE));
 }
 
 TEST_F(GLSLUniformParamTest, FloatArrayUploadsByComponentCount)
@@ -132,10 +130,9 @@ TEST_F(GLSLUniformParamTest, FloatArrayUploadsByComponentCount)
     EXPECT_EQ(2.0f, Floats("F3[1]", 1)[0]);
     EXPECT_EQ(3.0f, Floats("F3[2]", 1)[0]);
 
-    const float other[20] = {9.0f, 9.0f, 9.0f, 9.0f, 9.0f, 9.0f, 9.0f, 9.0f, 9.0f, 9.0f,
-                             9.0f, 9.0f, 9.0f, 9.0f, 9.0f, 9.0f, 9.0f, 9.0f, 9.0f, 9.0f};
-    f3.SetFloatArray(other, 0, 3);
-    f3.SetFloatArray(other, 5, 3);
+    std::vector<float> other(20, 9.0f);
+    f3.SetFloatArray(other.data(), 0, 3);
+    f3.SetFloatArray(other.data(), 5, 3);
     EXPECT_EQ(1.0f, Floats("F3[0]", 1)[0]);
     EXPECT_EQ(3.0f, Floats("F3[2]", 1)[0]);
 
@@ -204,27 +201,19 @@ TEST_F(GLSLUniformParamTest, GenericSettersDispatchOnTheReflectedType)
     EXPECT_EQ(std::vector<float>(16, 0.0f), Floats("M4", 16));
 }
 
-TEST_F(GLSLUniformParamTest, Texture2DSetterLeavesItsUnitActive)
-{
-    Get("Single").SetTexture2D(5);
-    GLint active = 0;
-    glGetIntegerv(GL_ACTIVE_TEXTURE, &active);
-    EXPECT_EQ(GL_TEXTURE5, active);
-    EXPECT_EQ(5, Int("Single"));
-
-    // Sampler arrays take their units without activating any.
-    glActiveTexture(GL_TEXTURE1);
-    const int units[2] = {6, 7};
-    Get("S2").SetTextures2D(units, 2);
-    glGetIntegerv(GL_ACTIVE_TEXTURE, &active);
-    EXPECT_EQ(GL_TEXTURE1, active);
-    EXPECT_EQ(6, Int("S2[0]"));
-    EXPECT_EQ(7, Int("S2[1]"));
-}
-
-TEST_F(GLSLUniformParamTest, SamplerUnitSettersCheckTheType)
+TEST_F(GLSLUniformParamTest, SamplerSettersSelectUnitsAndCheckTheType)
 {
     AssertRecorder rec;
+    Get("Single").SetTexture2D(5);
+    EXPECT_EQ(GL_TEXTURE5, GLInt(GL_ACTIVE_TEXTURE)); // left active
+    EXPECT_EQ(5, Int("Single"));
+    // Sampler arrays take their units without activating any.
+    glActiveTexture(GL_TEXTURE1);
+    const int six[2] = {6, 7};
+    Get("S2").SetTextures2D(six, 2);
+    EXPECT_EQ(GL_TEXTURE1, GLInt(GL_ACTIVE_TEXTURE));
+    EXPECT_EQ((std::vector<int>{6, 7}), UniformIntArray(m_program->GetHandle(), "S2", 2));
+
     Get("Single").SetTextureUnit(4);
     EXPECT_TRUE(rec.Failures().empty());
     EXPECT_EQ(4, Int("Single"));

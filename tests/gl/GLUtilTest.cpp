@@ -1,5 +1,6 @@
 #include "CoutCapture.h"
 #include "GLFixture.h"
+#include "GLReadBack.h"
 
 #include "Core/Rendering/DataFormat.h"
 #include "Render/RenderGL/GLUtil.h"
@@ -21,8 +22,10 @@ class GLUtilTest : public GLFixture
 
 } // namespace
 
+// Every GL test rests on the context being a forward-compatible 3.1 one.
 TEST_F(GLUtilTest, VersionOfThe31Context)
 {
+    EXPECT_TRUE(GLInt(GL_CONTEXT_FLAGS) & GL_CONTEXT_FLAG_FORWARD_COMPATIBLE_BIT);
     int glMajor = -1, glMinor = -1, glslMajor = -1, glslMinor = -1;
     GetGLVersion(glMajor, glMinor, glslMajor, glslMinor);
     EXPECT_EQ(3, glMajor);
@@ -87,12 +90,8 @@ TEST_F(GLUtilTest, EveryPixelFormatIndexMakesValidStorage)
         GLTexture tex;
         tex.Create(desc);
         EXPECT_EQ(GLenum(GL_NO_ERROR), glGetError()) << "index " << i;
-        tex.Bind();
-        GLint width = 0, internal = 0;
-        glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &width);
-        glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_INTERNAL_FORMAT, &internal);
-        tex.Unbind();
-        EXPECT_EQ(4, width) << "index " << i;
-        EXPECT_EQ(GLint(expected[i]), internal) << "index " << i;
+        EXPECT_EQ(4, TextureLevelParam(tex, GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH)) << "index " << i;
+        EXPECT_EQ(GLint(expected[i]), TextureLevelParam(tex, GL_TEXTURE_2D, 0, GL_TEXTURE_INTERNAL_FORMAT))
+            << "index " << i;
     }
 }

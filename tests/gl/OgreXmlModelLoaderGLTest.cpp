@@ -1,5 +1,6 @@
 #include "CoutCapture.h"
 #include "GLFixture.h"
+#include "GLReadBack.h"
 #include "ModelTestFiles.h"
 #include "TestImages.h"
 
@@ -57,15 +58,6 @@ protected:
         return dynamic_cast<GLTexture*>(mesh->GetMaterialEffect()->GetDiffuseTexture().get());
     }
 
-    static GLint LevelWidth(GLTexture* texture, int level)
-    {
-        GLint width = -1;
-        texture->Bind();
-        glGetTexLevelParameteriv(GL_TEXTURE_2D, level, GL_TEXTURE_WIDTH, &width);
-        texture->Unbind();
-        return width;
-    }
-
     std::string m_dir;
     std::unique_ptr<GLRenderer> m_renderer;
 };
@@ -96,8 +88,8 @@ TEST_F(OgreXmlModelLoaderGLTest, ValleyLoadsIntoGLBuffersAndMipmappedTextures)
     EXPECT_EQ(GLenum(GL_TEXTURE_2D), grass->GetTarget());
     EXPECT_EQ(1u, grass->GetDesc().m_bMipmap);
     EXPECT_EQ(1u, grass->GetDesc().m_internalFormat);
-    EXPECT_EQ(4, LevelWidth(grass, 0));
-    EXPECT_EQ(2, LevelWidth(grass, 1)); // the mipmap chain was built
+    EXPECT_EQ(4, TextureLevelParam(*grass, GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH));
+    EXPECT_EQ(2, TextureLevelParam(*grass, GL_TEXTURE_2D, 1, GL_TEXTURE_WIDTH)); // the mipmap chain was built
 
     // The normal map of the forest's own mesh is a texture of its own.
     const Node* forest = dynamic_cast<const Node*>(model->GetChild(1).get());

@@ -4,7 +4,6 @@
 
 #include "Render/RenderGL/effects/api/glsl/GLSLMaterialProgram.h"
 #include "Render/RenderGL/effects/api/glsl/GLSLProgram.h"
-#include "Render/RenderGL/texture/GLTexture.h"
 
 std::vector<int> PixelRgba(int x, int y)
 {
@@ -34,6 +33,15 @@ GLint TextureOnUnit(int unit)
     const GLint bound = GLInt(GL_TEXTURE_BINDING_2D);
     glActiveTexture(GLenum(active));
     return bound;
+}
+
+GLint TextureLevelParam(Vorm::GLTexture& texture, GLenum target, int level, GLenum pname)
+{
+    GLint v = -1;
+    texture.Bind();
+    glGetTexLevelParameteriv(target, level, pname, &v);
+    texture.Unbind();
+    return v;
 }
 
 GLint TextureHandle(const boost::shared_ptr<Vorm::ITexture>& texture)

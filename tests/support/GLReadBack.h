@@ -3,6 +3,7 @@
 
 #include "Core/Rendering/ApiEffect.h"
 #include "Core/Rendering/ITexture.h"
+#include "Render/RenderGL/texture/GLTexture.h"
 
 #include <GL/glew.h>
 #include <boost/shared_ptr.hpp>
@@ -27,6 +28,9 @@ Rgb PixelRgb(int x, int y);
 GLint GLInt(GLenum what);
 // The 2D texture bound on a texture unit; the active unit is left as it was.
 GLint TextureOnUnit(int unit);
+// A level parameter (e.g. GL_TEXTURE_WIDTH) of a texture's level on `target`
+// (its own target or a cube face); the texture is unbound afterwards.
+GLint TextureLevelParam(Vorm::GLTexture& texture, GLenum target, int level, GLenum pname);
 // The GL name of an engine texture made by the GL renderer.
 GLint TextureHandle(const boost::shared_ptr<Vorm::ITexture>& texture);
 

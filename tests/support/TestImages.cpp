@@ -4,8 +4,7 @@
 
 #include <cstdio>
 #include <cstdlib>
-#include <dirent.h>
-#include <unistd.h>
+#include <filesystem>
 
 namespace TestImages {
 namespace {
@@ -49,28 +48,15 @@ bool WriteTga(const std::string& path, std::uint8_t imageType, int width, int he
 
 std::string MakeTempDir()
 {
-    const char* base = std::getenv("TMPDIR");
-    std::string pattern = std::string(base && *base ? base : "/tmp") + "/vorm-test-XXXXXX";
-    std::vector<char> buf(pattern.begin(), pattern.end());
-    buf.push_back('\0');
-    if (!mkdtemp(buf.data()))
-        return std::string();
-    return std::string(buf.data()) + "/";
+    std::string pattern = (std::filesystem::temp_directory_path() / "vorm-test-XXXXXX").string();
+    return mkdtemp(&pattern[0]) ? pattern + "/" : std::string();
 }
 
 void RemoveDir(const std::string& dir)
 {
-    if (dir.empty())
-        return;
-    if (DIR* d = opendir(dir.c_str())) {
-        while (dirent* e = readdir(d)) {
-            const std::string name = e->d_name;
-            if (name != "." && name != "..")
-                std::remove((dir + name).c_str());
-        }
-        closedir(d);
-    }
-    rmdir(dir.c_str());
+    std::error_code ec;
+    if (!dir.empty())
+        std::filesystem::remove_all(dir, ec);
 }
 
 bool WriteTrueColor(const std::string& path, int width, int height, int bytesPerPixel,

@@ -1,6 +1,8 @@
 #ifndef VORM_TESTS_TESTRENDERER_H
 #define VORM_TESTS_TESTRENDERER_H
 
+#include "Core/Memory/MemTracker.h"
+#include "Core/Rendering/ApiEffect.h"
 #include "Core/Rendering/IIndexBuffer.h"
 #include "Core/Rendering/IRenderer.h"
 #include "Core/Rendering/IVertexBuffer.h"
@@ -12,17 +14,23 @@
 // A renderer singleton without a graphics API, for code that only needs the
 // renderer's folders or its buffer factories. Its buffers keep a copy of the
 // bytes handed to Create, so tests can read what a builder uploaded after
-// the builder's own arrays are gone.
+// the builder's own arrays are gone. Header-only: the fuzz targets, which
+// link nothing but the engine, use it as well.
 class TestRenderer : public Vorm::IRenderer
 {
 public:
     class VertexBuffer : public Vorm::IVertexBuffer
     {
     public:
-        ~VertexBuffer() override;
+        ~VertexBuffer() override { ++s_destroyedBuffers; }
         void Bind() override {}
         void Unbind() override {}
-        void Create(const Vorm::BufferData& data, const Vorm::VertexFormat* format) override;
+        void Create(const Vorm::BufferData& data, const Vorm::VertexFormat* format) override
+        {
+            if (format)
+                m_vertexFormat = *format;
+            bytes = Keep(data, m_bufferData);
+        }
         const Vorm::BufferData& Data() const { return m_bufferData; }
         std::vector<std::uint8_t> bytes;
     };
@@ -30,10 +38,15 @@ public:
     class IndexBuffer : public Vorm::IIndexBuffer
     {
     public:
-        ~IndexBuffer() override;
+        ~IndexBuffer() override { ++s_destroyedBuffers; }
         void Bind() override {}
         void Unbind() override {}
-        void Create(const Vorm::BufferData& data, const Vorm::DataType& format) override;
+        void Create(const Vorm::BufferData& data, const Vorm::DataType& format) override
+        {
+            m_indexFormat = format;
+            bytes = Keep(data, m_bufferData);
+            created = true;
+        }
         bool IsValid() override { return created; }
         const Vorm::BufferData& Data() const { return m_bufferData; }
         std::vector<std::uint8_t> bytes;
@@ -41,9 +54,7 @@ public:
     };
 
     // Buffers destroyed since the last reset.
-    static int s_destroyedBuffers;
-
-    TestRenderer() {}
+    inline static int s_destroyedBuffers = 0;
 
     void Clear(unsigned) override {}
     void SetClearColor(const Vector4<float>&) override {}
@@ -54,21 +65,25 @@ public:
     void DisableClipPlane() override { IRenderer::DisableClipPlane(); }
     Vorm::Viewport& GetViewport() override { return m_viewport; }
     void SetViewport(int x, int y, int w, int h) override { m_viewport = Vorm::Viewport{x, y, w, h}; }
-    Vorm::IIndexBuffer* CreateIndexBuffer() override;
-    Vorm::IVertexBuffer* CreateVertexBuffer() override;
+    Vorm::IIndexBuffer* CreateIndexBuffer() override { return VORM_NEW IndexBuffer(); }
+    Vorm::IVertexBuffer* CreateVertexBuffer() override { return VORM_NEW VertexBuffer(); }
     Vorm::ITexture* CreateTexture() override { return nullptr; }
     Vorm::IRenderTarget* CreateRenderTarget() override { return nullptr; }
-    boost::shared_ptr<Vorm::ApiEffect> CreateApiEffect(const std::string&) override
-    {
-        return boost::shared_ptr<Vorm::ApiEffect>();
-    }
-    boost::shared_ptr<Vorm::ApiEffect> CreateMaterialApiEffect(const std::string&) override
-    {
-        return boost::shared_ptr<Vorm::ApiEffect>();
-    }
+    boost::shared_ptr<Vorm::ApiEffect> CreateApiEffect(const std::string&) override { return {}; }
+    boost::shared_ptr<Vorm::ApiEffect> CreateMaterialApiEffect(const std::string&) override { return {}; }
     void DrawPrimitives(const Vorm::Geometry&) override {}
 
 private:
+    // The description without the caller's pointer, which lives only during
+    // Create; returns a copy of the bytes.
+    static std::vector<std::uint8_t> Keep(const Vorm::BufferData& data, Vorm::BufferData& kept)
+    {
+        kept = data;
+        kept.m_pData = nullptr;
+        const std::uint8_t* p = static_cast<const std::uint8_t*>(data.m_pData);
+        return p ? std::vector<std::uint8_t>(p, p + data.m_size) : std::vector<std::uint8_t>();
+    }
+
     Vorm::Viewport m_viewport{0, 0, 0, 0};
 };
 

@@ -61,22 +61,18 @@ TEST(BoundingSphereTest, SetFromMinMax)
 
 TEST(BoundingSphereTest, MergeEnclosesBoth)
 {
-    BoundingSphere a = Sphere(0, 0, 0, 1), b = Sphere(10, 0, 0, 1);
-    a.Merge(&b);
-    ExpectSphere(a, 5, 0, 0, 6);
-    BoundingSphere c = Sphere(0, 0, 0, 1), d = Sphere(0, 4, 0, 3);
-    c.Merge(&d);
-    ExpectSphere(c, 0, 3, 0, 4);
-    // Containment either way.
-    BoundingSphere small = Sphere(0, 0, 0, 1), big = Sphere(0, 0, 0, 5);
-    small.Merge(&big);
-    ExpectSphere(small, 0, 0, 0, 5);
-    BoundingSphere outer = Sphere(1, 1, 1, 10), inner = Sphere(2, 2, 2, 1);
-    outer.Merge(&inner);
-    ExpectSphere(outer, 1, 1, 1, 10);
-    BoundingSphere same = Sphere(3, -2, 7, 2), twin = Sphere(3, -2, 7, 2);
-    same.Merge(&twin);
-    ExpectSphere(same, 3, -2, 7, 2);
+    // a, b, then the merged sphere; the last three contain one another.
+    const float cases[][12] = {{0, 0, 0, 1, 10, 0, 0, 1, 5, 0, 0, 6},
+                               {0, 0, 0, 1, 0, 4, 0, 3, 0, 3, 0, 4},
+                               {0, 0, 0, 1, 0, 0, 0, 5, 0, 0, 0, 5},
+                               {1, 1, 1, 10, 2, 2, 2, 1, 1, 1, 1, 10},
+                               {3, -2, 7, 2, 3, -2, 7, 2, 3, -2, 7, 2}};
+    for (const auto& c : cases)
+    {
+        BoundingSphere a = Sphere(c[0], c[1], c[2], c[3]), b = Sphere(c[4], c[5], c[6], c[7]);
+        a.Merge(&b);
+        ExpectSphere(a, c[8], c[9], c[10], c[11]);
+    }
 }
 
 TEST(BoundingSphereTest, TransformByMovesTheCentreOnly)

@@ -4,6 +4,8 @@
 #include "Core/Scenegraph/SceneCamera.h"
 #include "Core/Scenegraph/TransformController.h"
 
+#include "MathExpect.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -25,9 +27,7 @@ struct OrbitInputSource : IInputSource
 
 void ExpectVec(const Vector3<float>& v, float x, float y, float z)
 {
-    EXPECT_NEAR(v.x, x, 1e-4f);
-    EXPECT_NEAR(v.y, y, 1e-4f);
-    EXPECT_NEAR(v.z, z, 1e-4f);
+    MathExpect::ExpectNear(v, x, y, z, 1e-4f);
 }
 
 const unsigned kLeft = VormInput::eMouseButton_LEFT;

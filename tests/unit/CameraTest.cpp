@@ -1,5 +1,7 @@
 #include "Core/Scenegraph/Camera.h"
 
+#include "MathExpect.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -9,14 +11,9 @@
 using Vorm::Camera;
 using Vorm::Frustum;
 
-namespace {
+using MathExpect::ExpectNear;
 
-void ExpectVec(const Vector3<float>& v, float x, float y, float z, float tol = 1e-5f)
-{
-    EXPECT_NEAR(v.x, x, tol);
-    EXPECT_NEAR(v.y, y, tol);
-    EXPECT_NEAR(v.z, z, tol);
-}
+namespace {
 
 Vector3<float> Transformed(const Matrix44<float>& m, const Vector3<float>& p)
 {
@@ -29,10 +26,7 @@ Vector3<float> Transformed(const Matrix44<float>& m, const Vector3<float>& p)
 TEST(CameraTest, DefaultCameraMatrices)
 {
     Camera c;
-    const Matrix44<float>& view = c.GetViewMatrix();
-    for (unsigned col = 0; col < 4; ++col)
-        for (unsigned char row = 0; row < 4; ++row)
-            EXPECT_FLOAT_EQ(view[col][row], col == row ? 1.0f : 0.0f);
+    ExpectNear(c.GetViewMatrix(), Matrix44<float>::IDENTITY, 0.0f);
     const Matrix44<float>& p = c.GetProjectionMatrix();
     EXPECT_NEAR(p[0].x, 3.1716f, 1e-4f); // 1 / tan 17.5 degrees
     EXPECT_NEAR(p[1].y, 3.1716f, 1e-4f);
@@ -66,17 +60,17 @@ TEST(CameraTest, ViewMatrixTakesTheFrameToTheEye)
 {
     Camera c;
     c.LookAt(Vector3<float>(10, 0, 0), Vector3<float>(0, 0, 0), Vector3<float>(0, 1, 0));
-    ExpectVec(c.GetDirection(), -1, 0, 0);
-    ExpectVec(c.GetRight(), 0, 0, -1);
-    ExpectVec(c.GetUp(), 0, 1, 0);
-    ExpectVec(Transformed(c.GetViewMatrix(), Vector3<float>(0, 0, 0)), 0, 0, -10);
-    ExpectVec(Transformed(c.GetViewMatrix(), Vector3<float>(10, 3, -2)), 2, 3, 0);
+    ExpectNear(c.GetDirection(), -1, 0, 0);
+    ExpectNear(c.GetRight(), 0, 0, -1);
+    ExpectNear(c.GetUp(), 0, 1, 0);
+    ExpectNear(Transformed(c.GetViewMatrix(), Vector3<float>(0, 0, 0)), 0, 0, -10);
+    ExpectNear(Transformed(c.GetViewMatrix(), Vector3<float>(10, 3, -2)), 2, 3, 0);
 
     c.SetOrientation(3.1415927f / 2.0f, 0.0f, 0.0f);
-    ExpectVec(c.GetDirection(), 1, 0, 0);
-    ExpectVec(c.GetRight(), 0, 0, 1);
+    ExpectNear(c.GetDirection(), 1, 0, 0);
+    ExpectNear(c.GetRight(), 0, 0, 1);
     c.SetLocation(Vector3<float>(1, 2, 3));
-    ExpectVec(Transformed(c.GetViewMatrix(), Vector3<float>(1, 2, 8)), 5, 0, 0);
+    ExpectNear(Transformed(c.GetViewMatrix(), Vector3<float>(1, 2, 8)), 5, 0, 0);
 }
 
 TEST(CameraTest, FrustumPlanesAndCorners)
@@ -90,10 +84,10 @@ TEST(CameraTest, FrustumPlanesAndCorners)
     f.UpdateCorners();
 
     const float s = 1.0f / std::sqrt(2.0f);
-    ExpectVec(f.GetRightPlane().GetNormal(), -s, 0, -s);
-    ExpectVec(f.GetLeftPlane().GetNormal(), s, 0, -s);
-    ExpectVec(f.GetTopPlane().GetNormal(), 0, -s, -s);
-    ExpectVec(f.GetBottomPlane().GetNormal(), 0, s, -s);
+    ExpectNear(f.GetRightPlane().GetNormal(), -s, 0, -s);
+    ExpectNear(f.GetLeftPlane().GetNormal(), s, 0, -s);
+    ExpectNear(f.GetTopPlane().GetNormal(), 0, -s, -s);
+    ExpectNear(f.GetBottomPlane().GetNormal(), 0, s, -s);
     EXPECT_FLOAT_EQ(f.GetNearPlane().GetD(), -1.0f);
     EXPECT_FLOAT_EQ(f.GetFarPlane().GetD(), 100.0f);
     for (unsigned i = 0; i < 6; ++i)
@@ -101,17 +95,17 @@ TEST(CameraTest, FrustumPlanesAndCorners)
     EXPECT_LT(f.GetNearPlane().Distance(Vector3<float>(0, 0, 1)), 0.0f);
 
     const std::vector<Vector3<float> >& k = f.GetCorners();
-    ExpectVec(k[0], -1, -1, -1);
-    ExpectVec(k[1], -1, 1, -1);
-    ExpectVec(k[3], 1, 1, -1);
-    ExpectVec(k[6], 100, -100, -100, 1e-3f);
+    ExpectNear(k[0], -1, -1, -1);
+    ExpectNear(k[1], -1, 1, -1);
+    ExpectNear(k[3], 1, 1, -1);
+    ExpectNear(k[6], 100, -100, -100, 1e-3f);
 }
 
 TEST(CameraTest, OrthographicFrustumKeepsItsPlanesAndCorners)
 {
     Camera c;
     // A camera never places its own base frustum: its planes stay unset.
-    ExpectVec(c.GetFrustum().GetNearPlane().GetNormal(), 0, 0, 0);
+    ExpectNear(c.GetFrustum().GetNearPlane().GetNormal(), 0, 0, 0);
     c.SetPerspective(90.0f, 1.0f, 1.0f, 100.0f);
     Frustum& f = c.GetFrustum();
     f.UpdatePlanes();
@@ -120,9 +114,9 @@ TEST(CameraTest, OrthographicFrustumKeepsItsPlanesAndCorners)
     c.SetOrthographic(-5, 5, 5, -5, 1, 10);
     f.UpdatePlanes();
     f.UpdateCorners();
-    ExpectVec(f.GetLeftPlane().GetNormal(), normal.x, normal.y, normal.z);
+    ExpectNear(f.GetLeftPlane().GetNormal(), normal.x, normal.y, normal.z);
     // The base frame looks down +Z.
-    ExpectVec(f.GetCorners()[7], 100, 100, 100, 1e-3f);
+    ExpectNear(f.GetCorners()[7], 100, 100, 100, 1e-3f);
 }
 
 TEST(CameraTest, PrintWritesTheFrame)

@@ -56,36 +56,16 @@ TEST_F(FileTest, MissingOrUnreadablePathDoesNotOpen)
 
 TEST_F(FileTest, ReadFileYieldsWholeTextAndSizeOnDisk)
 {
-    const std::string content = "technique t\n{\n  pass p0\n}";   // no final line end
-    Vorm::File f(Write("a.glslfx", content));
-    ASSERT_TRUE(f.Open());
-    EXPECT_EQ(f.GetSize(), static_cast<int>(content.size()));
-    std::string text;
-    f.ReadFile(text);
-    EXPECT_EQ(text, content);
-    EXPECT_EQ(text.back(), '}');
-}
-
-TEST_F(FileTest, EmptyFile)
-{
-    Vorm::File f(Write("empty.scene", ""));
-    ASSERT_TRUE(f.Open());
-    EXPECT_EQ(f.GetSize(), 0);
-    std::string text = "stale";
-    f.ReadFile(text);
-    EXPECT_EQ(text, "");
-}
-
-TEST_F(FileTest, LineEndsAreKeptAsOnDisk)
-{
-    // No line-end translation on this platform: CR LF arrives as two characters.
-    const std::string content = "line1\r\nline2\r\n";
-    Vorm::File f(Write("crlf.txt", content));
-    ASSERT_TRUE(f.Open());
-    EXPECT_EQ(f.GetSize(), 14);
-    std::string text;
-    f.ReadFile(text);
-    EXPECT_EQ(text, content);
+    // No final line end; an empty file; CR LF kept as two characters.
+    for (const std::string content : {"technique t\n{\n  pass p0\n}", "", "line1\r\nline2\r\n"})
+    {
+        Vorm::File f(Write("a.txt", content));
+        ASSERT_TRUE(f.Open());
+        EXPECT_EQ(f.GetSize(), static_cast<int>(content.size()));
+        std::string text = "stale";
+        f.ReadFile(text);
+        EXPECT_EQ(text, content);
+    }
 }
 
 TEST_F(FileTest, ReadFileStopsAtNulButReadReturnsEveryByte)

@@ -29,6 +29,15 @@ int Current(const TransformController& c)
     return static_cast<int>(c.GetTransform().GetTranslation().x) - 1;
 }
 
+void ExpectSteps(TransformController& c, std::vector<double> steps, std::vector<int> expected)
+{
+    for (size_t i = 0; i < steps.size(); ++i)
+    {
+        c.Update(steps[i]);
+        EXPECT_EQ(Current(c), expected[i]) << "step " << i;
+    }
+}
+
 } // namespace
 
 TEST(KeyframeAnimationTest, StepsOneKeyFrameAtATimeAndWraps)
@@ -36,23 +45,11 @@ TEST(KeyframeAnimationTest, StepsOneKeyFrameAtATimeAndWraps)
     TransformController c;
     c.SetKeyframes(Frames({1.0, 2.0, 3.0}));
     c.Reset();
-    const double steps[] = {0.5, 0.5, 1.0, 1.0, 0.5};
-    const int expected[] = {0, 1, 2, 0, 0}; // the wrap dropped the elapsed time
-    for (int i = 0; i < 5; ++i)
-    {
-        c.Update(steps[i]);
-        EXPECT_EQ(Current(c), expected[i]) << "step " << i;
-    }
+    ExpectSteps(c, {0.5, 0.5, 1.0, 1.0, 0.5}, {0, 1, 2, 0, 0}); // the wrap dropped the elapsed time
 
     // However large the step, one key frame at a time.
     c.Reset();
-    const double big[] = {10.0, 0.0, 0.0, 0.0};
-    const int expectedBig[] = {1, 2, 0, 0};
-    for (int i = 0; i < 4; ++i)
-    {
-        c.Update(big[i]);
-        EXPECT_EQ(Current(c), expectedBig[i]) << "step " << i;
-    }
+    ExpectSteps(c, {10.0, 0.0, 0.0, 0.0}, {1, 2, 0, 0});
 }
 
 TEST(KeyframeAnimationTest, LoadedControllersStartAtTheFirstTime)
@@ -64,11 +61,7 @@ TEST(KeyframeAnimationTest, LoadedControllersStartAtTheFirstTime)
 
     TransformController single;
     single.SetKeyframes(Frames({0.5}));
-    for (int i = 0; i < 3; ++i)
-    {
-        single.Update(0.5);
-        EXPECT_EQ(Current(single), 0);
-    }
+    ExpectSteps(single, {0.5, 0.5, 0.5}, {0, 0, 0});
 }
 
 TEST(KeyframeAnimationTest, ShorterAndEmptyListsAreSafe)

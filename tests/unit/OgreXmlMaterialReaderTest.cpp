@@ -186,17 +186,6 @@ TEST_F(OgreXmlMaterialReaderTest, MissingFileLeavesTheTableUntouched)
     EXPECT_TRUE(out.Contains("none.material")) << out.Text();
 }
 
-TEST_F(OgreXmlMaterialReaderTest, CrLfFileReadsLikeLf)
-{
-    ASSERT_TRUE(Load(ModelTestFiles::ToCrLf(ModelTestFiles::ReadText(SceneDir() + "Valley.material"))));
-    ASSERT_EQ(3u, m_materials.size());
-    ASSERT_TRUE(Get("Stone") != 0);
-    ExpectNear(Get("Stone")->GetSpecularColor(), 0.2f, 0.2f, 0.2f, 1);
-    EXPECT_EQ(Get("Stone")->GetDiffuseTexture(), m_renderer.GetResourceMap().Find("rock.tga"));
-    EXPECT_EQ(Get("Stone")->GetNormalMap(), m_renderer.GetResourceMap().Find("rock_n.tga"));
-    EXPECT_EQ(1u, m_renderer.Find("Tex.CreateFromFile bark.tga 0").size());
-}
-
 namespace {
 
 struct MalformedMaterial

@@ -7,12 +7,16 @@
 #include "Core/Scenegraph/Model.h"
 #include "Core/Scenegraph/TransformController.h"
 
+#include "MathExpect.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
 using namespace Vorm;
+
+using MathExpect::ExpectNear;
 
 namespace {
 
@@ -37,13 +41,6 @@ boost::shared_ptr<TransformController> MakePath()
     boost::shared_ptr<TransformController> c(new TransformController());
     c->SetKeyframes(frames);
     return c;
-}
-
-void ExpectVec(const Vector3<float>& v, float x, float y, float z)
-{
-    EXPECT_NEAR(v.x, x, 1e-5f);
-    EXPECT_NEAR(v.y, y, 1e-5f);
-    EXPECT_NEAR(v.z, z, 1e-5f);
 }
 
 struct NameVisitor : ISceneVisitor
@@ -71,10 +68,10 @@ TEST(SceneGraphTest, WorldTransformsComposeDownTheTree)
     root.AttachChild(arm);
     arm->AttachChild(hand);
     root.Update(0.0f, true);
-    ExpectVec(arm->World().GetTranslation(), 1, 2, 0);
+    ExpectNear(arm->World().GetTranslation(), 1, 2, 0);
     // (3, 0, 0) scaled by 2 and turned a quarter about z is (0, 6, 0).
-    ExpectVec(hand->World().GetTranslation(), 1, 8, 0);
-    ExpectVec(hand->GetWorldBound()->GetCenter(), 1, 8, 0);
+    ExpectNear(hand->World().GetTranslation(), 1, 8, 0);
+    ExpectNear(hand->GetWorldBound()->GetCenter(), 1, 8, 0);
 }
 
 TEST(SceneGraphTest, BoundsMergeUpToTheRoot)
@@ -86,13 +83,13 @@ TEST(SceneGraphTest, BoundsMergeUpToTheRoot)
     group->AttachChild(MakeLeaf(-10, 0, 0));
     group->AttachChild(right);
     root.Update(0.0f, true);
-    ExpectVec(root.GetWorldBound()->GetCenter(), 0, 0, 0);
+    ExpectNear(root.GetWorldBound()->GetCenter(), 0, 0, 0);
     EXPECT_FLOAT_EQ(root.GetWorldBound()->GetRadius(), 11.0f);
 
     // A leaf updated as initiator refreshes every ancestor.
     right->Local().SetTranslation(30, 0, 0);
     right->Update(0.0f, true);
-    ExpectVec(root.GetWorldBound()->GetCenter(), 10, 0, 0);
+    ExpectNear(root.GetWorldBound()->GetCenter(), 10, 0, 0);
     EXPECT_FLOAT_EQ(root.GetWorldBound()->GetRadius(), 21.0f);
 
     // A childless root takes its local transform and keeps its bound.
@@ -100,8 +97,8 @@ TEST(SceneGraphTest, BoundsMergeUpToTheRoot)
     lone.Local().SetTranslation(7, 8, 9);
     static_cast<BoundingSphere*>(lone.GetWorldBound())->Set(Vector3<float>(1, 1, 1), 3.0f);
     lone.Update(0.5f, true);
-    ExpectVec(lone.World().GetTranslation(), 7, 8, 9);
-    ExpectVec(lone.GetWorldBound()->GetCenter(), 1, 1, 1);
+    ExpectNear(lone.World().GetTranslation(), 7, 8, 9);
+    ExpectNear(lone.GetWorldBound()->GetCenter(), 1, 1, 1);
 }
 
 TEST(SceneGraphTest, ControllersDriveLeavesAndCameraNodes)
@@ -116,15 +113,15 @@ TEST(SceneGraphTest, ControllersDriveLeavesAndCameraNodes)
 
     // A freshly loaded controller moves on to key frame 1 at once.
     leaf->Update(0.0f, true);
-    ExpectVec(leaf->Local().GetTranslation(), 2, 0, 0);
+    ExpectNear(leaf->Local().GetTranslation(), 2, 0, 0);
     // The root merged the leaf's sphere with the camera node's unset one.
-    ExpectVec(root.GetWorldBound()->GetCenter(), 1.5f, 0, 0);
+    ExpectNear(root.GetWorldBound()->GetCenter(), 1.5f, 0, 0);
     EXPECT_FLOAT_EQ(root.GetWorldBound()->GetRadius(), 1.5f);
 
     root.Update(0.0f, true);
-    ExpectVec(flight->World().GetTranslation(), 2, 0, 0);
+    ExpectNear(flight->World().GetTranslation(), 2, 0, 0);
     root.Update(1.0f, true);
-    ExpectVec(flight->World().GetTranslation(), 3, 0, 0);
+    ExpectNear(flight->World().GetTranslation(), 3, 0, 0);
 
     // The camera node is neither collected nor visited.
     Camera camera;
