@@ -33,6 +33,22 @@ inline void PrefetchBounds(const Spatial* s)
     __builtin_prefetch(p + 128);
 }
 
+// Visits the children in order, fetching the next ones ahead.
+template <typename Visit>
+inline void WalkChildren(const std::vector<boost::shared_ptr<Spatial> >& children, Visit visit)
+{
+    const size_t n = children.size();
+    const boost::shared_ptr<Spatial>* child = children.data();
+    for (size_t i = 0; i < n; ++i)
+    {
+        if (i + kObjectAhead < n)
+            PrefetchObject(child[i + kObjectAhead].get());
+        if (i + kBoundAhead < n)
+            PrefetchBounds(child[i + kBoundAhead].get());
+        visit(*child[i]);
+    }
+}
+
 } // namespace
 
 Node::Node()
@@ -52,16 +68,7 @@ Node::~Node()
 void Node::UpdateWorldTransform(float time)
 {
     Spatial::UpdateWorldTransform(time);
-    const size_t n = m_children.size();
-    const boost::shared_ptr<Spatial>* children = m_children.data();
-    for (size_t i = 0; i < n; ++i)
-    {
-        if (i + kObjectAhead < n)
-            PrefetchObject(children[i + kObjectAhead].get());
-        if (i + kBoundAhead < n)
-            PrefetchBounds(children[i + kBoundAhead].get());
-        children[i]->Update(time, false);
-    }
+    WalkChildren(m_children, [time](Spatial& child) { child.Update(time, false); });
 }
 
 void Node::UpdateWorldBound()
@@ -77,17 +84,10 @@ void Node::UpdateWorldBound()
 void Node::CollectVisible(Culler& culler)
 {
     const unsigned int mask = culler.GetPlaneMask();
-    const size_t n = m_children.size();
-    const boost::shared_ptr<Spatial>* children = m_children.data();
-    for (size_t i = 0; i < n; ++i)
-    {
-        if (i + kObjectAhead < n)
-            PrefetchObject(children[i + kObjectAhead].get());
-        if (i + kBoundAhead < n)
-            PrefetchBounds(children[i + kBoundAhead].get());
-        children[i]->OnCollectVisible(culler);
+    WalkChildren(m_children, [&culler, mask](Spatial& child) {
+        child.OnCollectVisible(culler);
         culler.SetPlaneMask(mask);
-    }
+    });
 }
 
 void Node::Traverse(ISceneVisitor& visitor)
