@@ -6,6 +6,7 @@
 // a per-process temp folder for readers that take a path, and silencing of
 // the readers' console lines, which would flood the fuzzer's output.
 
+#include "../tests/support/ModelTestFiles.h"
 #include "../tests/support/TestRenderer.h"
 
 #include "Core/Rendering/ITexture.h"
@@ -76,19 +77,6 @@ inline void WriteFile(const std::string& path, const void* data, size_t size)
     if (size)
         std::fwrite(data, 1, size, f);
     std::fclose(f);
-}
-
-inline std::string ReadFile(const std::string& path)
-{
-    std::string text;
-    if (FILE* f = std::fopen(path.c_str(), "rb")) {
-        char buf[4096];
-        size_t n;
-        while ((n = std::fread(buf, 1, sizeof buf, f)) > 0)
-            text.append(buf, n);
-        std::fclose(f);
-    }
-    return text;
 }
 
 // The readers report every malformed input on standard output.

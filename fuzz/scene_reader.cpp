@@ -10,12 +10,6 @@ using FuzzSupport::Check;
 
 namespace {
 
-std::string DataDir()
-{
-    const std::string self = __FILE__;
-    return self.substr(0, self.find_last_of('/') + 1) + "../tests/data/scene/";
-}
-
 // Every child is there and knows its parent.
 int Walk(const Vorm::Node& node)
 {
@@ -39,12 +33,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         FuzzSupport::SilenceConsole();
         const std::string d = FuzzSupport::TempDir();
         const char* files[] = {"Ground.mesh.xml", "Rock.mesh.xml", "Tree.mesh.xml"};
-        for (const char* f : files) {
-            const std::string text = FuzzSupport::ReadFile(DataDir() + f);
-            FuzzSupport::WriteFile(d + f, text.data(), text.size());
-        }
-        const std::string material = FuzzSupport::ReadFile(DataDir() + "Valley.material");
-        FuzzSupport::WriteFile(d + "F.material", material.data(), material.size());
+        for (const char* f : files)
+            ModelTestFiles::WriteText(d + f, ModelTestFiles::ReadText(ModelTestFiles::SceneDir() + f));
+        ModelTestFiles::WriteText(d + "F.material", ModelTestFiles::ReadText(ModelTestFiles::SceneDir() + "Valley.material"));
         return d;
     }();
     FuzzSupport::WriteFile(dir + "F.scene", data, size);

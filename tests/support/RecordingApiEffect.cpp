@@ -49,7 +49,5 @@ void RecordingApiEffect::UpdateVertexDataBinding(const std::map<std::string, Vor
 void RecordingApiEffect::SetModelMatrix(const Matrix44<float>& model)
 {
     m_model = model;
-    std::ostringstream s;
-    s << "Effect[" << m_name << "].SetModelMatrix " << model[3].x << " " << model[3].y << " " << model[3].z;
-    m_log->push_back(s.str());
+    m_log->push_back(LogEntry("Effect[" + m_name + "].SetModelMatrix", model[3].x, model[3].y, model[3].z));
 }

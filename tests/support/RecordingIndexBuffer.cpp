@@ -1,6 +1,5 @@
 #include "RecordingIndexBuffer.h"
 
-#include <sstream>
 
 RecordingIndexBuffer::RecordingIndexBuffer(RecordingLog log) : m_log(log), m_bCreated(false)
 {
@@ -27,9 +26,7 @@ void RecordingIndexBuffer::Create(const Vorm::BufferData& data, const Vorm::Data
     m_bufferData.m_pData = nullptr;
     m_indexFormat = format;
     m_bCreated = true;
-    std::ostringstream s;
-    s << "IB.Create " << data.m_count << " " << data.m_size << " " << data.m_usage << " " << format.m_format;
-    m_log->push_back(s.str());
+    m_log->push_back(LogEntry("IB.Create", data.m_count, data.m_size, data.m_usage, format.m_format));
 }
 
 bool RecordingIndexBuffer::IsValid()

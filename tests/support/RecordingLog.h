@@ -3,6 +3,7 @@
 
 #include <boost/shared_ptr.hpp>
 
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -10,5 +11,15 @@
 // hands out; resources may outlive the renderer, so the log is shared.
 typedef std::vector<std::string> RecordingLogLines;
 typedef boost::shared_ptr<RecordingLogLines> RecordingLog;
+
+// One log line: the call's name and its arguments, separated by blanks.
+template <typename... Args>
+std::string LogEntry(const std::string& name, const Args&... args)
+{
+    std::ostringstream s;
+    s << name;
+    ((s << ' ' << args), ...);
+    return s.str();
+}
 
 #endif

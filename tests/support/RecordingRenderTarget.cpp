@@ -2,7 +2,6 @@
 
 #include "RecordingTexture.h"
 
-#include <sstream>
 
 RecordingRenderTarget::RecordingRenderTarget(RecordingLog log) : m_log(log), m_width(0), m_height(0)
 {
@@ -17,16 +16,12 @@ void RecordingRenderTarget::Create(unsigned width, unsigned height, unsigned dep
 {
     m_width = width;
     m_height = height;
-    std::ostringstream s;
-    s << "RT.Create " << width << " " << height << " " << depthMode;
-    m_log->push_back(s.str());
+    m_log->push_back(LogEntry("RT.Create", width, height, depthMode));
 }
 
 void RecordingRenderTarget::AttachColorTextures(Vorm::TextureDesc desc, Vorm::TextureParams params, unsigned count)
 {
-    std::ostringstream s;
-    s << "RT.AttachColorTextures " << count;
-    m_log->push_back(s.str());
+    m_log->push_back(LogEntry("RT.AttachColorTextures", count));
     for (unsigned i = 0; i < count; ++i)
     {
         boost::shared_ptr<Vorm::ITexture> texture(new RecordingTexture(m_log));

@@ -37,30 +37,22 @@ RecordingLogLines RecordingRenderer::Find(const std::string& prefix) const
 
 void RecordingRenderer::Clear(unsigned flags)
 {
-    std::ostringstream s;
-    s << "Clear " << flags;
-    Record(s.str());
+    Record(LogEntry("Clear", flags));
 }
 
 void RecordingRenderer::SetClearColor(const Vector4<float>& c)
 {
-    std::ostringstream s;
-    s << "SetClearColor " << c.x << " " << c.y << " " << c.z << " " << c.w;
-    Record(s.str());
+    Record(LogEntry("SetClearColor", c.x, c.y, c.z, c.w));
 }
 
 void RecordingRenderer::SetClearDepth(float depth)
 {
-    std::ostringstream s;
-    s << "SetClearDepth " << depth;
-    Record(s.str());
+    Record(LogEntry("SetClearDepth", depth));
 }
 
 void RecordingRenderer::SetCullMode(unsigned mode)
 {
-    std::ostringstream s;
-    s << "SetCullMode " << mode;
-    Record(s.str());
+    Record(LogEntry("SetCullMode", mode));
     IRenderer::SetCullMode(mode);
 }
 
@@ -71,24 +63,18 @@ void RecordingRenderer::EnableDepthTest(bool enable)
 
 void RecordingRenderer::SetDepthFunc(unsigned mode)
 {
-    std::ostringstream s;
-    s << "SetDepthFunc " << mode;
-    Record(s.str());
+    Record(LogEntry("SetDepthFunc", mode));
 }
 
 void RecordingRenderer::SetPolygonMode(unsigned mode)
 {
-    std::ostringstream s;
-    s << "SetPolygonMode " << mode;
-    Record(s.str());
+    Record(LogEntry("SetPolygonMode", mode));
 }
 
 void RecordingRenderer::SetClipPlane(const Vorm::Plane& plane)
 {
     const Vector4<float> p = plane.ToVector4();
-    std::ostringstream s;
-    s << "SetClipPlane " << p.x << " " << p.y << " " << p.z << " " << p.w;
-    Record(s.str());
+    Record(LogEntry("SetClipPlane", p.x, p.y, p.z, p.w));
     IRenderer::SetClipPlane(plane);
 }
 
@@ -109,9 +95,7 @@ void RecordingRenderer::SetViewport(int x, int y, int width, int height)
     m_viewport.y = y;
     m_viewport.width = width;
     m_viewport.height = height;
-    std::ostringstream s;
-    s << "SetViewport " << x << " " << y << " " << width << " " << height;
-    Record(s.str());
+    Record(LogEntry("SetViewport", x, y, width, height));
 }
 
 Vorm::IIndexBuffer* RecordingRenderer::CreateIndexBuffer()

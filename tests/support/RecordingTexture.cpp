@@ -42,9 +42,7 @@ void RecordingTexture::CreateFromFile(const Vorm::TextureDesc& desc, const std::
 void RecordingTexture::SetParameters(const Vorm::TextureParams& p)
 {
     m_params = p;
-    std::ostringstream s;
-    s << "Tex.SetParameters " << p.m_magFilter << " " << p.m_minFilter << " " << p.m_wrapS << " " << p.m_wrapT;
-    m_log->push_back(s.str());
+    m_log->push_back(LogEntry("Tex.SetParameters", p.m_magFilter, p.m_minFilter, p.m_wrapS, p.m_wrapT));
 }
 
 void RecordingTexture::GenerateMipmaps()

@@ -1,6 +1,5 @@
 #include "RecordingVertexBuffer.h"
 
-#include <sstream>
 
 RecordingVertexBuffer::RecordingVertexBuffer(RecordingLog log) : m_log(log)
 {
@@ -27,7 +26,5 @@ void RecordingVertexBuffer::Create(const Vorm::BufferData& data, const Vorm::Ver
     m_bufferData.m_pData = nullptr; // the caller's data lives only during Create
     if (format)
         m_vertexFormat = *format;
-    std::ostringstream s;
-    s << "VB.Create " << data.m_count << " " << data.m_size << " " << data.m_usage;
-    m_log->push_back(s.str());
+    m_log->push_back(LogEntry("VB.Create", data.m_count, data.m_size, data.m_usage));
 }

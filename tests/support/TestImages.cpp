@@ -3,8 +3,6 @@
 #include <IL/il.h>
 
 #include <cstdio>
-#include <cstdlib>
-#include <filesystem>
 
 namespace TestImages {
 namespace {
@@ -45,19 +43,6 @@ bool WriteTga(const std::string& path, std::uint8_t imageType, int width, int he
 }
 
 } // namespace
-
-std::string MakeTempDir()
-{
-    std::string pattern = (std::filesystem::temp_directory_path() / "vorm-test-XXXXXX").string();
-    return mkdtemp(&pattern[0]) ? pattern + "/" : std::string();
-}
-
-void RemoveDir(const std::string& dir)
-{
-    std::error_code ec;
-    if (!dir.empty())
-        std::filesystem::remove_all(dir, ec);
-}
 
 bool WriteTrueColor(const std::string& path, int width, int height, int bytesPerPixel,
                     const std::vector<std::uint8_t>& pixels, bool topFirst)

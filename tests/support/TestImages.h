@@ -9,11 +9,6 @@
 // (true colour, grey, palette, either origin) is under the test's control.
 namespace TestImages {
 
-// A fresh folder under the system temp folder, with a trailing '/'.
-std::string MakeTempDir();
-// Removes the folder and the files in it.
-void RemoveDir(const std::string& dir);
-
 // True-colour TGA; pixels are rows of 3 (B, G, R) or 4 (B, G, R, A) bytes,
 // first row = top row when topFirst, else bottom row.
 bool WriteTrueColor(const std::string& path, int width, int height, int bytesPerPixel,

@@ -1,12 +1,12 @@
 #include "Core/Scenegraph/Camera.h"
 
+#include "CoutCapture.h"
 #include "MathExpect.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <iostream>
-#include <sstream>
+#include <string>
 
 using Vorm::Camera;
 using Vorm::Frustum;
@@ -124,11 +124,9 @@ TEST(CameraTest, PrintWritesTheFrame)
     Camera c;
     c.SetFrame(Vector3<float>(1.5f, -2, 3), Vector3<float>(0, 0, -1), Vector3<float>(0, 1, 0),
                Vector3<float>(1, 0, 0));
-    std::ostringstream out;
-    std::streambuf* old = std::cout.rdbuf(out.rdbuf());
+    CoutCapture out;
     c.Print();
-    std::cout.rdbuf(old);
-    EXPECT_EQ(out.str(), std::string(70, '-') + "\n"
+    EXPECT_EQ(out.Text(), std::string(70, '-') + "\n"
                              "loc: 1.5 , -2 , 3\n"
                              "dir: 0 , 0 , -1\n"
                              "up: 0 , 1 , 0\n"

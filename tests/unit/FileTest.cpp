@@ -1,14 +1,11 @@
 #include "Core/File/File.h"
 
 #include "AssertRecorder.h"
+#include "TempFolder.h"
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
-#include <cstdlib>
-#include <fstream>
 #include <string>
-#include <unistd.h>
 
 namespace {
 
@@ -16,38 +13,21 @@ namespace {
 class FileTest : public ::testing::Test
 {
 protected:
-    void SetUp() override
-    {
-        char pattern[] = "/tmp/vorm_filetest_XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        m_dir = pattern;
-    }
-    void TearDown() override
-    {
-        std::system(("rm -rf '" + m_dir + "'").c_str());
-    }
+    void SetUp() override { ASSERT_TRUE(m_folder.Ok()); }
 
-    std::string Write(const std::string& name, const std::string& bytes)
-    {
-        const std::string path = m_dir + "/" + name;
-        std::ofstream out(path.c_str(), std::ios::binary);
-        out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-        return path;
-    }
-
-    std::string m_dir;
+    TempFolder m_folder;
 };
 
 TEST_F(FileTest, MissingOrUnreadablePathDoesNotOpen)
 {
     AssertRecorder rec;
-    Vorm::File missing(m_dir + "/nothing.glslfx");
+    Vorm::File missing(m_folder.Path("nothing.glslfx"));
     EXPECT_FALSE(missing.Open());
     EXPECT_EQ(missing.GetSize(), -1);
     EXPECT_TRUE(rec.Saw("(m_fileSize != -1) && \"file not open\""));
 
     // A directory opens as a stream on this platform but has no readable size.
-    Vorm::File dir(m_dir);
+    Vorm::File dir(m_folder.Dir());
     EXPECT_FALSE(dir.Open());
     std::string text = "stale";
     dir.ReadFile(text);
@@ -59,7 +39,7 @@ TEST_F(FileTest, ReadFileYieldsWholeTextAndSizeOnDisk)
     // No final line end; an empty file; CR LF kept as two characters.
     for (const std::string content : {"technique t\n{\n  pass p0\n}", "", "line1\r\nline2\r\n"})
     {
-        Vorm::File f(Write("a.txt", content));
+        Vorm::File f(m_folder.Write("a.txt", content));
         ASSERT_TRUE(f.Open());
         EXPECT_EQ(f.GetSize(), static_cast<int>(content.size()));
         std::string text = "stale";
@@ -75,7 +55,7 @@ TEST_F(FileTest, ReadFileStopsAtNulButReadReturnsEveryByte)
         bytes.push_back(static_cast<char>((i * 7 + 1) % 256));   // first NUL at i = 73
     ASSERT_EQ(bytes.find('\0'), 73u);
 
-    Vorm::File f(Write("blob.bin", bytes));
+    Vorm::File f(m_folder.Write("blob.bin", bytes));
     ASSERT_TRUE(f.Open());
     ASSERT_EQ(f.GetSize(), 3000);
 
@@ -94,7 +74,7 @@ TEST_F(FileTest, ReadFileStopsAtNulButReadReturnsEveryByte)
 
 TEST_F(FileTest, ReadInPiecesAndPastTheEnd)
 {
-    Vorm::File f(Write("abc.txt", "abcdefgh"));
+    Vorm::File f(m_folder.Write("abc.txt", "abcdefgh"));
     ASSERT_TRUE(f.Open());
     char buf[16] = {};
     EXPECT_EQ(f.Read(buf, 3), 3);
@@ -106,7 +86,7 @@ TEST_F(FileTest, ReadInPiecesAndPastTheEnd)
 
 TEST_F(FileTest, ClosedFileRefusesReads)
 {
-    const std::string path = Write("c.txt", "content");
+    const std::string path = m_folder.Write("c.txt", "content");
     AssertRecorder rec;
     {
         Vorm::File neverOpened(path);

@@ -1,6 +1,7 @@
 #include "AssertRecorder.h"
-#include "TestImages.h"
 #include "TempFolder.h"
+#include "TestImages.h"
+#include "TrackerLog.h"
 #include "TestRenderer.h"
 
 #include "Core/Memory/MemTracker.h"
@@ -8,9 +9,6 @@
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <utility>
 #include <vector>
 
@@ -18,33 +16,16 @@ using namespace Vorm;
 
 namespace {
 
-// Runs f with every tracker operation logged and returns the "memory.log"
-// it wrote into a temporary working folder.
-template <typename F>
-std::string TrackerLogOf(F f)
-{
-    TempFolder folder;
-    const std::filesystem::path previous = std::filesystem::current_path();
-    std::filesystem::current_path(folder.Dir());
-    MemTracker::AlwaysLogAll() = true;
-    f();
-    MemTracker::AlwaysLogAll() = false;
-    std::filesystem::current_path(previous);
-    std::ifstream in(folder.Path("memory.log"), std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
 class ImageTest : public ::testing::Test
 {
 protected:
     void SetUp() override
     {
         TestImages::InitDevIL();
-        dir = TestImages::MakeTempDir();
-        ASSERT_FALSE(dir.empty());
+        ASSERT_TRUE(folder.Ok());
+        dir = folder.Dir();
         renderer.GetTexturePath() = dir;
     }
-    void TearDown() override { TestImages::RemoveDir(dir); }
 
     void ExpectPixel(const Image& img, unsigned x, unsigned y, float r, float g, float b, float a)
     {
@@ -56,6 +37,7 @@ protected:
     }
 
     TestRenderer renderer;
+    TempFolder folder;
     std::string dir;
 };
 

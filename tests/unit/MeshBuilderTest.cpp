@@ -1,5 +1,5 @@
 #include "AssertRecorder.h"
-#include "TempFolder.h"
+#include "TrackerLog.h"
 #include "TestRenderer.h"
 
 #include "Core/Memory/MemTracker.h"
@@ -13,9 +13,8 @@
 
 #include <cmath>
 #include <cstring>
-#include <filesystem>
-#include <fstream>
 #include <limits>
+#include <sstream>
 #include <vector>
 
 using namespace Vorm;
@@ -34,25 +33,6 @@ std::vector<T> Records(const std::vector<std::uint8_t>& bytes)
 Vector3<float> TriangleNormal(const Vector3<float>& a, const Vector3<float>& b, const Vector3<float>& c)
 {
     return (b - a).Cross(c - a);
-}
-
-// Lines of the "memory.log" written while f ran with every tracker
-// operation logged, in a temporary working folder.
-template <typename F>
-std::vector<std::string> TrackerLogOf(F f)
-{
-    TempFolder folder;
-    const std::filesystem::path previous = std::filesystem::current_path();
-    std::filesystem::current_path(folder.Dir());
-    MemTracker::AlwaysLogAll() = true;
-    f();
-    MemTracker::AlwaysLogAll() = false;
-    std::filesystem::current_path(previous);
-    std::ifstream in(folder.Path("memory.log"), std::ios::binary);
-    std::vector<std::string> lines;
-    for (std::string line; std::getline(in, line);)
-        lines.push_back(line);
-    return lines;
 }
 
 class MeshBuilderTest : public ::testing::Test
@@ -176,12 +156,12 @@ TEST_F(MeshBuilderTest, SecondCreateIsReportedAndReleasesTheFirstBuffers)
 
 TEST_F(MeshBuilderTest, DestructorReleasesBothBuffersUnderItsOwnName)
 {
-    const std::vector<std::string> log = TrackerLogOf([] {
+    std::istringstream log(TrackerLogOf([] {
         TriangleMesh mesh;
         MeshBuilder().CreateBox(&mesh, 1.0f, 1.0f, 1.0f);
-    });
+    }));
     int released = 0;
-    for (const std::string& line : log)
+    for (std::string line; std::getline(log, line);)
         if (line.compare(0, 3, "[-]") == 0 && line.find("::Vorm::TriangleMesh::~TriangleMesh") != std::string::npos)
             ++released;
     EXPECT_EQ(2, released);

@@ -2,8 +2,8 @@
 #include "MathExpect.h"
 #include "ModelTestFiles.h"
 #include "RecordingRenderer.h"
+#include "TempFolder.h"
 #include "RecordingTexture.h"
-#include "TestImages.h"
 
 #include "Core/Rendering/IMaterialEffect.h"
 #include "Core/Scenegraph/model/OgreXmlModelLoader.h"
@@ -32,19 +32,18 @@ std::vector<std::string> SplitOf(const std::string& line)
 class OgreXmlMaterialReaderTest : public ::testing::Test
 {
 protected:
-    void SetUp() override { m_dir = TestImages::MakeTempDir(); }
+    void SetUp() override { ASSERT_TRUE(m_folder.Ok()); }
     void TearDown() override
     {
         m_materials.clear();
         // The shared program came from this test's renderer.
         GLMaterialEffect::ReleaseMaterialProgram();
-        TestImages::RemoveDir(m_dir);
     }
 
     bool Load(const std::string& text)
     {
-        ModelTestFiles::WriteText(m_dir + "m.material", text);
-        return Loader::LoadMaterialsFromFile(m_dir + "m.material", &m_materials);
+        ModelTestFiles::WriteText(m_folder.Path("m.material"), text);
+        return Loader::LoadMaterialsFromFile(m_folder.Path("m.material"), &m_materials);
     }
 
     IMaterialEffect* Get(const std::string& name)
@@ -57,7 +56,7 @@ protected:
 
     RecordingRenderer m_renderer;
     MaterialMap m_materials;
-    std::string m_dir;
+    TempFolder m_folder;
 };
 
 } // namespace
@@ -121,7 +120,7 @@ TEST_F(OgreXmlMaterialReaderTest, TextureNamedTwiceLoadsOnceThroughTheCache)
     EXPECT_EQ(1u, CountLog("CreateTexture"));
     // A second reading finds it in the renderer's cache.
     MaterialMap again;
-    ASSERT_TRUE(Loader::LoadMaterialsFromFile(m_dir + "m.material", &again));
+    ASSERT_TRUE(Loader::LoadMaterialsFromFile(m_folder.Path("m.material"), &again));
     EXPECT_EQ(1u, CountLog("CreateTexture"));
 }
 
@@ -181,7 +180,7 @@ TEST_F(OgreXmlMaterialReaderTest, MissingFileLeavesTheTableUntouched)
 {
     m_materials["Old"];
     CoutCapture out;
-    EXPECT_FALSE(Loader::LoadMaterialsFromFile(m_dir + "none.material", &m_materials));
+    EXPECT_FALSE(Loader::LoadMaterialsFromFile(m_folder.Path("none.material"), &m_materials));
     EXPECT_EQ(1u, m_materials.size());
     EXPECT_TRUE(out.Contains("none.material")) << out.Text();
 }
@@ -226,7 +225,7 @@ TEST_F(OgreXmlMaterialReaderTest, ShortLinesKeepTheRunningValueAndAreReported)
         ExpectNear(a->GetDiffuseColor(), 1, 0, 0, 1);
         EXPECT_FALSE(a->GetDiffuseTexture());
         EXPECT_FALSE(a->GetNormalMap());
-        EXPECT_TRUE(out.Contains("Material file " + m_dir + "m.material")) << out.Text();
+        EXPECT_TRUE(out.Contains("Material file " + m_folder.Path("m.material"))) << out.Text();
         EXPECT_TRUE(out.Contains(m.reason)) << out.Text();
     }
     EXPECT_EQ(0u, CountLog("CreateTexture"));

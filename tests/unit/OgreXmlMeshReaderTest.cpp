@@ -1,7 +1,7 @@
 #include "CoutCapture.h"
 #include "MathExpect.h"
 #include "ModelTestFiles.h"
-#include "TestImages.h"
+#include "TempFolder.h"
 #include "TestRenderer.h"
 
 #include "Core/Rendering/VertexTypes.h"
@@ -27,14 +27,13 @@ typedef OgreXmlModelLoader Loader;
 class OgreXmlMeshReaderTest : public ::testing::Test
 {
 protected:
-    void SetUp() override { m_dir = TestImages::MakeTempDir(); }
-    void TearDown() override { TestImages::RemoveDir(m_dir); }
+    void SetUp() override { ASSERT_TRUE(m_folder.Ok()); }
 
     // Writes the text as a mesh file and reads it into m_mesh.
     bool Load(const std::string& text, const std::string& file = "m.mesh.xml")
     {
-        ModelTestFiles::WriteText(m_dir + file, text);
-        return Loader::LoadMesh(m_dir + file, &m_mesh);
+        ModelTestFiles::WriteText(m_folder.Path(file), text);
+        return Loader::LoadMesh(m_folder.Path(file), &m_mesh);
     }
 
     std::vector<VT_PosNorTexTan> Vertices() const
@@ -65,7 +64,7 @@ protected:
 
     TestRenderer m_renderer;
     TriangleMesh m_mesh;
-    std::string m_dir;
+    TempFolder m_folder;
 };
 
 const char* const kTriangle =
@@ -174,7 +173,7 @@ TEST_F(OgreXmlMeshReaderTest, MarkersNeedTheirBlankAndTheFirstMatchDecides)
 TEST_F(OgreXmlMeshReaderTest, MissingFileLeavesTheMeshUntouched)
 {
     CoutCapture out;
-    EXPECT_FALSE(Loader::LoadMesh(m_dir + "Nothing.mesh.xml", &m_mesh));
+    EXPECT_FALSE(Loader::LoadMesh(m_folder.Path("Nothing.mesh.xml"), &m_mesh));
     EXPECT_TRUE(m_mesh.GetVertexBuffer() == 0);
     EXPECT_FALSE(m_mesh.IsCreated());
     EXPECT_TRUE(out.Contains("Nothing.mesh.xml")) << out.Text();
@@ -187,7 +186,7 @@ TEST_F(OgreXmlMeshReaderTest, CrLfFileReadsLikeLf)
     const std::vector<std::uint32_t> lfIndices = Indices();
 
     TriangleMesh crlf;
-    const std::string path = m_dir + "crlf.mesh.xml";
+    const std::string path = m_folder.Path("crlf.mesh.xml");
     ModelTestFiles::WriteText(path, ModelTestFiles::ToCrLf(ModelTestFiles::ReadText(SceneDir() + "Rock.mesh.xml")));
     ASSERT_TRUE(Loader::LoadMesh(path, &crlf));
     EXPECT_EQ(lfVertices, static_cast<TestRenderer::VertexBuffer*>(crlf.GetVertexBuffer())->bytes);
@@ -248,7 +247,7 @@ TEST_F(OgreXmlMeshReaderTest, MalformedFilesAreRejectedWithTheFileNamed)
     for (size_t i = 0; i < table.size(); ++i) {
         SCOPED_TRACE(table[i].what);
         TriangleMesh mesh;
-        const std::string path = m_dir + "bad.mesh.xml";
+        const std::string path = m_folder.Path("bad.mesh.xml");
         ModelTestFiles::WriteText(path, table[i].text);
         CoutCapture out;
         EXPECT_FALSE(Loader::LoadMesh(path, &mesh));

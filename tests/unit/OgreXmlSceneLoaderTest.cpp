@@ -2,7 +2,7 @@
 #include "MathExpect.h"
 #include "ModelTestFiles.h"
 #include "RecordingRenderer.h"
-#include "TestImages.h"
+#include "TempFolder.h"
 
 #include "Core/Rendering/IMaterialEffect.h"
 #include "Core/Rendering/IVertexBuffer.h"
@@ -46,11 +46,10 @@ T* ChildAs(const Node& node, int index)
 class OgreXmlSceneLoaderTest : public ::testing::Test
 {
 protected:
-    void SetUp() override { m_dir = TestImages::MakeTempDir(); }
+    void SetUp() override { ASSERT_TRUE(m_folder.Ok()); }
     void TearDown() override
     {
         GLMaterialEffect::ReleaseMaterialProgram();
-        TestImages::RemoveDir(m_dir);
     }
 
     // A folder holding the Valley scene's meshes and materials and the
@@ -58,10 +57,10 @@ protected:
     boost::shared_ptr<Model> LoadScene(const std::string& sceneText)
     {
         CopyValley(false);
-        WriteText(m_dir + "S.scene", sceneText);
-        WriteText(m_dir + "S.material", ReadText(SceneDir() + "Valley.material"));
+        WriteText(m_folder.Path("S.scene"), sceneText);
+        WriteText(m_folder.Path("S.material"), ReadText(SceneDir() + "Valley.material"));
         OgreXmlModelLoader loader;
-        return loader.LoadFromFile(m_dir, "S");
+        return loader.LoadFromFile(m_folder.Dir(), "S");
     }
 
     void CopyValley(bool crlf)
@@ -69,12 +68,12 @@ protected:
         const char* files[] = {"Valley.scene", "Valley.material", "Ground.mesh.xml", "Rock.mesh.xml", "Tree.mesh.xml"};
         for (const char* f : files) {
             const std::string text = ReadText(SceneDir() + f);
-            WriteText(m_dir + f, crlf ? ModelTestFiles::ToCrLf(text) : text);
+            WriteText(m_folder.Path(f), crlf ? ModelTestFiles::ToCrLf(text) : text);
         }
     }
 
     RecordingRenderer m_renderer;
-    std::string m_dir;
+    TempFolder m_folder;
 };
 
 // The Valley model as the test data describes it.
@@ -187,7 +186,7 @@ TEST_F(OgreXmlSceneLoaderTest, CrLfFilesReadLikeLf)
 {
     CopyValley(true);
     OgreXmlModelLoader loader;
-    boost::shared_ptr<Model> model = loader.LoadFromFile(m_dir, "Valley");
+    boost::shared_ptr<Model> model = loader.LoadFromFile(m_folder.Dir(), "Valley");
     ASSERT_TRUE(model != 0);
     ExpectValley(*model);
     const IMaterialEffect* stone = ChildAs<TriangleMesh>(*ChildAs<Node>(*model, 1), 0)->GetMaterialEffect().get();
@@ -200,12 +199,12 @@ TEST_F(OgreXmlSceneLoaderTest, MissingMaterialOrSceneFileGivesNoModel)
     CopyValley(false);
     OgreXmlModelLoader loader;
     CoutCapture out;
-    EXPECT_FALSE(loader.LoadFromFile(m_dir, "Nowhere"));
-    EXPECT_TRUE(out.Contains(m_dir + "Nowhere.material")) << out.Text();
+    EXPECT_FALSE(loader.LoadFromFile(m_folder.Dir(), "Nowhere"));
+    EXPECT_TRUE(out.Contains(m_folder.Path("Nowhere.material"))) << out.Text();
 
-    WriteText(m_dir + "Lonely.material", ReadText(SceneDir() + "Valley.material"));
-    EXPECT_FALSE(loader.LoadFromFile(m_dir, "Lonely"));
-    EXPECT_TRUE(out.Contains(m_dir + "Lonely.scene")) << out.Text();
+    WriteText(m_folder.Path("Lonely.material"), ReadText(SceneDir() + "Valley.material"));
+    EXPECT_FALSE(loader.LoadFromFile(m_folder.Dir(), "Lonely"));
+    EXPECT_TRUE(out.Contains(m_folder.Path("Lonely.scene"))) << out.Text();
 }
 
 namespace {
@@ -241,7 +240,7 @@ TEST_F(OgreXmlSceneLoaderTest, RotationAttributesAreReadInOrderNotByName)
 TEST_F(OgreXmlSceneLoaderTest, EntityThatCannotBeUsedIsDroppedAndTheRestLoads)
 {
     CoutCapture out;
-    WriteText(m_dir + "Broken.mesh.xml", "<face v1=\"0\" v2=\"1\" v3=\"2\" />\n");
+    WriteText(m_folder.Path("Broken.mesh.xml"), "<face v1=\"0\" v2=\"1\" v3=\"2\" />\n");
     boost::shared_ptr<Model> model = LoadScene(Scene(
         std::string("<node name=\"Gone\">\n") + kPose + Entity("Missing.mesh", "Stone") + "</node>\n" +
         "<node name=\"Bad\">\n" + kPose + Entity("Broken.mesh", "Stone") + "</node>\n" +
@@ -252,8 +251,8 @@ TEST_F(OgreXmlSceneLoaderTest, EntityThatCannotBeUsedIsDroppedAndTheRestLoads)
     EXPECT_EQ("<Geometry: NoMaterial>", model->GetChild(0)->GetName());
     EXPECT_FALSE(dynamic_cast<TriangleMesh*>(model->GetChild(0).get())->GetMaterialEffect());
     EXPECT_FALSE(dynamic_cast<TriangleMesh*>(model->GetChild(1).get())->GetMaterialEffect());
-    EXPECT_TRUE(out.Contains(m_dir + "Missing.mesh.xml")) << out.Text();
-    EXPECT_TRUE(out.Contains(m_dir + "Broken.mesh.xml")) << out.Text();
+    EXPECT_TRUE(out.Contains(m_folder.Path("Missing.mesh.xml"))) << out.Text();
+    EXPECT_TRUE(out.Contains(m_folder.Path("Broken.mesh.xml"))) << out.Text();
 }
 
 TEST_F(OgreXmlSceneLoaderTest, ElementsBeforeTheFirstNodeAreSkippedThoseAfterItAreRead)
@@ -377,7 +376,7 @@ TEST_F(OgreXmlSceneLoaderTest, MalformedScenesGiveNoModelAndNameTheFile)
         SCOPED_TRACE(table[i].what);
         CoutCapture out;
         EXPECT_FALSE(LoadScene(table[i].text));
-        EXPECT_TRUE(out.Contains("Scene file not loaded: " + m_dir + "S.scene: ")) << out.Text();
+        EXPECT_TRUE(out.Contains("Scene file not loaded: " + m_folder.Path("S.scene") + ": ")) << out.Text();
         EXPECT_TRUE(out.Contains(table[i].reason)) << out.Text();
     }
 }

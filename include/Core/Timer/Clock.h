@@ -37,6 +37,7 @@ public:
 
 private:
     void Init(std::uint8_t maxSamples);
+    void RestartSamples();
     double GetRawDelta();
     void AddSample(double delta);
     double GetMeanDelta() const;

@@ -30,6 +30,15 @@ Vector3<float> Mean(const std::vector<Vector3<float> >& points)
     return sum / static_cast<float>(points.size());
 }
 
+// A copy of the volume placed in the viewer's frame, with its corners.
+Frustum InViewerFrame(const Frustum& volume, const Camera& viewer)
+{
+    Frustum placed(volume);
+    placed.SetFrame(viewer.GetLocation(), viewer.GetDirection(), viewer.GetRight(), viewer.GetUp());
+    placed.UpdateCorners();
+    return placed;
+}
+
 } // namespace
 
 Light::Light(unsigned int index)
@@ -116,10 +125,7 @@ void Light::UpdateShadowMatrices(Camera* viewer)
     const float viewerFar = viewer->GetFar();
     ComputeSplitDistances(viewer->GetNear(), viewerFar);
 
-    Frustum view(viewer->GetFrustum());
-    view.SetFrame(viewer->GetLocation(), viewer->GetDirection(), viewer->GetRight(), viewer->GetUp());
-    view.UpdateCorners();
-    const Vector3<float> centre = Mean(view.GetCorners());
+    const Vector3<float> centre = Mean(InViewerFrame(viewer->GetFrustum(), *viewer).GetCorners());
 
     m_vPosition = centre - m_vDirection * viewerFar;
 
@@ -131,10 +137,7 @@ void Light::UpdateShadowMatrices(Camera* viewer)
     {
         Camera splitCamera;
         splitCamera.SetPerspective(viewer->GetFov(), viewer->GetAspect(), m_splitNears[i], m_splitFars[i]);
-        Frustum slice(splitCamera.GetFrustum());
-        slice.SetFrame(viewer->GetLocation(), viewer->GetDirection(), viewer->GetRight(), viewer->GetUp());
-        slice.UpdateCorners();
-        m_shadowMatrices[i] = ComputeCropMatrix(lightCamera, slice);
+        m_shadowMatrices[i] = ComputeCropMatrix(lightCamera, InViewerFrame(splitCamera.GetFrustum(), *viewer));
     }
 }
 

@@ -117,9 +117,17 @@ Vector4<float> Transform::Apply(const Vector4<float>& v) const
 {
     if (m_bIsIdentity)
         return v;
-    Matrix44<float> m;
-    ToMatrix44(m);
-    return m * v;
+    // The 4x4 product's sums without building the matrix: every world bound
+    // goes through here on each update.
+    const float s = m_bIsRSMat ? m_fScale : 1.0f;
+    const Vector3<float> c0 = m_mMatrix[0] * s;
+    const Vector3<float> c1 = m_mMatrix[1] * s;
+    const Vector3<float> c2 = m_mMatrix[2] * s;
+    const Vector3<float>& t = m_vTranslation;
+    return Vector4<float>(c0.x * v.x + c1.x * v.y + c2.x * v.z + t.x * v.w,
+                          c0.y * v.x + c1.y * v.y + c2.y * v.z + t.y * v.w,
+                          c0.z * v.x + c1.z * v.y + c2.z * v.z + t.z * v.w,
+                          v.w);
 }
 
 } // namespace Vorm

@@ -13,9 +13,7 @@ TransformController::~TransformController()
 
 void TransformController::SetKeyframes(const std::vector<Keyframe>& keyframes)
 {
-    m_keyframes.clear();
-    for (size_t i = 0; i < keyframes.size(); ++i)
-        m_keyframes.push_back(keyframes[i]);
+    m_keyframes = keyframes;
 
     // A shorter list than before must not leave the index past its end.
     if (m_uCurrent >= m_keyframes.size())

@@ -48,6 +48,11 @@ void Clock::SetParams(std::uint8_t maxSamples, double defaultDelta, double maxDe
     m_uMaxSamples = maxSamples ? maxSamples : 1;
     m_dDefaultDelta = defaultDelta;
     m_dMaxDelta = maxDelta;
+    RestartSamples();
+}
+
+void Clock::RestartSamples()
+{
     m_samples.clear();
     m_samples.push_back(m_dDefaultDelta);
 }
@@ -55,10 +60,7 @@ void Clock::SetParams(std::uint8_t maxSamples, double defaultDelta, double maxDe
 void Clock::SetSmoothing(bool on)
 {
     if (m_bSmoothing && !on)
-    {
-        m_samples.clear();
-        m_samples.push_back(m_dDefaultDelta);
-    }
+        RestartSamples();
     m_bSmoothing = on;
 }
 

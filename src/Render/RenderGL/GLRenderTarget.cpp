@@ -34,7 +34,6 @@ void GLRenderTarget::Create(unsigned width, unsigned height, unsigned depthMode)
     if (m_uiDepthBuffer != 0)
         glDeleteRenderbuffers(1, &m_uiDepthBuffer);
     m_uiDepthBuffer = 0;
-    m_drawBuffers.clear();
     m_colorTextures.clear();
     m_spDepthTexture.reset();
 
@@ -68,7 +67,6 @@ void GLRenderTarget::AttachColorTextures(TextureDesc desc, TextureParams params,
     for (std::size_t i = count; i < m_colorTextures.size(); ++i)
         glFramebufferTexture2D(GL_FRAMEBUFFER, GLMapAttachment(std::uint32_t(i)), GL_TEXTURE_2D, 0, 0);
     m_colorTextures.clear();
-    m_drawBuffers.clear();
 
     for (unsigned i = 0; i < count; ++i) {
         GLTexture* texture = VORM_NEW GLTexture();
@@ -80,7 +78,6 @@ void GLRenderTarget::AttachColorTextures(TextureDesc desc, TextureParams params,
         glFramebufferTexture2D(GL_FRAMEBUFFER, GLMapAttachment(i), GL_TEXTURE_2D, texture->GetHandle(), 0);
         CheckGLError();
         m_colorTextures.push_back(boost::shared_ptr<ITexture>(texture));
-        m_drawBuffers.push_back(GLMapAttachment(i));
     }
 
     // Drawing goes to colour attachment 0 (the frame buffer's default).

@@ -51,7 +51,6 @@ private:
     std::uint32_t m_uiHeight;
     std::uint32_t m_uiFrameBuffer;
     std::uint32_t m_uiDepthBuffer;
-    std::vector<std::uint32_t> m_drawBuffers;
     std::vector<boost::shared_ptr<ITexture> > m_colorTextures;
     boost::shared_ptr<ITexture> m_spDepthTexture;
     bool m_bComplete;

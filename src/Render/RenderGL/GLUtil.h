@@ -46,7 +46,6 @@ GLenum GLMapAttachment(std::uint32_t attachment);   // 0..5 colour, 6 depth
 
 // Colour attachments GLMapAttachment knows.
 const std::uint32_t GLMaxColorAttachments = 6;
-const std::uint32_t GLDepthAttachmentIndex = 6;
 
 } // namespace Vorm
 

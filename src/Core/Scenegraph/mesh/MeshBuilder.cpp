@@ -11,6 +11,33 @@
 
 namespace Vorm {
 
+namespace {
+
+// Creates the mesh from static vertices and one-byte indices, with a
+// bounding sphere of the given radius around the origin.
+void CreateIndexed(TriangleMesh* mesh, const void* vertices, unsigned vertexCount, unsigned vertexSize,
+                   const VertexFormat& format, const std::uint8_t* indices, unsigned indexCount, float radius)
+{
+    BufferData vertexData;
+    vertexData.m_count = vertexCount;
+    vertexData.m_size = vertexCount * vertexSize;
+    vertexData.m_usage = 0;
+    vertexData.m_pData = vertices;
+
+    BufferData indexData;
+    indexData.m_count = indexCount;
+    indexData.m_size = indexCount;
+    indexData.m_usage = 0;
+    indexData.m_pData = indices;
+
+    BoundingSphere bound;
+    bound.Set(Vector3<float>(0.0f, 0.0f, 0.0f), radius);
+
+    mesh->Create(vertexData, &format, indexData, DataType(eDataFormat_UBYTE1), &bound);
+}
+
+} // namespace
+
 void MeshBuilder::CreateBox(TriangleMesh* mesh, float width, float height, float depth)
 {
     const float hx = width / 2.0f;
@@ -33,23 +60,8 @@ void MeshBuilder::CreateBox(TriangleMesh* mesh, float width, float height, float
         0, 5, 1, 0, 4, 5, // y = -hy
     };
 
-    BufferData vertexData;
-    vertexData.m_count = 8;
-    vertexData.m_size = 8 * sizeof(VT_Pos);
-    vertexData.m_usage = 0;
-    vertexData.m_pData = vertices;
-
-    BufferData indexData;
-    indexData.m_count = 36;
-    indexData.m_size = sizeof(indices);
-    indexData.m_usage = 0;
-    indexData.m_pData = indices;
-
-    BoundingSphere bound;
-    bound.Set(Vector3<float>(0.0f, 0.0f, 0.0f), Vector3<float>(hx, hy, hz).Length());
-
-    const VertexFormat format = VT_Pos::GetFormat();
-    mesh->Create(vertexData, &format, indexData, DataType(eDataFormat_UBYTE1), &bound);
+    CreateIndexed(mesh, vertices, 8, sizeof(VT_Pos), VT_Pos::GetFormat(), indices, 36,
+                  Vector3<float>(hx, hy, hz).Length());
 }
 
 void MeshBuilder::CreatePlane(TriangleMesh* mesh, float width, float height)
@@ -68,23 +80,8 @@ void MeshBuilder::CreatePlane(TriangleMesh* mesh, float width, float height)
     };
     const std::uint8_t indices[6] = { 0, 1, 2, 0, 2, 3 };
 
-    BufferData vertexData;
-    vertexData.m_count = 4;
-    vertexData.m_size = 4 * sizeof(VT_PosNorTex);
-    vertexData.m_usage = 0;
-    vertexData.m_pData = vertices;
-
-    BufferData indexData;
-    indexData.m_count = 6;
-    indexData.m_size = sizeof(indices);
-    indexData.m_usage = 0;
-    indexData.m_pData = indices;
-
-    BoundingSphere bound;
-    bound.Set(Vector3<float>(0.0f, 0.0f, 0.0f), Vector2(hw, hh).Length());
-
-    const VertexFormat format = VT_PosNorTex::GetFormat();
-    mesh->Create(vertexData, &format, indexData, DataType(eDataFormat_UBYTE1), &bound);
+    CreateIndexed(mesh, vertices, 4, sizeof(VT_PosNorTex), VT_PosNorTex::GetFormat(), indices, 6,
+                  Vector2(hw, hh).Length());
 }
 
 } // namespace Vorm

@@ -86,8 +86,10 @@ void GLMaterialEffect::Apply()
 
     // An index that names no light of the renderer counts as a disabled light.
     const std::vector<boost::shared_ptr<Light> >& lights = renderer->GetLights();
-    std::vector<int> active;
-    active.reserve(m_lightIndices.size());
+    // Apply runs once per mesh and frame, on the render thread only: reusing
+    // the list keeps it from allocating every time.
+    static std::vector<int> active;
+    active.clear();
     for (size_t i = 0; i < m_lightIndices.size(); ++i) {
         const int index = m_lightIndices[i];
         if (index < 0 || static_cast<size_t>(index) >= lights.size())

@@ -223,18 +223,15 @@ void GLSLEffectSystem::CreateShaders(const std::string& folder, const std::vecto
 {
     for (size_t i = 0; i < names.size(); ++i) {
         const std::string path = folder + names[i];
-        std::map<std::string, boost::shared_ptr<GLSLShader>>::const_iterator it = m_shaders.find(path);
-        if (it != m_shaders.end()) {
-            out.push_back(it->second);
-            continue;
+        boost::shared_ptr<GLSLShader> shader = FindShader(path);
+        if (!shader) {
+            shader.reset(VORM_NEW GLSLShader(path, type));
+            std::string log;
+            if (shader->Compile(log))
+                m_shaders.insert(std::make_pair(path, shader));
+            else
+                std::cout << "Shader compile failed: " << path << "\n" << log << std::endl;
         }
-
-        boost::shared_ptr<GLSLShader> shader(VORM_NEW GLSLShader(path, type));
-        std::string log;
-        if (shader->Compile(log))
-            m_shaders.insert(std::make_pair(path, shader));
-        else
-            std::cout << "Shader compile failed: " << path << "\n" << log << std::endl;
         out.push_back(shader);
     }
 }

@@ -8,7 +8,6 @@
 #include <GL/glew.h>
 
 #include <cmath>
-#include <cstdint>
 
 namespace Vorm {
 

@@ -66,8 +66,6 @@ public:
 
 private:
     const GLSLUniformParam* FindUniform(const std::string& name) const;
-    void ReadAttributes();
-    void ReadUniforms();
 
     int m_uid;
     unsigned m_program;
