@@ -8,7 +8,6 @@
 #include "Core/Scenegraph/mesh/TriangleMesh.h"
 #include "Render/RenderGL/effects/GLMaterialEffect.h"
 #include "Render/RenderGL/effects/api/glsl/GLSLMaterialProgram.h"
-#include "Render/RenderGL/effects/api/glsl/GLSLProgram.h"
 #include "Render/RenderGL/texture/GLTexture.h"
 
 #include <gtest/gtest.h>
@@ -23,6 +22,11 @@ using Vorm::Light;
 
 namespace {
 
+typedef std::vector<float> Floats;
+typedef std::vector<int> Ints;
+
+const float kTol = 3.0f / 255.0f;
+
 // Counts material-program requests, to see that materials share one.
 class CountingRenderer : public Vorm::GLRenderer
 {
@@ -30,11 +34,9 @@ public:
     boost::shared_ptr<Vorm::ApiEffect> CreateMaterialApiEffect(const std::string& name) override
     {
         ++m_materialRequests;
-        m_lastName = name;
         return GLRenderer::CreateMaterialApiEffect(name);
     }
     int m_materialRequests = 0;
-    std::string m_lastName;
 };
 
 class GLMaterialEffectTest : public GLRendererFixture<CountingRenderer>
@@ -43,9 +45,8 @@ protected:
     void SetUp() override
     {
         GLRendererFixture::SetUp();
-        if (HasFatalFailure())
-            return;
-        Configure();
+        if (!HasFatalFailure())
+            Configure();
     }
     void TearDown() override
     {
@@ -63,10 +64,9 @@ protected:
         m_light->SetAmbient(Vector4<float>(0.2f, 0.2f, 0.2f, 1.0f));
         m_light->SetDiffuse(Vector4<float>(0.5f, 0.4f, 0.3f, 1.0f));
         m_light->SetSpecular(Vector4<float>(1.0f, 1.0f, 1.0f, 1.0f));
-        Vorm::Camera* camera = m_renderer->GetCamera();
-        camera->LookAt(Vector3<float>(0.0f, 0.0f, 3.0f), Vector3<float>(0.0f, 0.0f, 0.0f),
-                       Vector3<float>(0.0f, 1.0f, 0.0f));
-        camera->SetPerspective(60.0f, 1.0f, 1.0f, 10.0f);
+        m_renderer->GetCamera()->LookAt(Vector3<float>(0.0f, 0.0f, 3.0f), Vector3<float>(0.0f, 0.0f, 0.0f),
+                                        Vector3<float>(0.0f, 1.0f, 0.0f));
+        m_renderer->GetCamera()->SetPerspective(60.0f, 1.0f, 1.0f, 10.0f);
     }
 
     // A material lit by light 0, colours only.
@@ -81,46 +81,40 @@ protected:
         return m;
     }
 
-    static GLuint Program(GLMaterialEffect& m) { return ProgramHandle(m.GetApiEffect()); }
+    // Makes the material's program current and applies it; gives the GL program.
+    GLuint Applied(GLMaterialEffect& m)
+    {
+        m_renderer->SetApiEffect(m.GetApiEffect());
+        m.Apply();
+        return ProgramHandle(m.GetApiEffect());
+    }
+
     // A 2 x 2 texture of one RGBA8 colour.
     static boost::shared_ptr<Vorm::ITexture> SolidTexture(unsigned char r, unsigned char g, unsigned char b)
     {
-        std::vector<unsigned char> pixels;
-        for (int i = 0; i < 4; ++i)
-            pixels.insert(pixels.end(), {r, g, b, 255});
-        Vorm::TextureDesc desc;
-        desc.m_width = 2;
-        desc.m_height = 2;
-        desc.m_type = 1;
-        desc.m_internalFormat = 1;
-        desc.m_pixelFormat = 1;
+        const unsigned char pixels[16] = {r, g, b, 255, r, g, b, 255, r, g, b, 255, r, g, b, 255};
         boost::shared_ptr<Vorm::ITexture> texture(new Vorm::GLTexture());
-        texture->CreateFromData(desc, pixels.data());
+        texture->CreateFromData(Vorm::TextureDesc{2, 2, 0, 0, 1, 1, 1, 1}, pixels); // 2D RGBA8
         return texture;
     }
 
-    // Quad over [-1, 1] in x and y at z = 0, facing +z, tangent along +x.
-    void MakeQuad()
-    {
-        const Vector3<float> n(0.0f, 0.0f, 1.0f), t(1.0f, 0.0f, 0.0f);
-        static Vorm::VT_PosNorTexTan vertices[4];
-        vertices[0] = Vorm::VT_PosNorTexTan(Vector3<float>(-1.0f, -1.0f, 0.0f), n, Vector2(0.0f, 0.0f), t);
-        vertices[1] = Vorm::VT_PosNorTexTan(Vector3<float>(1.0f, -1.0f, 0.0f), n, Vector2(1.0f, 0.0f), t);
-        vertices[2] = Vorm::VT_PosNorTexTan(Vector3<float>(1.0f, 1.0f, 0.0f), n, Vector2(1.0f, 1.0f), t);
-        vertices[3] = Vorm::VT_PosNorTexTan(Vector3<float>(-1.0f, 1.0f, 0.0f), n, Vector2(0.0f, 1.0f), t);
-        static const std::uint32_t indices[6] = {0, 1, 2, 0, 2, 3};
-        const Vorm::VertexFormat format = Vorm::VT_PosNorTexTan::GetFormat();
-        m_mesh.reset(new Vorm::TriangleMesh());
-        m_mesh->Create(Vorm::BufferData{4, sizeof(vertices), 0, vertices}, &format,
-                       Vorm::BufferData{6, sizeof(indices), 0, indices}, Vorm::DataType(Vorm::eDataFormat_UINT1),
-                       nullptr);
-    }
-
-    // Clears to a blue that no lit pixel of the tests has, then draws the quad.
+    // Clears to a blue that no lit pixel of the tests has, then draws a quad
+    // over [-1, 1] in x and y at z = 0, facing +z, tangent along +x.
     void Draw(GLMaterialEffect& material)
     {
-        if (!m_mesh)
-            MakeQuad();
+        if (!m_mesh) {
+            const Vector3<float> n(0.0f, 0.0f, 1.0f), t(1.0f, 0.0f, 0.0f);
+            static Vorm::VT_PosNorTexTan v[4];
+            v[0] = Vorm::VT_PosNorTexTan(Vector3<float>(-1.0f, -1.0f, 0.0f), n, Vector2(0.0f, 0.0f), t);
+            v[1] = Vorm::VT_PosNorTexTan(Vector3<float>(1.0f, -1.0f, 0.0f), n, Vector2(1.0f, 0.0f), t);
+            v[2] = Vorm::VT_PosNorTexTan(Vector3<float>(1.0f, 1.0f, 0.0f), n, Vector2(1.0f, 1.0f), t);
+            v[3] = Vorm::VT_PosNorTexTan(Vector3<float>(-1.0f, 1.0f, 0.0f), n, Vector2(0.0f, 1.0f), t);
+            static const std::uint32_t indices[6] = {0, 1, 2, 0, 2, 3};
+            const Vorm::VertexFormat format = Vorm::VT_PosNorTexTan::GetFormat();
+            m_mesh.reset(new Vorm::TriangleMesh());
+            m_mesh->Create(Vorm::BufferData{4, sizeof(v), 0, v}, &format, Vorm::BufferData{6, sizeof(indices), 0, indices},
+                           Vorm::DataType(Vorm::eDataFormat_UINT1), nullptr);
+        }
         m_renderer->SetViewport(0, 0, Ctx().Width(), Ctx().Height());
         m_renderer->SetCullMode(2);
         m_renderer->SetClearColor(Vector4<float>(0.0f, 0.0f, 1.0f, 1.0f));
@@ -131,6 +125,23 @@ protected:
         m_renderer->DrawGeometry(m_mesh.get());
     }
     static Rgb Centre() { return PixelRgb(32, 32); }
+
+    // Light 0 on the material, falling in at cosine `lambert`, with the
+    // diffuse colour tinted by a texture: la * ca + ld * cd * tint * lambert.
+    Rgb LitBy0(const GLMaterialEffect& m, float lambert, Rgb tint = {1.0f, 1.0f, 1.0f}) const
+    {
+        const Vector4<float>& la = m_light->GetAmbient(), &ld = m_light->GetDiffuse();
+        const Vector4<float>& ca = m.GetAmbientColor(), &cd = m.GetDiffuseColor();
+        return {la.x * ca.x + ld.x * cd.x * tint.r * lambert, la.y * ca.y + ld.y * cd.y * tint.g * lambert,
+                la.z * ca.z + ld.z * cd.z * tint.b * lambert};
+    }
+    // Draws and compares pixel (x, y) with LitBy0.
+    void ExpectLit(GLMaterialEffect& m, float lambert, const char* what, int x = 32, int y = 32)
+    {
+        SCOPED_TRACE(what);
+        Draw(m);
+        EXPECT_RGB_NEAR(LitBy0(m, lambert), PixelRgb(x, y), kTol);
+    }
 
     // Light 0's three shadow maps hold depth 0 (an occluder in front of
     // everything) in the splits whose bit is set, depth 1 in the others.
@@ -145,144 +156,99 @@ protected:
         glClearDepth(1.0);
     }
 
-    // One light of colours la (ambient), ld (diffuse) on a surface with the
-    // light falling in at cosine `lambert`: la * ca + ld * cd * lambert.
-    static Rgb Lit(const Vector4<float>& la, const Vector4<float>& ld, const Vector4<float>& ca,
-                   const Vector4<float>& cd, float lambert)
-    {
-        return {la.x * ca.x + ld.x * cd.x * lambert, la.y * ca.y + ld.y * cd.y * lambert,
-                la.z * ca.z + ld.z * cd.z * lambert};
-    }
-    Rgb LitBy0(const GLMaterialEffect& m, float lambert) const
-    {
-        return Lit(m_light->GetAmbient(), m_light->GetDiffuse(), m.GetAmbientColor(), m.GetDiffuseColor(), lambert);
-    }
-
     boost::shared_ptr<Light> m_light;
     std::unique_ptr<Vorm::TriangleMesh> m_mesh;
 };
 
-const float kTol = 3.0f / 255.0f;
-
 // --- the shared program ---------------------------------------------------------
 
-TEST_F(GLMaterialEffectTest, MaterialsShareOneProgramThatKeepsEveryUniformAndInput)
+TEST_F(GLMaterialEffectTest, MaterialsShareOneProgramThatKeepsEveryUniformAndGoesWithTheRenderer)
 {
+    auto linked = [](GLuint program) {
+        GLint status = 0;
+        glGetProgramiv(program, GL_LINK_STATUS, &status);
+        return status;
+    };
     GLMaterialEffect first;
     GLMaterialEffect second;
     EXPECT_EQ(1, m_renderer->m_materialRequests);
-    EXPECT_EQ("MaterialEffect.glslfx", m_renderer->m_lastName);
     ASSERT_TRUE(first.GetApiEffect());
     EXPECT_EQ(first.GetApiEffect(), second.GetApiEffect());
-
-    GLint linked = 0;
-    glGetProgramiv(Program(first), GL_LINK_STATUS, &linked);
-    ASSERT_EQ(GL_TRUE, linked);
+    const GLuint p = ProgramHandle(first.GetApiEffect());
+    ASSERT_EQ(GL_TRUE, linked(p));
 
     // The compiler drops unread uniforms; every name the material and the
     // material program look up must survive.
     auto* program = static_cast<Vorm::GLSLMaterialProgram*>(first.GetApiEffect().get());
-    const char* own[] = {"Shading_Type",    "Camera_Position", "Clipping_Plane",  "Color_Ambient",
-                         "Color_Diffuse",   "Color_Specular",  "Color_Specularity", "Tex_Ambient",
-                         "Tex_Diffuse",     "Tex_Specular",    "Tex_Specularity", "Tex_NormalMap",
-                         "Tex_Usage",       "Shadow_Receiver", "Light_Indices",   "Nmb_LightIndices",
-                         "Matrix_M",        "Matrix_MV",       "Matrix_MVP"};
-    Vorm::GLSLUniformParam handle;
-    for (const char* name : own)
-        EXPECT_TRUE(program->GetUniform(name, handle)) << name;
-    const char* members[] = {"].Direction",      "].ColorAmbient",        "].ColorDiffuse",
-                             "].ColorSpecular",  "].IsShadowCaster",      "].Nmb_ShadowMaps",
-                             "].Tex_ShadowMap1", "].Tex_ShadowMap2",      "].Tex_ShadowMap3",
-                             "].Mat_LightProjView1", "].Mat_LightProjView2", "].Mat_LightProjView3",
-                             "].ShadowFarDist"};
+    std::vector<std::string> names = {"Shading_Type",    "Camera_Position", "Clipping_Plane",    "Color_Ambient",
+                                      "Color_Diffuse",   "Color_Specular",  "Color_Specularity", "Tex_Ambient",
+                                      "Tex_Diffuse",     "Tex_Specular",    "Tex_Specularity",   "Tex_NormalMap",
+                                      "Shadow_Receiver", "Nmb_LightIndices", "Matrix_M",         "Matrix_MV",
+                                      "Matrix_MVP"};
     for (int light = 0; light < 8; ++light)
-        for (const char* member : members) {
-            const std::string name = "Lights[" + std::to_string(light) + member;
-            EXPECT_TRUE(program->GetUniform(name, handle)) << name;
-        }
-    GLint size = 0;
-    GLenum type = 0;
-    char name[64];
-    GLint count = 0;
-    glGetProgramiv(Program(first), GL_ACTIVE_UNIFORMS, &count);
-    for (GLint i = 0; i < count; ++i) {
-        glGetActiveUniform(Program(first), GLuint(i), sizeof(name), nullptr, &size, &type, name);
-        if (std::string(name) == "Tex_Usage[0]") {
-            EXPECT_EQ(5, size);
-        }
-        if (std::string(name) == "Light_Indices[0]") {
-            EXPECT_EQ(8, size);
-        }
-    }
+        for (const char* member : {"Direction", "ColorAmbient", "ColorDiffuse", "ColorSpecular", "IsShadowCaster",
+                                   "Nmb_ShadowMaps", "Tex_ShadowMap1", "Tex_ShadowMap2", "Tex_ShadowMap3",
+                                   "Mat_LightProjView1", "Mat_LightProjView2", "Mat_LightProjView3", "ShadowFarDist"})
+            names.push_back("Lights[" + std::to_string(light) + "]." + member);
+    Vorm::GLSLUniformParam handle;
+    for (const std::string& name : names)
+        EXPECT_TRUE(program->GetUniform(name, handle)) << name;
+    ASSERT_TRUE(program->GetUniform("Tex_Usage", handle));
+    EXPECT_EQ(5, handle.GetSize());
+    ASSERT_TRUE(program->GetUniform("Light_Indices", handle));
+    EXPECT_EQ(8, handle.GetSize());
     for (const char* input : {"pos", "normal", "tex0", "tangent"})
-        EXPECT_NE(-1, glGetAttribLocation(Program(first), input)) << input;
-}
+        EXPECT_NE(-1, glGetAttribLocation(p, input)) << input;
 
-TEST_F(GLMaterialEffectTest, RendererShutdownReleasesTheProgramAndTheNextRendererBuildsItsOwn)
-{
-    GLMaterialEffect material;
-    boost::weak_ptr<Vorm::ApiEffect> old = material.GetApiEffect();
-    ASSERT_FALSE(old.expired());
+    // No owner outlives the renderer and its context; the next one builds its own.
+    boost::weak_ptr<Vorm::ApiEffect> old = first.GetApiEffect();
     NewRenderer();
     Configure();
-    // No owner outlives the renderer and its context.
     EXPECT_TRUE(old.expired());
-    EXPECT_FALSE(material.GetApiEffect());
-
+    EXPECT_FALSE(first.GetApiEffect());
     GLMaterialEffect next;
     EXPECT_EQ(1, m_renderer->m_materialRequests);
     ASSERT_TRUE(next.GetApiEffect());
-    EXPECT_EQ(next.GetApiEffect(), material.GetApiEffect());
-    GLint linked = 0;
-    glGetProgramiv(Program(next), GL_LINK_STATUS, &linked);
-    EXPECT_EQ(GL_TRUE, linked);
+    EXPECT_EQ(next.GetApiEffect(), first.GetApiEffect());
+    EXPECT_EQ(GL_TRUE, linked(ProgramHandle(next.GetApiEffect())));
 }
 
 // --- uploads ----------------------------------------------------------------------
 
-TEST_F(GLMaterialEffectTest, DefaultMaterialUploadsItsDefaultsAndNoTexture)
+TEST_F(GLMaterialEffectTest, UploadsItsDefaultsThenColoursShininessFlagsAndClipPlane)
 {
     GLMaterialEffect material;
-    m_renderer->SetApiEffect(material.GetApiEffect());
-    material.Apply();
-    const GLuint p = Program(material);
-
+    GLuint p = Applied(material);
     EXPECT_EQ(1, UniformInt(p, "Shading_Type"));
     EXPECT_FLOAT_EQ(20.0f, UniformFloats(p, "Color_Specularity", 1)[0]);
-    EXPECT_EQ(std::vector<float>(4, 0.0f), UniformFloats(p, "Color_Ambient", 4));
-    EXPECT_EQ(std::vector<float>(4, 0.0f), UniformFloats(p, "Color_Diffuse", 4));
-    EXPECT_EQ(std::vector<float>(4, 0.0f), UniformFloats(p, "Color_Specular", 4));
-    EXPECT_EQ(std::vector<int>(5, 0), UniformIntArray(p, "Tex_Usage", 5));
+    for (const char* colour : {"Color_Ambient", "Color_Diffuse", "Color_Specular", "Clipping_Plane"})
+        EXPECT_EQ(Floats(4, 0.0f), UniformFloats(p, colour, 4)) << colour;
+    EXPECT_EQ(Ints(5, 0), UniformIntArray(p, "Tex_Usage", 5));
     // The flags start cleared rather than undefined.
     EXPECT_FALSE(material.IsShadowReceiver());
     EXPECT_FALSE(material.GetSpareFlag());
     EXPECT_EQ(0, UniformInt(p, "Shadow_Receiver"));
     EXPECT_EQ(0, UniformInt(p, "Nmb_LightIndices"));
     const Vector3<float> eye = m_renderer->GetCamera()->GetLocation();
-    EXPECT_EQ((std::vector<float>{eye.x, eye.y, eye.z}), UniformFloats(p, "Camera_Position", 3));
-    EXPECT_EQ(std::vector<float>(4, 0.0f), UniformFloats(p, "Clipping_Plane", 4));
+    EXPECT_EQ((Floats{eye.x, eye.y, eye.z}), UniformFloats(p, "Camera_Position", 3));
     for (int unit = 0; unit < 5; ++unit)
         EXPECT_EQ(0, TextureOnUnit(unit)) << unit;
-}
 
-TEST_F(GLMaterialEffectTest, UploadsColoursShininessFlagsAndClipPlane)
-{
-    std::unique_ptr<GLMaterialEffect> material = Material();
-    material->SetSpecularColor(Vector4<float>(0.1f, 0.2f, 0.3f, 0.4f));
-    material->SetSpecularity(7.5f);
-    material->SetShadingType(0);
+    material.SetAmbientColor(Vector4<float>(1.0f, 0.5f, 0.25f, 1.0f));
+    material.SetDiffuseColor(Vector4<float>(0.6f, 0.8f, 1.0f, 1.0f));
+    material.SetSpecularColor(Vector4<float>(0.1f, 0.2f, 0.3f, 0.4f));
+    material.SetSpecularity(7.5f);
+    material.SetShadingType(0);
+    material.SetShadowReceiver(true);
     m_renderer->SetClipPlane(Vorm::Plane(Vector3<float>(0.0f, 1.0f, 0.0f), -2.5f, false));
-    m_renderer->SetApiEffect(material->GetApiEffect());
-    material->Apply();
-    const GLuint p = Program(*material);
-
-    EXPECT_EQ((std::vector<float>{1.0f, 0.5f, 0.25f, 1.0f}), UniformFloats(p, "Color_Ambient", 4));
-    EXPECT_EQ((std::vector<float>{0.6f, 0.8f, 1.0f, 1.0f}), UniformFloats(p, "Color_Diffuse", 4));
-    EXPECT_EQ((std::vector<float>{0.1f, 0.2f, 0.3f, 0.4f}), UniformFloats(p, "Color_Specular", 4));
+    p = Applied(material);
+    EXPECT_EQ((Floats{1.0f, 0.5f, 0.25f, 1.0f}), UniformFloats(p, "Color_Ambient", 4));
+    EXPECT_EQ((Floats{0.6f, 0.8f, 1.0f, 1.0f}), UniformFloats(p, "Color_Diffuse", 4));
+    EXPECT_EQ((Floats{0.1f, 0.2f, 0.3f, 0.4f}), UniformFloats(p, "Color_Specular", 4));
     EXPECT_FLOAT_EQ(7.5f, UniformFloats(p, "Color_Specularity", 1)[0]);
     EXPECT_EQ(0, UniformInt(p, "Shading_Type"));
     EXPECT_EQ(1, UniformInt(p, "Shadow_Receiver"));
-    EXPECT_EQ((std::vector<float>{0.0f, 1.0f, 0.0f, -2.5f}), UniformFloats(p, "Clipping_Plane", 4));
+    EXPECT_EQ((Floats{0.0f, 1.0f, 0.0f, -2.5f}), UniformFloats(p, "Clipping_Plane", 4));
     m_renderer->DisableClipPlane();
 }
 
@@ -293,16 +259,12 @@ TEST_F(GLMaterialEffectTest, TexturesGoToTheirFixedUnitsAndTexUsageTellsWhichAre
     std::unique_ptr<GLMaterialEffect> material = Material();
     material->SetDiffuseTexture(diffuse);
     material->SetNormalMap(normals);
-    m_renderer->SetApiEffect(material->GetApiEffect());
-    material->Apply();
-    const GLuint p = Program(*material);
-    EXPECT_EQ((std::vector<int>{0, 1, 0, 0, 1}), UniformIntArray(p, "Tex_Usage", 5));
+    const GLuint p = Applied(*material);
+    EXPECT_EQ((Ints{0, 1, 0, 0, 1}), UniformIntArray(p, "Tex_Usage", 5));
     EXPECT_EQ(1, UniformInt(p, "Tex_Diffuse"));
     EXPECT_EQ(4, UniformInt(p, "Tex_NormalMap"));
-    EXPECT_EQ(TextureHandle(diffuse), TextureOnUnit(1));
-    EXPECT_EQ(TextureHandle(normals), TextureOnUnit(4));
-    EXPECT_EQ(0, TextureOnUnit(0));
-    EXPECT_EQ(0, TextureOnUnit(2));
+    EXPECT_EQ((Ints{0, TextureHandle(diffuse), 0, 0, TextureHandle(normals)}),
+              (Ints{TextureOnUnit(0), TextureOnUnit(1), TextureOnUnit(2), TextureOnUnit(3), TextureOnUnit(4)}));
 
     // All five slots: units 0 to 4 in slot order.
     std::vector<boost::shared_ptr<Vorm::ITexture>> all;
@@ -314,72 +276,65 @@ TEST_F(GLMaterialEffectTest, TexturesGoToTheirFixedUnitsAndTexUsageTellsWhichAre
     material->SetSpecularityTexture(all[3]);
     material->SetNormalMap(all[4]);
     material->Apply();
-    EXPECT_EQ(std::vector<int>(5, 1), UniformIntArray(p, "Tex_Usage", 5));
+    EXPECT_EQ(Ints(5, 1), UniformIntArray(p, "Tex_Usage", 5));
     const char* samplers[5] = {"Tex_Ambient", "Tex_Diffuse", "Tex_Specular", "Tex_Specularity", "Tex_NormalMap"};
     for (int unit = 0; unit < 5; ++unit) {
         EXPECT_EQ(unit, UniformInt(p, samplers[unit])) << samplers[unit];
         EXPECT_EQ(TextureHandle(all[unit]), TextureOnUnit(unit)) << unit;
     }
-    GLint active = 0;
-    glGetIntegerv(GL_ACTIVE_TEXTURE, &active);
-    EXPECT_EQ(GL_TEXTURE4, active);
+    EXPECT_EQ(GL_TEXTURE4, GLInt(GL_ACTIVE_TEXTURE));
 
     // Colour after texture drops it; texture after colour keeps both.
     material->SetAmbientColor(Vector4<float>(1.0f, 1.0f, 1.0f, 1.0f));
     material->SetSpecularColor(Vector4<float>(1.0f, 1.0f, 1.0f, 1.0f));
     material->SetSpecularity(3.0f);
     material->Apply();
-    EXPECT_EQ((std::vector<int>{0, 1, 0, 0, 1}), UniformIntArray(p, "Tex_Usage", 5));
+    EXPECT_EQ((Ints{0, 1, 0, 0, 1}), UniformIntArray(p, "Tex_Usage", 5));
     material->SetSpecularTexture(all[2]);
     material->Apply();
-    EXPECT_EQ((std::vector<int>{0, 1, 1, 0, 1}), UniformIntArray(p, "Tex_Usage", 5));
-    EXPECT_EQ((std::vector<float>{1.0f, 1.0f, 1.0f, 1.0f}), UniformFloats(p, "Color_Specular", 4));
+    EXPECT_EQ((Ints{0, 1, 1, 0, 1}), UniformIntArray(p, "Tex_Usage", 5));
+    EXPECT_EQ((Floats{1.0f, 1.0f, 1.0f, 1.0f}), UniformFloats(p, "Color_Specular", 4));
 }
 
 TEST_F(GLMaterialEffectTest, OnlyEnabledLightsThatExistAreUploaded)
 {
     boost::shared_ptr<Light> second = m_renderer->CreateLight();
-    std::unique_ptr<GLMaterialEffect> material(new GLMaterialEffect());
-    material->AddLightIndex(1);
-    material->AddLightIndex(7); // no such light: skipped, never read
-    material->AddLightIndex(-1);
-    material->AddLightIndex(0);
-    m_renderer->SetApiEffect(material->GetApiEffect());
-    material->Apply();
-    const GLuint p = Program(*material);
+    GLMaterialEffect material;
+    for (int index : {1, 7, -1, 0}) // 7 and -1 name no light: skipped, never read
+        material.AddLightIndex(index);
+    const GLuint p = Applied(material);
     EXPECT_EQ(2, UniformInt(p, "Nmb_LightIndices"));
-    EXPECT_EQ((std::vector<int>{1, 0}), UniformIntArray(p, "Light_Indices", 2));
+    EXPECT_EQ((Ints{1, 0}), UniformIntArray(p, "Light_Indices", 2));
 
     m_light->SetEnabled(false);
-    material->Apply();
+    material.Apply();
     EXPECT_EQ(1, UniformInt(p, "Nmb_LightIndices"));
-    EXPECT_EQ((std::vector<int>{1, 0}), UniformIntArray(p, "Light_Indices", 2));
+    EXPECT_EQ((Ints{1, 0}), UniformIntArray(p, "Light_Indices", 2));
 
     second->SetEnabled(false);
-    material->Apply();
+    material.Apply();
     EXPECT_EQ(0, UniformInt(p, "Nmb_LightIndices"));
 }
 
 // --- drawing ----------------------------------------------------------------------
 
-TEST_F(GLMaterialEffectTest, LitFaceShowsAmbientPlusDiffuseAndATurnedFaceOnlyAmbient)
+TEST_F(GLMaterialEffectTest, LitFaceShowsAmbientPlusDiffuseByTheLightsAngleAndNothingPastTheClipPlane)
 {
     AssertRecorder rec;
     std::unique_ptr<GLMaterialEffect> material = Material();
-    Draw(*material);
-    EXPECT_RGB_NEAR(LitBy0(*material, 1.0f), Centre(), kTol);
+    ExpectLit(*material, 1.0f, "light along the normal");
     EXPECT_RGB_NEAR((Rgb{0.0f, 0.0f, 1.0f}), PixelRgb(1, 1), kTol);
+    // Keeps x >= 0.
+    m_renderer->SetClipPlane(Vorm::Plane(Vector3<float>(1.0f, 0.0f, 0.0f), 0.0f, false));
+    ExpectLit(*material, 1.0f, "kept side of the plane", 44, 32);
+    EXPECT_RGB_NEAR((Rgb{0.0f, 0.0f, 1.0f}), PixelRgb(20, 32), kTol);
+    m_renderer->DisableClipPlane();
+    ExpectLit(*material, 1.0f, "plane disabled", 20, 32);
 
-    // Light from behind the quad.
     m_light->SetDirection(Vector3<float>(0.0f, 0.0f, 1.0f));
-    Draw(*material);
-    EXPECT_RGB_NEAR(LitBy0(*material, 0.0f), Centre(), kTol);
-
-    // 60 degrees off the normal: half the diffuse.
+    ExpectLit(*material, 0.0f, "light from behind the quad");
     m_light->SetDirection(Vector3<float>(std::sin(1.0471976f), 0.0f, -std::cos(1.0471976f)));
-    Draw(*material);
-    EXPECT_RGB_NEAR(LitBy0(*material, 0.5f), Centre(), kTol);
-
+    ExpectLit(*material, 0.5f, "60 degrees off the normal");
     // A disabled light leaves the face unlit.
     m_light->SetEnabled(false);
     Draw(*material);
@@ -400,104 +355,60 @@ TEST_F(GLMaterialEffectTest, SpecularHighlightFacesTheViewer)
     EXPECT_GT(edge.r, base.r + 0.01f);
     EXPECT_LT(edge.r, Centre().r - 0.01f);
     material->SetSpecularity(1000.0f);
-    Draw(*material);
-    EXPECT_NEAR(base.r, PixelRgb(16, 32).r, kTol);
+    ExpectLit(*material, 1.0f, "shininess 1000", 16, 32);
 }
 
-TEST_F(GLMaterialEffectTest, DiffuseTextureTintsTheDiffuseColour)
+TEST_F(GLMaterialEffectTest, DiffuseTextureTintsAndNormalMapTiltsExceptInTheSimpleShading)
 {
     std::unique_ptr<GLMaterialEffect> material = Material();
     material->SetDiffuseTexture(SolidTexture(200, 100, 50));
     Draw(*material);
-    const Vector4<float> cd = material->GetDiffuseColor();
-    const Vector4<float> tinted(cd.x * 200 / 255.0f, cd.y * 100 / 255.0f, cd.z * 50 / 255.0f, 1.0f);
-    EXPECT_RGB_NEAR(Lit(m_light->GetAmbient(), m_light->GetDiffuse(), material->GetAmbientColor(), tinted, 1.0f),
-                    Centre(), kTol);
-}
+    EXPECT_RGB_NEAR(LitBy0(*material, 1.0f, Rgb{200 / 255.0f, 100 / 255.0f, 50 / 255.0f}), Centre(), kTol);
 
-TEST_F(GLMaterialEffectTest, NormalMapTiltsTheSurfaceExceptInTheSimpleShading)
-{
-    std::unique_ptr<GLMaterialEffect> material = Material();
+    material = Material();
     material->SetNormalMap(SolidTexture(128, 128, 255));
-    Draw(*material);
-    EXPECT_RGB_NEAR(LitBy0(*material, 1.0f), Centre(), kTol);
-
+    ExpectLit(*material, 1.0f, "normal map along the normal");
     // Tangent-space +x: the normal lies along the tangent, edge-on to the light.
     material->SetNormalMap(SolidTexture(255, 128, 128));
-    Draw(*material);
-    EXPECT_RGB_NEAR(LitBy0(*material, 0.0f), Centre(), kTol);
-
+    ExpectLit(*material, 0.0f, "normal map along the tangent");
     material->SetShadingType(0);
-    Draw(*material);
-    EXPECT_RGB_NEAR(LitBy0(*material, 1.0f), Centre(), kTol);
+    ExpectLit(*material, 1.0f, "simple shading");
 }
 
-TEST_F(GLMaterialEffectTest, ShadowMapsDarkenReceiversOnly)
+TEST_F(GLMaterialEffectTest, ShadowMapsDarkenReceiversOnlyAndEachSplitOnlyItsOwnDepthSlice)
 {
     m_light->CreateShadowMaps(true, 3, 32, 32);
     m_light->UpdateShadows();
     std::unique_ptr<GLMaterialEffect> material = Material();
-
     FillShadowMaps(7u);
-    Draw(*material);
-    EXPECT_RGB_NEAR(LitBy0(*material, 0.0f), Centre(), kTol);
+    ExpectLit(*material, 0.0f, "occluded receiver");
     EXPECT_RGB_NEAR(LitBy0(*material, 0.0f), PixelRgb(20, 44), kTol);
-
     material->SetShadowReceiver(false);
-    Draw(*material);
-    EXPECT_RGB_NEAR(LitBy0(*material, 1.0f), Centre(), kTol);
-
+    ExpectLit(*material, 1.0f, "not a receiver");
     material->SetShadowReceiver(true);
     material->SetShadingType(0);
-    Draw(*material);
-    EXPECT_RGB_NEAR(LitBy0(*material, 1.0f), Centre(), kTol);
-
+    ExpectLit(*material, 1.0f, "simple shading");
     material->SetShadingType(1);
     m_light->SetCastShadows(false);
-    Draw(*material);
-    EXPECT_RGB_NEAR(LitBy0(*material, 1.0f), Centre(), kTol);
-
+    ExpectLit(*material, 1.0f, "light casts no shadows");
     m_light->SetCastShadows(true);
     FillShadowMaps(0u);
-    Draw(*material);
-    EXPECT_RGB_NEAR(LitBy0(*material, 1.0f), Centre(), kTol);
-}
+    ExpectLit(*material, 1.0f, "nothing in front");
 
-TEST_F(GLMaterialEffectTest, EachSplitShadowsOnlyItsOwnDepthSlice)
-{
-    m_light->CreateShadowMaps(true, 3, 32, 32);
-    std::unique_ptr<GLMaterialEffect> material = Material();
-    Vorm::Camera* camera = m_renderer->GetCamera();
     for (unsigned slice = 0; slice < 3; ++slice) {
         // The quad faces the camera, so all of it lies at one view depth:
         // the middle of the slice.
-        m_light->UpdateShadows();
         const float from = slice == 0 ? 1.0f : m_light->GetSplitFar(slice - 1);
         const float depth = 0.5f * (from + m_light->GetSplitFar(slice));
-        camera->LookAt(Vector3<float>(0.0f, 0.0f, depth), Vector3<float>(0.0f, 0.0f, 0.0f),
-                       Vector3<float>(0.0f, 1.0f, 0.0f));
+        m_renderer->GetCamera()->LookAt(Vector3<float>(0.0f, 0.0f, depth), Vector3<float>(0.0f, 0.0f, 0.0f),
+                                        Vector3<float>(0.0f, 1.0f, 0.0f));
         m_light->UpdateShadows();
         for (unsigned dark = 0; dark < 3; ++dark) {
             SCOPED_TRACE("slice " + std::to_string(slice) + ", occluder in split " + std::to_string(dark));
             FillShadowMaps(1u << dark);
-            Draw(*material);
-            EXPECT_RGB_NEAR(LitBy0(*material, dark == slice ? 0.0f : 1.0f), Centre(), kTol);
+            ExpectLit(*material, dark == slice ? 0.0f : 1.0f, "");
         }
     }
-}
-
-TEST_F(GLMaterialEffectTest, ClipPlaneCutsTheSurface)
-{
-    std::unique_ptr<GLMaterialEffect> material = Material();
-    // Keeps x >= 0.
-    m_renderer->SetClipPlane(Vorm::Plane(Vector3<float>(1.0f, 0.0f, 0.0f), 0.0f, false));
-    Draw(*material);
-    EXPECT_RGB_NEAR((Rgb{0.0f, 0.0f, 1.0f}), PixelRgb(20, 32), kTol);
-    EXPECT_RGB_NEAR(LitBy0(*material, 1.0f), PixelRgb(44, 32), kTol);
-
-    m_renderer->DisableClipPlane();
-    Draw(*material);
-    EXPECT_RGB_NEAR(LitBy0(*material, 1.0f), PixelRgb(20, 32), kTol);
 }
 
 } // namespace

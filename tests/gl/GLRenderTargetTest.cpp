@@ -1,34 +1,22 @@
 #include "CoutCapture.h"
 #include "GLFixture.h"
 #include "GLReadBack.h"
-#include "TestShaders.h"
 
-#include "Core/Rendering/VertexTypes.h"
-#include "Render/RenderGL/GLIndexBuffer.h"
 #include "Render/RenderGL/GLRenderTarget.h"
-#include "Render/RenderGL/GLVertexBuffer.h"
-#include "Render/RenderGL/effects/api/glsl/GLSLProgram.h"
 #include "Render/RenderGL/texture/GLTexture.h"
 
 #include <gtest/gtest.h>
 
-#include <memory>
-#include <string>
 #include <vector>
 
 using namespace Vorm;
 
 namespace {
 
-TextureDesc Desc(std::uint32_t w, std::uint32_t h, std::uint32_t internal, std::uint32_t pixel)
+// A 2D texture without mipmaps: RGB, or 24-bit depth storage.
+TextureDesc Desc(std::uint32_t w, std::uint32_t h, bool depth)
 {
-    TextureDesc d;
-    d.m_width = w;
-    d.m_height = h;
-    d.m_type = 1;
-    d.m_internalFormat = internal;
-    d.m_pixelFormat = pixel;
-    return d;
+    return TextureDesc{w, h, 0, 0, 1, 1, depth ? 9u : 1u, depth ? 8u : 1u};
 }
 
 bool ColourWrites()
@@ -38,51 +26,47 @@ bool ColourWrites()
     return mask[0] && mask[1] && mask[2] && mask[3];
 }
 
-class GLRenderTargetTest : public GLFixture
+GLint AttachmentParam(const GLRenderTarget& target, GLenum attachment, GLenum pname)
 {
-protected:
-    // Draws the orange quad x in [x0, x1] over the full height at clip depth
-    // z, from engine vertex and index buffers.
-    void DrawQuad(float x0, float x1, float z)
-    {
-        std::string log;
-        bool linked = false;
-        const std::unique_ptr<GLSLProgram> program = TestShaders::BuildProgram(
-            m_folder, "#version 140\nin vec3 pos;\nvoid main() { gl_Position = vec4(pos, 1.0); }\n",
-            "#version 140\nout vec4 color;\nvoid main() { color = vec4(1.0, 0.5, 0.0, 1.0); }\n", log, &linked);
-        ASSERT_TRUE(linked) << log;
-        const VT_Pos verts[4] = {VT_Pos(Vector3<float>(x0, -1, z)), VT_Pos(Vector3<float>(x1, -1, z)),
-                                 VT_Pos(Vector3<float>(x1, 1, z)), VT_Pos(Vector3<float>(x0, 1, z))};
-        const std::uint8_t indices[6] = {0, 1, 2, 0, 2, 3};
-        const VertexFormat format = VT_Pos::GetFormat();
-        GLVertexBuffer vb;
-        vb.Create(BufferData{4, sizeof(verts), 0, verts}, &format);
-        GLIndexBuffer ib;
-        ib.Create(BufferData{6, sizeof(indices), 0, indices}, DataType(eDataFormat_UBYTE1));
-        program->Enable();
-        vb.Bind();
-        program->UpdateVertexDataBinding(vb.GetVertexFormat().m_attributes);
-        ib.Bind();
-        glDrawElements(GL_TRIANGLES, ib.GetCount(), GL_UNSIGNED_BYTE, nullptr);
-        program->Disable();
-    }
-};
+    GLint value = -1;
+    glBindFramebuffer(GL_FRAMEBUFFER, target.GetHandle());
+    glGetFramebufferAttachmentParameteriv(GL_FRAMEBUFFER, attachment, pname, &value);
+    glBindFramebuffer(GL_FRAMEBUFFER, 0);
+    return value;
+}
+
+template <typename T>
+void ReadTexture(const boost::shared_ptr<ITexture>& texture, GLenum format, GLenum type, std::vector<T>& out)
+{
+    GLTexture& gl = dynamic_cast<GLTexture&>(*texture);
+    gl.Bind();
+    glGetTexImage(GL_TEXTURE_2D, 0, format, type, out.data());
+    gl.Unbind();
+}
+
+// Clears columns [x0, x1) of the bound frame buffer to the clear values.
+void ClearColumns(int x0, int x1, GLbitfield mask)
+{
+    glEnable(GL_SCISSOR_TEST);
+    glScissor(x0, 0, x1 - x0, 64);
+    glClear(mask);
+    glDisable(GL_SCISSOR_TEST);
+}
 
 } // namespace
 
-TEST_F(GLRenderTargetTest, DepthOnlyShadowMapRendersDepthAndRestoresColourState)
+using GLRenderTargetTest = GLFixture;
+
+TEST_F(GLRenderTargetTest, DepthOnlyShadowMapTakesDepthAndRestoresColourState)
 {
     GLRenderTarget target;
     CoutCapture out;
     target.Create(16, 8, 1);
-    target.AttachDepthTexture(Desc(16, 8, 9, 8), TextureParams());
+    target.AttachDepthTexture(Desc(16, 8, true), TextureParams());
     EXPECT_TRUE(target.IsComplete());
     EXPECT_EQ("", out.Text());
     EXPECT_EQ(0, GLInt(GL_FRAMEBUFFER_BINDING));
-    ASSERT_TRUE(target.GetDepthTexture());
     EXPECT_FALSE(target.GetColorTexture(0));
-    EXPECT_EQ(16u, target.GetWidth());
-    EXPECT_EQ(8u, target.GetHeight());
 
     target.Bind();
     EXPECT_EQ(GLint(target.GetHandle()), GLInt(GL_FRAMEBUFFER_BINDING));
@@ -90,27 +74,18 @@ TEST_F(GLRenderTargetTest, DepthOnlyShadowMapRendersDepthAndRestoresColourState)
     EXPECT_EQ(GL_NONE, GLInt(GL_READ_BUFFER));
     EXPECT_FALSE(ColourWrites());
     EXPECT_EQ(GLenum(GL_FRAMEBUFFER_COMPLETE), glCheckFramebufferStatus(GL_FRAMEBUFFER));
-
-    glViewport(0, 0, 16, 8);
-    glEnable(GL_DEPTH_TEST);
-    glDepthFunc(GL_LESS);
     glClearDepth(1.0);
     glClear(GL_DEPTH_BUFFER_BIT);
-    DrawQuad(-1.0f, 0.0f, -0.5f); // left half at window depth 0.25
+    glClearDepth(0.25);
+    ClearColumns(0, 8, GL_DEPTH_BUFFER_BIT); // left half
     target.Unbind();
-    glDisable(GL_DEPTH_TEST);
-
     EXPECT_EQ(0, GLInt(GL_FRAMEBUFFER_BINDING));
     EXPECT_EQ(GL_BACK, GLInt(GL_DRAW_BUFFER));
     EXPECT_EQ(GL_BACK, GLInt(GL_READ_BUFFER));
     EXPECT_TRUE(ColourWrites());
 
-    GLTexture* depth = dynamic_cast<GLTexture*>(target.GetDepthTexture().get());
-    ASSERT_NE(nullptr, depth);
     std::vector<float> texels(16 * 8, -1.0f);
-    depth->Bind();
-    glGetTexImage(GL_TEXTURE_2D, 0, GL_DEPTH_COMPONENT, GL_FLOAT, texels.data());
-    depth->Unbind();
+    ReadTexture(target.GetDepthTexture(), GL_DEPTH_COMPONENT, GL_FLOAT, texels);
     for (int y = 0; y < 8; y += 7) {
         EXPECT_NEAR(0.25f, texels[y * 16 + 2], 1e-3f) << "row " << y;
         EXPECT_NEAR(1.0f, texels[y * 16 + 13], 1e-3f) << "row " << y;
@@ -121,44 +96,30 @@ TEST_F(GLRenderTargetTest, ColourTargetDrawsIntoItsFirstTexture)
 {
     GLRenderTarget target;
     target.Create(8, 8, 2);
-    target.AttachColorTextures(Desc(8, 8, 1, 1), TextureParams(), 2);
+    target.AttachColorTextures(Desc(8, 8, false), TextureParams(), 2);
     EXPECT_TRUE(target.IsComplete());
     ASSERT_EQ(2u, target.GetColorTextureCount());
-    GLTexture* first = dynamic_cast<GLTexture*>(target.GetColorTexture(0).get());
-    GLTexture* second = dynamic_cast<GLTexture*>(target.GetColorTexture(1).get());
-    ASSERT_NE(nullptr, first);
-    ASSERT_NE(nullptr, second);
-    EXPECT_NE(first->GetHandle(), second->GetHandle());
     EXPECT_FALSE(target.GetColorTexture(2)); // past the attached ones
     EXPECT_FALSE(target.GetDepthTexture());
-
-    glBindFramebuffer(GL_FRAMEBUFFER, target.GetHandle());
-    GLint name = 0;
-    glGetFramebufferAttachmentParameteriv(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT1,
-                                          GL_FRAMEBUFFER_ATTACHMENT_OBJECT_NAME, &name);
-    EXPECT_EQ(GLint(second->GetHandle()), name);
-    glGetFramebufferAttachmentParameteriv(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT,
-                                          GL_FRAMEBUFFER_ATTACHMENT_OBJECT_TYPE, &name);
-    EXPECT_EQ(GL_RENDERBUFFER, name);
-    glBindFramebuffer(GL_FRAMEBUFFER, 0);
+    EXPECT_EQ(TextureHandle(target.GetColorTexture(1)),
+              AttachmentParam(target, GL_COLOR_ATTACHMENT1, GL_FRAMEBUFFER_ATTACHMENT_OBJECT_NAME));
+    EXPECT_EQ(GL_RENDERBUFFER, AttachmentParam(target, GL_DEPTH_ATTACHMENT, GL_FRAMEBUFFER_ATTACHMENT_OBJECT_TYPE));
 
     // Bind and Unbind change only the frame-buffer binding.
     target.Bind();
     EXPECT_EQ(GLint(target.GetHandle()), GLInt(GL_FRAMEBUFFER_BINDING));
     EXPECT_EQ(GL_COLOR_ATTACHMENT0, GLInt(GL_DRAW_BUFFER));
     EXPECT_TRUE(ColourWrites());
-    glViewport(0, 0, 8, 8);
     glClearColor(0.0f, 0.0f, 1.0f, 1.0f);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-    DrawQuad(0.0f, 1.0f, 0.0f); // right half orange
+    glClearColor(1.0f, 0.5f, 0.0f, 1.0f);
+    ClearColumns(4, 8, GL_COLOR_BUFFER_BIT); // right half orange
     target.Unbind();
     EXPECT_EQ(0, GLInt(GL_FRAMEBUFFER_BINDING));
     EXPECT_EQ(GL_BACK, GLInt(GL_DRAW_BUFFER));
 
     std::vector<std::uint8_t> px(8 * 8 * 4, 0);
-    first->Bind();
-    glGetTexImage(GL_TEXTURE_2D, 0, GL_RGBA, GL_UNSIGNED_BYTE, px.data());
-    first->Unbind();
+    ReadTexture(target.GetColorTexture(0), GL_RGBA, GL_UNSIGNED_BYTE, px);
     const std::uint8_t* left = &px[(4 * 8 + 1) * 4];
     const std::uint8_t* right = &px[(4 * 8 + 6) * 4];
     EXPECT_EQ(0, left[0]);
@@ -170,67 +131,47 @@ TEST_F(GLRenderTargetTest, ColourTargetDrawsIntoItsFirstTexture)
 
 TEST_F(GLRenderTargetTest, IncompleteTargetsAreReported)
 {
-    {
-        // Nothing attached.
-        GLRenderTarget empty;
-        CoutCapture out;
-        empty.Create(4, 4, 0);
-        EXPECT_FALSE(empty.IsComplete());
-        EXPECT_TRUE(out.Contains("Framebuffer not complete."));
-        EXPECT_EQ(0, GLInt(GL_FRAMEBUFFER_BINDING));
-    }
-    {
-        // A depth texture cannot be a colour attachment.
-        GLRenderTarget wrong;
-        wrong.Create(4, 4, 1);
-        CoutCapture out;
-        wrong.AttachColorTextures(Desc(4, 4, 9, 8), TextureParams(), 1);
-        EXPECT_FALSE(wrong.IsComplete());
-        EXPECT_TRUE(out.Contains("Framebuffer not complete."));
-    }
+    GLRenderTarget empty; // nothing attached
+    GLRenderTarget wrong; // a depth texture cannot be a colour attachment
+    CoutCapture out;
+    empty.Create(4, 4, 0);
+    EXPECT_FALSE(empty.IsComplete());
+    EXPECT_EQ("Framebuffer not complete.\n", out.Text());
+    EXPECT_EQ(0, GLInt(GL_FRAMEBUFFER_BINDING));
+    wrong.Create(4, 4, 1);
+    EXPECT_TRUE(wrong.IsComplete()); // depth alone
+    wrong.AttachColorTextures(Desc(4, 4, true), TextureParams(), 1);
+    EXPECT_FALSE(wrong.IsComplete());
+    EXPECT_EQ("Framebuffer not complete.\nFramebuffer not complete.\n", out.Text());
 }
 
-TEST_F(GLRenderTargetTest, ColourCountIsBoundedByTheAttachmentTable)
+TEST_F(GLRenderTargetTest, ColourSetIsCappedReplacedAndOutlivesTheTarget)
 {
-    GLRenderTarget target;
-    target.Create(4, 4, 1);
     GLint maxAttachments = 0;
     glGetIntegerv(GL_MAX_COLOR_ATTACHMENTS, &maxAttachments);
-    CoutCapture out; // GL may refuse attachments past its own limit
-    target.AttachColorTextures(Desc(4, 4, 1, 1), TextureParams(), 9);
-    EXPECT_EQ(6u, target.GetColorTextureCount());
-    EXPECT_TRUE(target.GetColorTexture(5));
-    EXPECT_FALSE(target.GetColorTexture(6));
-    EXPECT_FALSE(target.GetColorTexture(100));
-    if (maxAttachments >= 6) {
-        EXPECT_TRUE(target.IsComplete());
-    }
-
-    // A second call starts again at attachment 0 and replaces the first set.
-    target.AttachColorTextures(Desc(4, 4, 1, 1), TextureParams(), 1);
-    EXPECT_EQ(1u, target.GetColorTextureCount());
-    glBindFramebuffer(GL_FRAMEBUFFER, target.GetHandle());
-    GLint type = -1;
-    glGetFramebufferAttachmentParameteriv(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT1,
-                                          GL_FRAMEBUFFER_ATTACHMENT_OBJECT_TYPE, &type);
-    glBindFramebuffer(GL_FRAMEBUFFER, 0);
-    EXPECT_EQ(GL_NONE, type);
-}
-
-TEST_F(GLRenderTargetTest, DestroyingReleasesGLObjectsButSharedTexturesLive)
-{
     GLuint fbo = 0;
     boost::shared_ptr<ITexture> kept;
     {
         GLRenderTarget target;
-        target.Create(4, 4, 2);
-        target.AttachColorTextures(Desc(4, 4, 1, 1), TextureParams(), 1);
+        target.Create(4, 4, 1);
+        CoutCapture out; // GL may refuse attachments past its own limit
+        target.AttachColorTextures(Desc(4, 4, false), TextureParams(), 9);
+        EXPECT_EQ(6u, target.GetColorTextureCount());
+        EXPECT_TRUE(target.GetColorTexture(5));
+        EXPECT_FALSE(target.GetColorTexture(6));
+        EXPECT_FALSE(target.GetColorTexture(100));
+        if (maxAttachments >= 6) {
+            EXPECT_TRUE(target.IsComplete());
+        }
+
+        // A second call starts again at attachment 0 and replaces the first set.
+        target.AttachColorTextures(Desc(4, 4, false), TextureParams(), 1);
+        EXPECT_EQ(1u, target.GetColorTextureCount());
+        EXPECT_EQ(GL_NONE, AttachmentParam(target, GL_COLOR_ATTACHMENT1, GL_FRAMEBUFFER_ATTACHMENT_OBJECT_TYPE));
         fbo = target.GetHandle();
         kept = target.GetColorTexture(0);
         EXPECT_TRUE(glIsFramebuffer(fbo));
     }
     EXPECT_FALSE(glIsFramebuffer(fbo));
-    GLTexture* tex = dynamic_cast<GLTexture*>(kept.get());
-    ASSERT_NE(nullptr, tex);
-    EXPECT_TRUE(glIsTexture(tex->GetHandle()));
+    EXPECT_TRUE(glIsTexture(TextureHandle(kept)));
 }

@@ -12,10 +12,13 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <tuple>
 
 using Vorm::GLRenderer;
 
 namespace {
+
+typedef std::vector<int> Rgba;
 
 // A drawable with a vertex buffer and, optionally, an index buffer that was
 // never created.
@@ -38,9 +41,15 @@ public:
 class GLRendererTest : public GLRendererFixture<>
 {
 protected:
-    // Flat effect made current with its colour set.
-    void UseFlat(float r, float g, float b)
+    // Clears to black with culling and depth test off, then makes the flat
+    // effect current with its colour set.
+    void PrepareFlat(float r, float g, float b)
     {
+        m_renderer->SetViewport(0, 0, Ctx().Width(), Ctx().Height());
+        m_renderer->SetCullMode(2);
+        m_renderer->EnableDepthTest(false);
+        m_renderer->SetClearColor(Vector4<float>(0.0f, 0.0f, 0.0f, 1.0f));
+        m_renderer->Clear(1);
         boost::shared_ptr<Vorm::ApiEffect> flat = m_renderer->CreateApiEffect("Flat.glslfx");
         ASSERT_TRUE(flat);
         m_renderer->SetApiEffect(flat);
@@ -48,13 +57,10 @@ protected:
         ASSERT_TRUE(static_cast<Vorm::GLSLProgram*>(flat.get())->GetUniform("Color", color));
         color.SetFloat4(r, g, b, 1.0f);
     }
-    void PrepareTarget()
+    // The middle pixels of the left and the right half.
+    static std::vector<Rgba> Halves()
     {
-        m_renderer->SetViewport(0, 0, Ctx().Width(), Ctx().Height());
-        m_renderer->SetCullMode(2);
-        m_renderer->EnableDepthTest(false);
-        m_renderer->SetClearColor(Vector4<float>(0.0f, 0.0f, 0.0f, 1.0f));
-        m_renderer->Clear(1);
+        return {PixelRgba(Ctx().Width() / 4, Ctx().Height() / 2), PixelRgba(3 * Ctx().Width() / 4, Ctx().Height() / 2)};
     }
 
     // A triangle over the left half of clip space ([-1, 0] in x), indexed
@@ -88,10 +94,7 @@ TEST_F(GLRendererTest, ConstructionSetsViewportCullingDepthAndTheEffectFolder)
 
     GLint viewport[4] = {};
     glGetIntegerv(GL_VIEWPORT, viewport);
-    EXPECT_EQ(0, viewport[0]);
-    EXPECT_EQ(0, viewport[1]);
-    EXPECT_EQ(800, viewport[2]);
-    EXPECT_EQ(600, viewport[3]);
+    EXPECT_EQ((std::vector<GLint>{0, 0, 800, 600}), std::vector<GLint>(viewport, viewport + 4));
     EXPECT_EQ(800, m_renderer->GetViewport().width);
     EXPECT_TRUE(glIsEnabled(GL_CULL_FACE));
     EXPECT_EQ(GL_BACK, GLInt(GL_CULL_FACE_MODE));
@@ -103,30 +106,27 @@ TEST_F(GLRendererTest, ConstructionSetsViewportCullingDepthAndTheEffectFolder)
 
 TEST_F(GLRendererTest, CullDepthAndClipState)
 {
-    m_renderer->SetCullMode(0);
-    EXPECT_TRUE(glIsEnabled(GL_CULL_FACE));
-    EXPECT_EQ(GL_FRONT, GLInt(GL_CULL_FACE_MODE));
-    m_renderer->SetCullMode(2);
-    EXPECT_FALSE(glIsEnabled(GL_CULL_FACE));
-    m_renderer->SetCullMode(1);
-    EXPECT_TRUE(glIsEnabled(GL_CULL_FACE));
-    EXPECT_EQ(GL_BACK, GLInt(GL_CULL_FACE_MODE));
-    // Unknown modes change no GL state but are stored.
-    m_renderer->SetCullMode(7);
-    EXPECT_TRUE(glIsEnabled(GL_CULL_FACE));
-    EXPECT_EQ(GL_BACK, GLInt(GL_CULL_FACE_MODE));
-    EXPECT_EQ(7u, m_renderer->GetCullMode());
+    // Mode, culling on, culled face; unknown modes change no GL state but are stored.
+    const std::tuple<unsigned, bool, GLint> cull[] = {
+        {0, true, GL_FRONT}, {7, true, GL_FRONT}, {2, false, GL_FRONT}, {7, false, GL_FRONT}, {1, true, GL_BACK}};
+    for (const auto& c : cull) {
+        SCOPED_TRACE(std::get<0>(c));
+        m_renderer->SetCullMode(std::get<0>(c));
+        EXPECT_EQ(std::get<1>(c), bool(glIsEnabled(GL_CULL_FACE)));
+        EXPECT_EQ(std::get<2>(c), GLInt(GL_CULL_FACE_MODE));
+        EXPECT_EQ(std::get<0>(c), m_renderer->GetCullMode());
+    }
 
     m_renderer->EnableDepthTest(false);
     EXPECT_FALSE(glIsEnabled(GL_DEPTH_TEST));
     m_renderer->EnableDepthTest(true);
     EXPECT_TRUE(glIsEnabled(GL_DEPTH_TEST));
-    m_renderer->SetDepthFunc(1);
-    EXPECT_EQ(GL_LEQUAL, GLInt(GL_DEPTH_FUNC));
-    m_renderer->SetDepthFunc(5);
-    EXPECT_EQ(GL_LEQUAL, GLInt(GL_DEPTH_FUNC));
-    m_renderer->SetDepthFunc(0);
-    EXPECT_EQ(GL_LESS, GLInt(GL_DEPTH_FUNC));
+    // Unknown functions keep the last one.
+    for (const std::pair<unsigned, GLint>& f : {std::make_pair(1u, GL_LEQUAL), std::make_pair(0u, GL_LESS),
+                                                std::make_pair(5u, GL_LESS)}) {
+        m_renderer->SetDepthFunc(f.first);
+        EXPECT_EQ(f.second, GLInt(GL_DEPTH_FUNC)) << f.first;
+    }
 
     m_renderer->SetClipPlane(Vorm::Plane(Vector3<float>(0.0f, 1.0f, 0.0f), -2.5f, false));
     EXPECT_TRUE(glIsEnabled(GL_CLIP_DISTANCE0));
@@ -156,40 +156,38 @@ TEST_F(GLRendererTest, ClearColourDepthAndFlags)
 {
     m_renderer->SetViewport(0, 0, Ctx().Width(), Ctx().Height());
     m_renderer->SetClearColor(Vector4<float>(0.25f, 0.5f, 1.0f, 1.0f));
-    GLfloat colour[4] = {};
-    glGetFloatv(GL_COLOR_CLEAR_VALUE, colour);
-    EXPECT_EQ(0.25f, colour[0]);
-    EXPECT_EQ(1.0f, colour[2]);
     m_renderer->SetClearDepth(0.25f);
-    GLfloat depth = 0.0f;
+    GLfloat colour[4] = {}, depth = 0.0f;
+    glGetFloatv(GL_COLOR_CLEAR_VALUE, colour);
     glGetFloatv(GL_DEPTH_CLEAR_VALUE, &depth);
+    EXPECT_EQ((std::vector<float>{0.25f, 0.5f, 1.0f, 1.0f}), std::vector<float>(colour, colour + 4));
     EXPECT_EQ(0.25f, depth);
-
     m_renderer->Clear(3);
-    EXPECT_EQ((std::vector<int>{64, 128, 255, 255}), PixelRgba(10, 10));
+    EXPECT_EQ((Rgba{64, 128, 255, 255}), PixelRgba(10, 10));
 
     // Flags without colour leave the colour alone; unknown bits clear nothing.
     m_renderer->SetClearColor(Vector4<float>(1.0f, 0.0f, 0.0f, 1.0f));
-    m_renderer->Clear(4);
-    m_renderer->Clear(2);
-    m_renderer->Clear(8);
-    EXPECT_EQ((std::vector<int>{64, 128, 255, 255}), PixelRgba(10, 10));
+    for (unsigned flags : {4u, 2u, 8u})
+        m_renderer->Clear(flags);
+    EXPECT_EQ((Rgba{64, 128, 255, 255}), PixelRgba(10, 10));
     m_renderer->Clear(1);
-    EXPECT_EQ((std::vector<int>{255, 0, 0, 255}), PixelRgba(10, 10));
+    EXPECT_EQ((Rgba{255, 0, 0, 255}), PixelRgba(10, 10));
 }
 
 // --- the material program ------------------------------------------------------
 
-TEST_F(GLRendererTest, OneMaterialProgramWhateverTheName)
+TEST_F(GLRendererTest, OneMaterialProgramWhateverTheNameMadeOnlyOnceItsEffectLoads)
 {
-    m_folder.Write("Other.glslfx", TestShaders::Effect("pos.vert", "color.frag"));
-    boost::shared_ptr<Vorm::ApiEffect> a = m_renderer->CreateMaterialApiEffect("Flat.glslfx");
-    boost::shared_ptr<Vorm::ApiEffect> b = m_renderer->CreateMaterialApiEffect("Other.glslfx");
+    EXPECT_FALSE(m_renderer->CreateMaterialApiEffect("MaterialEffect.glslfx"));
+    // A later call tries again.
+    m_folder.Write("MaterialEffect.glslfx", TestShaders::Effect("pos.vert", "color.frag"));
+    boost::shared_ptr<Vorm::ApiEffect> a = m_renderer->CreateMaterialApiEffect("MaterialEffect.glslfx");
+    boost::shared_ptr<Vorm::ApiEffect> b = m_renderer->CreateMaterialApiEffect("Flat.glslfx");
     ASSERT_TRUE(a);
     EXPECT_EQ(a, b);
     Vorm::GLSLMaterialProgram* material = dynamic_cast<Vorm::GLSLMaterialProgram*>(a.get());
     ASSERT_NE(nullptr, material);
-    EXPECT_EQ(m_renderer->CreateApiEffect("Flat.glslfx"), material->GetProgram());
+    EXPECT_EQ(m_renderer->CreateApiEffect("MaterialEffect.glslfx"), material->GetProgram());
     // The second name was never loaded.
     EXPECT_EQ(1u, m_renderer->GetEffectSystem()->GetCachedEffectCount());
 
@@ -202,27 +200,15 @@ TEST_F(GLRendererTest, OneMaterialProgramWhateverTheName)
     EXPECT_FALSE(glIsProgram(program));
 }
 
-TEST_F(GLRendererTest, MaterialProgramThatCannotLoadIsNotMade)
-{
-    EXPECT_FALSE(m_renderer->CreateMaterialApiEffect("MaterialEffect.glslfx"));
-    // A later call tries again.
-    m_folder.Write("MaterialEffect.glslfx", TestShaders::Effect("pos.vert", "color.frag"));
-    boost::shared_ptr<Vorm::ApiEffect> material = m_renderer->CreateMaterialApiEffect("MaterialEffect.glslfx");
-    EXPECT_NE(nullptr, dynamic_cast<Vorm::GLSLMaterialProgram*>(material.get()));
-}
-
 // --- drawing -----------------------------------------------------------------------
 
 TEST_F(GLRendererTest, DrawGeometryDrawsAtTheWorldTransformOrAnExplicitMatrix)
 {
-    PrepareTarget();
-    UseFlat(1.0f, 0.5f, 0.0f);
+    const Rgba black = {0, 0, 0, 255}, orange = {255, 128, 0, 255};
+    PrepareFlat(1.0f, 0.5f, 0.0f);
     std::unique_ptr<Vorm::TriangleMesh> mesh(LeftHalfMesh(Vorm::eDataFormat_UBYTE1));
     m_renderer->DrawGeometry(mesh.get());
-
-    const int w = Ctx().Width(), h = Ctx().Height();
-    EXPECT_EQ((std::vector<int>{255, 128, 0, 255}), PixelRgba(w / 4, h / 2));
-    EXPECT_EQ((std::vector<int>{0, 0, 0, 255}), PixelRgba(3 * w / 4, h / 2));
+    EXPECT_EQ((std::vector<Rgba>{orange, black}), Halves());
     // The index buffer stays bound in the program's vertex array.
     EXPECT_EQ(GLint(static_cast<Vorm::GLIndexBuffer*>(mesh->GetIndexBuffer())->GetHandle()),
               GLInt(GL_ELEMENT_ARRAY_BUFFER_BINDING));
@@ -231,18 +217,15 @@ TEST_F(GLRendererTest, DrawGeometryDrawsAtTheWorldTransformOrAnExplicitMatrix)
     m_renderer->Clear(1);
     mesh->World().SetTranslation(1.0f, 0.0f, 0.0f);
     m_renderer->DrawGeometry(mesh.get());
-    EXPECT_EQ((std::vector<int>{0, 0, 0, 255}), PixelRgba(w / 4, h / 2));
-    EXPECT_EQ((std::vector<int>{255, 128, 0, 255}), PixelRgba(3 * w / 4, h / 2));
+    EXPECT_EQ((std::vector<Rgba>{black, orange}), Halves());
 
     // Four-byte indices, moved by an explicit matrix rather than the world.
-    m_renderer->Clear(1);
-    UseFlat(0.0f, 1.0f, 0.0f);
+    PrepareFlat(0.0f, 1.0f, 0.0f);
     std::unique_ptr<Vorm::TriangleMesh> wide(LeftHalfMesh(Vorm::eDataFormat_UINT1));
     Matrix44<float> world;
     world.MakeTranslation(1.0f, 0.0f, 0.0f);
     m_renderer->DrawGeometryWithMatrix(wide.get(), world);
-    EXPECT_EQ((std::vector<int>{0, 0, 0, 255}), PixelRgba(w / 4, h / 2));
-    EXPECT_EQ((std::vector<int>{0, 255, 0, 255}), PixelRgba(3 * w / 4, h / 2));
+    EXPECT_EQ((std::vector<Rgba>{black, {0, 255, 0, 255}}), Halves());
 }
 
 TEST_F(GLRendererTest, GeometryWithoutIndicesIsDrawnFromVertexZero)
@@ -252,18 +235,15 @@ TEST_F(GLRendererTest, GeometryWithoutIndicesIsDrawnFromVertexZero)
         Vorm::VT_Pos(Vector3<float>(-1.0f, -1.0f, 0.0f)), Vorm::VT_Pos(Vector3<float>(3.0f, -1.0f, 0.0f)),
         Vorm::VT_Pos(Vector3<float>(-1.0f, 3.0f, 0.0f)), Vorm::VT_Pos(Vector3<float>(5.0f, 5.0f, 0.0f)),
         Vorm::VT_Pos(Vector3<float>(6.0f, 5.0f, 0.0f)), Vorm::VT_Pos(Vector3<float>(5.0f, 6.0f, 0.0f))};
-    const Vorm::BufferData vd{6, sizeof(vertices), 0, vertices};
     const Vorm::VertexFormat format = Vorm::VT_Pos::GetFormat();
-
     for (int withEmptyIndexBuffer = 0; withEmptyIndexBuffer < 2; ++withEmptyIndexBuffer) {
         SCOPED_TRACE(withEmptyIndexBuffer);
         Vorm::IVertexBuffer* vb = m_renderer->CreateVertexBuffer();
-        vb->Create(vd, &format);
+        vb->Create(Vorm::BufferData{6, sizeof(vertices), 0, vertices}, &format);
         ArrayGeometry geometry(vb, withEmptyIndexBuffer ? m_renderer->CreateIndexBuffer() : nullptr);
-        PrepareTarget();
-        UseFlat(0.0f, 0.0f, 1.0f);
+        PrepareFlat(0.0f, 0.0f, 1.0f);
         m_renderer->DrawGeometry(&geometry);
-        EXPECT_EQ((std::vector<int>{0, 0, 255, 255}), PixelRgba(Ctx().Width() / 2, Ctx().Height() / 2));
+        EXPECT_EQ((Rgba{0, 0, 255, 255}), PixelRgba(Ctx().Width() / 2, Ctx().Height() / 2));
     }
 }
 

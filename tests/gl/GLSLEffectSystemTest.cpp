@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <tuple>
 
 using Vorm::GLSLEffectSystem;
 using Vorm::GLSLProgram;
@@ -21,25 +22,15 @@ typedef std::vector<std::string> Names;
 
 struct Expected
 {
-    std::string technique;
-    std::string pass;
-    Names vertex;
-    Names fragment;
-    Names geometry;
-};
-
-struct WellFormed
-{
-    const char* what;
-    std::string text;
-    std::vector<Expected> passes; // in order, technique by technique
-    size_t techniques;
+    std::string technique, pass;
+    Names vertex, fragment, geometry;
 };
 
 TEST(GLSLEffectReader, ReadsWellFormedTexts)
 {
     const std::string longName(GLSLEffectSystem::kMaxBlockName, 'n');
-    const WellFormed cases[] = {
+    // What, text, the passes in order technique by technique, the number of techniques.
+    const std::tuple<const char*, std::string, std::vector<Expected>, size_t> cases[] = {
         {"named blocks",
          "technique main {\n pass p0 {\n  VertexShader = <a.vert>;\n  FragmentShader = <a.frag>;\n }\n}\n",
          {{"main", "p0", {"a.vert"}, {"a.frag"}, {}}}, 1},
@@ -63,26 +54,25 @@ TEST(GLSLEffectReader, ReadsWellFormedTexts)
         {"no technique at all", "// nothing here\n", {}, 0},
         {"a technique without passes", "technique empty { }", {}, 1},
     };
-
-    for (const WellFormed& c : cases) {
-        SCOPED_TRACE(c.what);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::get<0>(c));
+        const std::vector<Expected>& passes = std::get<2>(c);
         std::vector<GLSLEffectSystem::TechniqueDesc> techniques;
         std::string error;
-        ASSERT_TRUE(GLSLEffectSystem::ParseEffect(c.text, techniques, error)) << error;
-        ASSERT_EQ(c.techniques, techniques.size());
+        ASSERT_TRUE(GLSLEffectSystem::ParseEffect(std::get<1>(c), techniques, error)) << error;
+        ASSERT_EQ(std::get<3>(c), techniques.size());
         size_t k = 0;
-        for (const GLSLEffectSystem::TechniqueDesc& t : techniques) {
+        for (const GLSLEffectSystem::TechniqueDesc& t : techniques)
             for (const GLSLEffectSystem::PassDesc& p : t.m_passes) {
-                ASSERT_LT(k, c.passes.size());
-                const Expected& e = c.passes[k++];
+                ASSERT_LT(k, passes.size());
+                const Expected& e = passes[k++];
                 EXPECT_EQ(e.technique, t.m_name);
                 EXPECT_EQ(e.pass, p.m_name);
                 EXPECT_EQ(e.vertex, p.m_vertexShaders);
                 EXPECT_EQ(e.fragment, p.m_fragmentShaders);
                 EXPECT_EQ(e.geometry, p.m_geometryShaders);
             }
-        }
-        EXPECT_EQ(c.passes.size(), k);
+        EXPECT_EQ(passes.size(), k);
     }
 }
 
@@ -114,15 +104,15 @@ TEST(GLSLEffectReader, RejectsMalformedTexts)
 
 TEST(GLSLEffectSystem, SetEffectPathEndsTheFolderWithASeparator)
 {
+    const std::pair<const char*, const char*> cases[] = {{"../data/effects", "../data/effects/"},
+                                                         {"../data/effects/", "../data/effects/"},
+                                                         {"..\\data\\effects\\", "..\\data\\effects\\"},
+                                                         {"", ""}};
     GLSLEffectSystem system;
-    system.SetEffectPath("../data/effects");
-    EXPECT_EQ("../data/effects/", system.GetEffectPath());
-    system.SetEffectPath("../data/effects/");
-    EXPECT_EQ("../data/effects/", system.GetEffectPath());
-    system.SetEffectPath("..\\data\\effects\\");
-    EXPECT_EQ("..\\data\\effects\\", system.GetEffectPath());
-    system.SetEffectPath("");
-    EXPECT_EQ("", system.GetEffectPath());
+    for (const auto& c : cases) {
+        system.SetEffectPath(c.first);
+        EXPECT_EQ(c.second, system.GetEffectPath());
+    }
 }
 
 // --- loading effects on a context ----------------------------------------------
@@ -150,27 +140,12 @@ protected:
     {
         return dynamic_cast<GLSLProgram*>(e.get());
     }
+    bool Cached(const std::string& shader) const { return bool(m_system.FindShader(m_folder.Path(shader))); }
 
     GLSLEffectSystem m_system;
 };
 
-TEST_F(GLSLEffectSystemTest, AnEffectIsLoadedOnceAndServedFromTheCache)
-{
-    m_folder.Write("Skybox.glslfx", TestShaders::Effect("pos.vert", "color.frag"));
-    boost::shared_ptr<Vorm::ApiEffect> first = m_system.GetEffect("Skybox.glslfx");
-    ASSERT_TRUE(first);
-    GLSLProgram* program = AsProgram(first);
-    ASSERT_NE(nullptr, program);
-    Vorm::GLSLUniformParam color;
-    EXPECT_TRUE(program->GetUniform("Color", color)); // linked
-
-    // Gone from disk: the second request cannot have read it.
-    m_folder.Remove("Skybox.glslfx");
-    EXPECT_EQ(first, m_system.GetEffect("Skybox.glslfx"));
-    EXPECT_EQ(1u, m_system.GetCachedEffectCount());
-}
-
-TEST_F(GLSLEffectSystemTest, FailedLoadsAreNotCached)
+TEST_F(GLSLEffectSystemTest, EffectsAreLoadedOnceAndFailedLoadsAreNotCached)
 {
     EXPECT_FALSE(m_system.GetEffect("Later.glslfx"));
     m_folder.Write("Empty.glslfx", "");
@@ -180,26 +155,43 @@ TEST_F(GLSLEffectSystemTest, FailedLoadsAreNotCached)
     EXPECT_EQ(0u, m_system.GetCachedEffectCount());
 
     m_folder.Write("Later.glslfx", TestShaders::Effect("pos.vert", "color.frag"));
-    EXPECT_TRUE(m_system.GetEffect("Later.glslfx"));
+    boost::shared_ptr<Vorm::ApiEffect> first = m_system.GetEffect("Later.glslfx");
+    ASSERT_NE(nullptr, AsProgram(first));
+    Vorm::GLSLUniformParam color;
+    EXPECT_TRUE(AsProgram(first)->GetUniform("Color", color)); // linked
+    // Gone from disk: the second request cannot have read it.
+    m_folder.Remove("Later.glslfx");
+    EXPECT_EQ(first, m_system.GetEffect("Later.glslfx"));
     EXPECT_EQ(1u, m_system.GetCachedEffectCount());
 }
 
-TEST_F(GLSLEffectSystemTest, OneShaderFileServesTwoEffects)
+TEST_F(GLSLEffectSystemTest, ShadersThatCompileAreSharedThoseThatFailAreAttachedButNotCached)
 {
     m_folder.Write("other.frag", "#version 140\nout vec4 o;\nvoid main() { o = vec4(0.5); }\n");
-    m_folder.Write("A.glslfx", TestShaders::Effect("pos.vert", "color.frag"));
-    m_folder.Write("B.glslfx", TestShaders::Effect("pos.vert", "other.frag"));
-    boost::shared_ptr<Vorm::ApiEffect> a = m_system.GetEffect("A.glslfx");
-    boost::shared_ptr<Vorm::ApiEffect> b = m_system.GetEffect("B.glslfx");
-    ASSERT_TRUE(a && b);
-    EXPECT_NE(a, b);
-
+    m_folder.Write("bad.frag", "#version 140\nvoid main() { nothing(); }\n");
+    const char* effects[4][2] = {{"A.glslfx", "color.frag"}, {"B.glslfx", "other.frag"},
+                                 {"Bad.glslfx", "bad.frag"}, {"Missing.glslfx", "absent.frag"}};
+    std::vector<GLSLProgram*> p;
+    for (const auto& e : effects) {
+        m_folder.Write(e[0], TestShaders::Effect("pos.vert", e[1]));
+        p.push_back(AsProgram(m_system.GetEffect(e[0])));
+        ASSERT_NE(nullptr, p.back()) << e[0];
+    }
+    EXPECT_EQ(4u, m_system.GetCachedEffectCount());
     EXPECT_EQ(3u, m_system.GetShaderCacheSize());
+    ASSERT_TRUE(Cached("pos.vert"));
     const GLuint shared = m_system.FindShader(m_folder.Path("pos.vert"))->GetHandle();
-    const std::vector<GLuint> inA = Attached(*AsProgram(a));
-    const std::vector<GLuint> inB = Attached(*AsProgram(b));
-    EXPECT_EQ(1, std::count(inA.begin(), inA.end(), shared));
-    EXPECT_EQ(1, std::count(inB.begin(), inB.end(), shared));
+    for (int i = 0; i < 2; ++i) {
+        const std::vector<GLuint> in = Attached(*p[i]);
+        EXPECT_EQ(1, std::count(in.begin(), in.end(), shared)) << effects[i][0];
+    }
+    EXPECT_NE(p[0], p[1]);
+    // Built all the same, but never linked.
+    EXPECT_TRUE(p[2]->GetUniformMap().empty());
+    EXPECT_TRUE(p[3]->GetUniformMap().empty());
+    EXPECT_EQ(2u, p[2]->GetShaders().size());
+    EXPECT_FALSE(Cached("bad.frag"));
+    EXPECT_FALSE(Cached("absent.frag"));
 }
 
 TEST_F(GLSLEffectSystemTest, ShaderNamesAreRelativeToTheEffectsOwnFolder)
@@ -209,24 +201,25 @@ TEST_F(GLSLEffectSystemTest, ShaderNamesAreRelativeToTheEffectsOwnFolder)
     m_folder.Write("sub/color.frag", TestShaders::ColorFS());
     m_folder.Write("sub/E.glslfx", TestShaders::Effect("pos.vert", "color.frag"));
     ASSERT_TRUE(m_system.GetEffect("sub/E.glslfx"));
-    EXPECT_TRUE(m_system.FindShader(m_folder.Path("sub/pos.vert")));
-    EXPECT_FALSE(m_system.FindShader(m_folder.Path("pos.vert")));
+    EXPECT_TRUE(Cached("sub/pos.vert"));
+    EXPECT_FALSE(Cached("pos.vert"));
 
     // With no folder at all, the text's names are used as they are.
     GLSLEffectSystem bare;
-    std::unique_ptr<GLSLProgram> p(bare.CreateEffect(
-        TestShaders::Effect(m_folder.Path("pos.vert"), m_folder.Path("color.frag")), ""));
+    std::unique_ptr<GLSLProgram> p(
+        bare.CreateEffect(TestShaders::Effect(m_folder.Path("pos.vert"), m_folder.Path("color.frag")), ""));
     ASSERT_TRUE(p);
     EXPECT_TRUE(bare.FindShader(m_folder.Path("pos.vert")));
 }
 
-TEST_F(GLSLEffectSystemTest, APassAttachesEveryShaderInOrder)
+TEST_F(GLSLEffectSystemTest, APassAttachesEveryShaderInOrderAndEveryTechniqueLinksTheOneProgram)
 {
     m_folder.Write("main.vert", "#version 140\nin vec3 pos;\nvec4 Place(vec3 p);\n"
                                 "void main() { gl_Position = Place(pos); }\n");
     m_folder.Write("place.vert", "#version 140\nvec4 Place(vec3 p) { return vec4(p, 1.0); }\n");
     std::unique_ptr<GLSLProgram> p(m_system.CreateEffect(
-        "technique t { pass p { VertexShader=<main.vert> FragmentShader=<color.frag> VertexShader=<place.vert> } }",
+        "technique t { pass p { VertexShader=<main.vert> FragmentShader=<color.frag> VertexShader=<place.vert> } }\n"
+        "technique b { pass { } }",
         m_folder.Dir()));
     ASSERT_TRUE(p);
     ASSERT_EQ(3u, p->GetShaders().size());
@@ -235,40 +228,13 @@ TEST_F(GLSLEffectSystemTest, APassAttachesEveryShaderInOrder)
     EXPECT_EQ(m_folder.Path("place.vert"), p->GetShaders()[1]->GetPath());
     EXPECT_EQ(unsigned(GL_FRAGMENT_SHADER), p->GetShaders()[2]->GetType());
     EXPECT_EQ(3u, Attached(*p).size());
-    ASSERT_EQ(1u, p->GetAttributes().size()); // linked across the two vertex shaders
-}
-
-TEST_F(GLSLEffectSystemTest, EveryTechniqueLinksTheOneProgram)
-{
-    std::unique_ptr<GLSLProgram> p(m_system.CreateEffect(
-        "technique a { pass { VertexShader=<pos.vert> FragmentShader=<color.frag> } }\n"
-        "technique b { pass { } }",
-        m_folder.Dir()));
-    ASSERT_TRUE(p);
+    EXPECT_EQ(1u, p->GetAttributes().size()); // linked across the two vertex shaders
     EXPECT_TRUE(GLSLProgram::IsLinkVersionCurrent(p->GetUid(), 1));
 
     std::unique_ptr<GLSLProgram> none(m_system.CreateEffect("// nothing to draw", m_folder.Dir()));
     ASSERT_TRUE(none);
     EXPECT_TRUE(none->GetShaders().empty());
     EXPECT_FALSE(GLSLProgram::IsLinkVersionCurrent(none->GetUid(), 0));
-}
-
-TEST_F(GLSLEffectSystemTest, ShadersThatFailAreAttachedButNotCached)
-{
-    m_folder.Write("bad.frag", "#version 140\nvoid main() { nothing(); }\n");
-    m_folder.Write("Bad.glslfx", TestShaders::Effect("pos.vert", "bad.frag"));
-    m_folder.Write("Missing.glslfx", TestShaders::Effect("pos.vert", "absent.frag"));
-    boost::shared_ptr<Vorm::ApiEffect> bad = m_system.GetEffect("Bad.glslfx");
-    boost::shared_ptr<Vorm::ApiEffect> missing = m_system.GetEffect("Missing.glslfx");
-    // Built and cached all the same, but never linked.
-    ASSERT_TRUE(bad && missing);
-    EXPECT_EQ(2u, m_system.GetCachedEffectCount());
-    EXPECT_TRUE(AsProgram(bad)->GetUniformMap().empty());
-    EXPECT_TRUE(AsProgram(missing)->GetUniformMap().empty());
-    EXPECT_EQ(2u, AsProgram(bad)->GetShaders().size());
-    EXPECT_FALSE(m_system.FindShader(m_folder.Path("bad.frag")));
-    EXPECT_FALSE(m_system.FindShader(m_folder.Path("absent.frag")));
-    EXPECT_TRUE(m_system.FindShader(m_folder.Path("pos.vert")));
 }
 
 TEST_F(GLSLEffectSystemTest, GeometryShaderEffectLinksOnlyWhereTheContextHasTheStage)
@@ -279,9 +245,8 @@ TEST_F(GLSLEffectSystemTest, GeometryShaderEffectLinksOnlyWhereTheContextHasTheS
                                 "  EndPrimitive();\n}\n");
     m_folder.Write("Geo.glslfx", "technique t { pass p { VertexShader=<pos.vert> GeometryShader=<pass.geom> "
                                  "FragmentShader=<color.frag> } }");
-    boost::shared_ptr<Vorm::ApiEffect> e = m_system.GetEffect("Geo.glslfx");
-    ASSERT_TRUE(e);
-    GLSLProgram* p = AsProgram(e);
+    GLSLProgram* p = AsProgram(m_system.GetEffect("Geo.glslfx"));
+    ASSERT_NE(nullptr, p);
     ASSERT_EQ(3u, p->GetShaders().size());
     EXPECT_EQ(unsigned(GL_GEOMETRY_SHADER), p->GetShaders()[2]->GetType());
     if (TestShaders::ContextOffersGL32()) {
@@ -294,7 +259,7 @@ TEST_F(GLSLEffectSystemTest, GeometryShaderEffectLinksOnlyWhereTheContextHasTheS
         // not linked without its geometry stage.
         EXPECT_EQ(2u, Attached(*p).size());
         EXPECT_TRUE(p->GetUniformMap().empty());
-        EXPECT_FALSE(m_system.FindShader(m_folder.Path("pass.geom")));
+        EXPECT_FALSE(Cached("pass.geom"));
     }
 }
 

@@ -20,19 +20,10 @@ namespace {
 const char* kMaterialFS =
     "#version 140\n"
     "struct Light {\n"
-    "  vec3 Direction;\n"
-    "  vec4 ColorAmbient;\n"
-    "  vec4 ColorDiffuse;\n"
-    "  vec4 ColorSpecular;\n"
-    "  int IsShadowCaster;\n"
-    "  int Nmb_ShadowMaps;\n"
-    "  float ShadowFarDist[3];\n"
-    "  sampler2D Tex_ShadowMap1;\n"
-    "  sampler2D Tex_ShadowMap2;\n"
-    "  sampler2D Tex_ShadowMap3;\n"
-    "  mat4 Mat_LightProjView1;\n"
-    "  mat4 Mat_LightProjView2;\n"
-    "  mat4 Mat_LightProjView3;\n"
+    "  vec3 Direction; vec4 ColorAmbient; vec4 ColorDiffuse; vec4 ColorSpecular;\n"
+    "  int IsShadowCaster; int Nmb_ShadowMaps; float ShadowFarDist[3];\n"
+    "  sampler2D Tex_ShadowMap1; sampler2D Tex_ShadowMap2; sampler2D Tex_ShadowMap3;\n"
+    "  mat4 Mat_LightProjView1; mat4 Mat_LightProjView2; mat4 Mat_LightProjView3;\n"
     "};\n"
     "uniform Light Lights[8];\n"
     "uniform vec4 Color_Diffuse;\n"
@@ -44,6 +35,8 @@ const char* kMaterialFS =
     " + texture(Lights[i].Tex_ShadowMap3, vec2(0.5))"
     " + Lights[i].Mat_LightProjView1[0] + Lights[i].Mat_LightProjView2[1] + Lights[i].Mat_LightProjView3[2])\n"
     "void main() { fragColor = LIGHT(0) + LIGHT(1) + Color_Diffuse; }\n";
+
+const std::vector<float> kZero16(16, 0.0f);
 
 class GLSLMaterialProgramTest : public GLRendererFixture<>
 {
@@ -73,14 +66,14 @@ protected:
         m_renderer->SetApiEffect(m_material);
     }
     GLuint Program() const { return ProgramHandle(m_material); }
-    std::vector<float> Floats(const std::string& name, int n) const { return UniformFloats(Program(), name, n); }
-    int Int(const std::string& name) const { return UniformInt(Program(), name); }
-    static GLint DepthTextureOf(const Light& light, unsigned split)
+    // A member of Lights[0], or of another entry when `name` starts with "[".
+    std::vector<float> Floats(const std::string& name, int n = 1) const
     {
-        return TextureHandle(light.GetShadowMap(split)->GetDepthTexture());
+        return UniformFloats(Program(), Entry(name), n);
     }
-    static std::vector<float> V(const Vector4<float>& v) { return {v.x, v.y, v.z, v.w}; }
-    static std::vector<float> V(const Vector3<float>& v) { return {v.x, v.y, v.z}; }
+    int Int(const std::string& name) const { return UniformInt(Program(), Entry(name)); }
+    static std::string Entry(const std::string& name) { return name[0] == '[' ? "Lights" + name : "Lights[0]." + name; }
+    GLint DepthTexture(unsigned split) const { return TextureHandle(m_light->GetShadowMap(split)->GetDepthTexture()); }
 
     boost::shared_ptr<Light> m_light;
     boost::shared_ptr<Vorm::ApiEffect> m_material;
@@ -96,26 +89,25 @@ TEST_F(GLSLMaterialProgramTest, UploadsLightZeroWithTwoShadowMapsOnUnitsFiveAndS
     m_light->UpdateShadows();
     Enable();
 
-    EXPECT_EQ(V(m_light->GetDirection()), Floats("Lights[0].Direction", 3));
-    EXPECT_EQ((std::vector<float>{0.2f, 0.2f, 0.2f, 1.0f}), Floats("Lights[0].ColorAmbient", 4));
-    EXPECT_EQ((std::vector<float>{0.9f, 0.8f, 0.7f, 1.0f}), Floats("Lights[0].ColorDiffuse", 4));
-    EXPECT_EQ((std::vector<float>{0.1f, 0.2f, 0.3f, 0.4f}), Floats("Lights[0].ColorSpecular", 4));
-    EXPECT_EQ(1, Int("Lights[0].IsShadowCaster"));
-    EXPECT_EQ(2, Int("Lights[0].Nmb_ShadowMaps"));
+    const Vector3<float> d = m_light->GetDirection();
+    EXPECT_EQ((std::vector<float>{d.x, d.y, d.z}), Floats("Direction", 3));
+    EXPECT_EQ((std::vector<float>{0.2f, 0.2f, 0.2f, 1.0f}), Floats("ColorAmbient", 4));
+    EXPECT_EQ((std::vector<float>{0.9f, 0.8f, 0.7f, 1.0f}), Floats("ColorDiffuse", 4));
+    EXPECT_EQ((std::vector<float>{0.1f, 0.2f, 0.3f, 0.4f}), Floats("ColorSpecular", 4));
+    EXPECT_EQ(1, Int("IsShadowCaster"));
+    EXPECT_EQ(2, Int("Nmb_ShadowMaps"));
     // Split point of the mixed log/uniform scheme for 1..100: 30.25.
-    EXPECT_FLOAT_EQ(30.25f, Floats("Lights[0].ShadowFarDist[0]", 1)[0]);
-    EXPECT_FLOAT_EQ(100.0f, Floats("Lights[0].ShadowFarDist[1]", 1)[0]);
-    EXPECT_EQ(0.0f, Floats("Lights[0].ShadowFarDist[2]", 1)[0]);
+    EXPECT_FLOAT_EQ(30.25f, Floats("ShadowFarDist[0]")[0]);
+    EXPECT_FLOAT_EQ(100.0f, Floats("ShadowFarDist[1]")[0]);
+    EXPECT_EQ(0.0f, Floats("ShadowFarDist[2]")[0]);
 
-    EXPECT_EQ(5, Int("Lights[0].Tex_ShadowMap1"));
-    EXPECT_EQ(6, Int("Lights[0].Tex_ShadowMap2"));
-    EXPECT_EQ(0, Int("Lights[0].Tex_ShadowMap3"));
-    EXPECT_EQ(DepthTextureOf(*m_light, 0), TextureOnUnit(5));
-    EXPECT_EQ(DepthTextureOf(*m_light, 1), TextureOnUnit(6));
+    EXPECT_EQ(5, Int("Tex_ShadowMap1"));
+    EXPECT_EQ(6, Int("Tex_ShadowMap2"));
+    EXPECT_EQ(0, Int("Tex_ShadowMap3"));
+    EXPECT_EQ(DepthTexture(0), TextureOnUnit(5));
+    EXPECT_EQ(DepthTexture(1), TextureOnUnit(6));
     EXPECT_EQ(0, TextureOnUnit(7));
-    GLint active = 0;
-    glGetIntegerv(GL_ACTIVE_TEXTURE, &active);
-    EXPECT_EQ(GL_TEXTURE6, active);
+    EXPECT_EQ(GL_TEXTURE6, GLInt(GL_ACTIVE_TEXTURE));
 
     // The texture-space matrix: rows 0-2 are halfway between the shadow
     // matrix's row and its w row; row 3 is the w row.
@@ -123,106 +115,82 @@ TEST_F(GLSLMaterialProgramTest, UploadsLightZeroWithTwoShadowMapsOnUnitsFiveAndS
         SCOPED_TRACE(s);
         const Matrix44<float> shadow = m_light->GetShadowMatrix(s);
         const float* S = shadow.Ptr();
-        const std::vector<float> T = Floats(s == 0 ? "Lights[0].Mat_LightProjView1" : "Lights[0].Mat_LightProjView2", 16);
+        const std::vector<float> T = Floats(s == 0 ? "Mat_LightProjView1" : "Mat_LightProjView2", 16);
         for (int c = 0; c < 4; ++c) {
             for (int r = 0; r < 3; ++r)
                 EXPECT_NEAR(0.5f * S[4 * c + r] + 0.5f * S[4 * c + 3], T[4 * c + r], 1e-5f);
             EXPECT_NEAR(S[4 * c + 3], T[4 * c + 3], 1e-6f);
         }
     }
-    EXPECT_EQ(std::vector<float>(16, 0.0f), Floats("Lights[0].Mat_LightProjView3", 16));
+    EXPECT_EQ(kZero16, Floats("Mat_LightProjView3", 16));
 
     // Lights[1] names no light of the renderer.
-    EXPECT_EQ(std::vector<float>(3, 0.0f), Floats("Lights[1].Direction", 3));
-    EXPECT_EQ(0, Int("Lights[1].Nmb_ShadowMaps"));
+    EXPECT_EQ(std::vector<float>(3, 0.0f), Floats("[1].Direction", 3));
+    EXPECT_EQ(0, Int("[1].Nmb_ShadowMaps"));
 }
 
-TEST_F(GLSLMaterialProgramTest, LightWithoutSplitsUploadsNoShadowState)
-{
-    Enable();
-    EXPECT_EQ(V(m_light->GetDirection()), Floats("Lights[0].Direction", 3));
-    EXPECT_EQ(0, Int("Lights[0].IsShadowCaster"));
-    EXPECT_EQ(0, Int("Lights[0].Nmb_ShadowMaps"));
-    EXPECT_EQ(0.0f, Floats("Lights[0].ShadowFarDist[0]", 1)[0]);
-    EXPECT_EQ(0, Int("Lights[0].Tex_ShadowMap1"));
-    EXPECT_EQ(std::vector<float>(16, 0.0f), Floats("Lights[0].Mat_LightProjView1", 16));
-    for (int unit = 5; unit <= 7; ++unit)
-        EXPECT_EQ(0, TextureOnUnit(unit)) << unit;
-}
-
-TEST_F(GLSLMaterialProgramTest, NonCasterWithSplitsStillGetsItsMaps)
-{
-    m_light->CreateShadowMaps(true, 1, 16, 16);
-    m_light->SetCastShadows(false);
-    // Far distances come only with the first shadow update: none is uploaded yet.
-    Enable();
-    EXPECT_EQ(0, Int("Lights[0].IsShadowCaster"));
-    EXPECT_EQ(1, Int("Lights[0].Nmb_ShadowMaps"));
-    EXPECT_EQ(0.0f, Floats("Lights[0].ShadowFarDist[0]", 1)[0]);
-    EXPECT_EQ(5, Int("Lights[0].Tex_ShadowMap1"));
-    EXPECT_EQ(DepthTextureOf(*m_light, 0), TextureOnUnit(5));
-    // The shadow matrix starts as the identity: the texture matrix is the bias.
-    const std::vector<float> bias = {0.5f, 0, 0, 0, 0, 0.5f, 0, 0, 0, 0, 0.5f, 0, 0.5f, 0.5f, 0.5f, 1};
-    EXPECT_EQ(bias, Floats("Lights[0].Mat_LightProjView1", 16));
-}
-
-TEST_F(GLSLMaterialProgramTest, EveryEnableUploadsTheLightsAsTheyAreThen)
-{
-    Enable();
-    EXPECT_EQ(1.0f, Floats("Lights[0].ColorDiffuse", 4)[0]);
-    m_light->SetDiffuse(Vector4<float>(0.25f, 0.5f, 0.75f, 1.0f));
-    EXPECT_EQ(1.0f, Floats("Lights[0].ColorDiffuse", 4)[0]);
-    Enable();
-    EXPECT_EQ((std::vector<float>{0.25f, 0.5f, 0.75f, 1.0f}), Floats("Lights[0].ColorDiffuse", 4));
-}
-
-TEST_F(GLSLMaterialProgramTest, LightsReachTheirOwnEntriesAndOnlyEightAreServed)
+TEST_F(GLSLMaterialProgramTest, EveryEnableUploadsTheLightsAsTheyAreThenUpToEight)
 {
     // Lights 1 to 8; light 8 has no entry in the shader's array.
     for (int i = 0; i < 8; ++i)
         m_renderer->CreateLight()->SetDiffuse(Vector4<float>(float(i + 2), 0.0f, 0.0f, 1.0f));
     ASSERT_EQ(8u, m_renderer->GetLights()[8]->GetIndex());
     Enable();
-    EXPECT_EQ(2.0f, Floats("Lights[1].ColorDiffuse", 4)[0]);
-    EXPECT_EQ(1.0f, Floats("Lights[0].ColorDiffuse", 4)[0]);
+    EXPECT_EQ(2.0f, Floats("[1].ColorDiffuse", 4)[0]);
+    EXPECT_EQ(1.0f, Floats("ColorDiffuse", 4)[0]);
+    // Light 0 has no splits: no shadow state.
+    EXPECT_EQ(0, Int("IsShadowCaster"));
+    EXPECT_EQ(0, Int("Nmb_ShadowMaps"));
+    EXPECT_EQ(0.0f, Floats("ShadowFarDist[0]")[0]);
+    EXPECT_EQ(0, Int("Tex_ShadowMap1"));
+    EXPECT_EQ(kZero16, Floats("Mat_LightProjView1", 16));
+    for (int unit = 5; unit <= 7; ++unit)
+        EXPECT_EQ(0, TextureOnUnit(unit)) << unit;
+
+    m_light->SetDiffuse(Vector4<float>(0.25f, 0.5f, 0.75f, 1.0f));
+    EXPECT_EQ(1.0f, Floats("ColorDiffuse", 4)[0]);
+    Enable();
+    EXPECT_EQ((std::vector<float>{0.25f, 0.5f, 0.75f, 1.0f}), Floats("ColorDiffuse", 4));
 }
 
-TEST_F(GLSLMaterialProgramTest, SplitsBeyondTheThirdAreNotBound)
+TEST_F(GLSLMaterialProgramTest, NonCasterGetsItsMapsButOnlyThreeSplitsAreBound)
 {
     m_light->CreateShadowMaps(true, 4, 16, 16);
+    m_light->SetCastShadows(false);
+    // Far distances come only with the first shadow update: none is uploaded yet.
     Enable();
-    EXPECT_EQ(4, Int("Lights[0].Nmb_ShadowMaps"));
-    EXPECT_EQ(7, Int("Lights[0].Tex_ShadowMap3"));
-    EXPECT_EQ(DepthTextureOf(*m_light, 2), TextureOnUnit(7));
+    EXPECT_EQ(0, Int("IsShadowCaster"));
+    EXPECT_EQ(4, Int("Nmb_ShadowMaps"));
+    EXPECT_EQ(0.0f, Floats("ShadowFarDist[0]")[0]);
+    EXPECT_EQ(5, Int("Tex_ShadowMap1"));
+    EXPECT_EQ(7, Int("Tex_ShadowMap3"));
+    EXPECT_EQ(DepthTexture(0), TextureOnUnit(5));
+    EXPECT_EQ(DepthTexture(2), TextureOnUnit(7)); // not the fourth split's
+    // The shadow matrix starts as the identity: the texture matrix is the bias.
+    const std::vector<float> bias = {0.5f, 0, 0, 0, 0, 0.5f, 0, 0, 0, 0, 0.5f, 0, 0.5f, 0.5f, 0.5f, 1};
+    EXPECT_EQ(bias, Floats("Mat_LightProjView1", 16));
 }
 
-TEST_F(GLSLMaterialProgramTest, StateCallsPassToTheWrappedProgram)
+TEST_F(GLSLMaterialProgramTest, StateCallsAndLookUpsPassToTheWrappedProgram)
 {
     Enable();
     GLSLMaterialProgram* material = static_cast<GLSLMaterialProgram*>(m_material.get());
     boost::shared_ptr<Vorm::ApiEffect> wrapped = material->GetProgram();
     EXPECT_TRUE(material->IsEnabled());
     EXPECT_TRUE(wrapped->IsEnabled());
-    GLint current = 0;
-    glGetIntegerv(GL_CURRENT_PROGRAM, &current);
-    EXPECT_EQ(GLint(Program()), current);
+    EXPECT_EQ(GLint(Program()), GLInt(GL_CURRENT_PROGRAM));
 
     // Material uniforms are found through the material program.
     Vorm::GLSLUniformParam diffuse;
     ASSERT_TRUE(material->GetUniform("Color_Diffuse", diffuse));
     diffuse.SetFloat4(0.5f, 0.25f, 0.125f, 1.0f);
-    EXPECT_EQ(0.25f, Floats("Color_Diffuse", 4)[1]);
+    EXPECT_EQ(0.25f, UniformFloats(Program(), "Color_Diffuse", 4)[1]);
     EXPECT_FALSE(material->GetUniform("Absent", diffuse));
 
-    // Another program made current: neither object is enabled any more.
-    boost::shared_ptr<Vorm::ApiEffect> other = m_renderer->CreateApiEffect("MaterialEffect.glslfx");
-    ASSERT_EQ(wrapped, other);
-    std::string log;
-    std::unique_ptr<GLSLProgram> plain = TestShaders::BuildProgram(m_folder, TestShaders::PositionVS(), TestShaders::ColorFS(), log);
-    plain->Enable();
+    material->Disable();
     EXPECT_FALSE(material->IsEnabled());
     EXPECT_FALSE(wrapped->IsEnabled());
-    plain->Disable();
+    EXPECT_EQ(0, GLInt(GL_CURRENT_PROGRAM));
 }
 
 } // namespace

@@ -11,20 +11,18 @@
 
 #include <gtest/gtest.h>
 
-#include <cmath>
-
 using Vorm::GLSLProgram;
 using Vorm::GLSLUniformParam;
-using Vorm::GLSLUniformParamSortPair;
 
 namespace {
 
 typedef Matrix44<float> M44;
+typedef std::vector<float> Floats;
 
-// Reference product on raw column-major storage, independent of Matrix44.
-std::vector<float> Mul(const std::vector<float>& a, const std::vector<float>& b)
+// Reference product and transpose on raw column-major storage, independent of Matrix44.
+Floats Mul(const Floats& a, const Floats& b)
 {
-    std::vector<float> r(16, 0.0f);
+    Floats r(16, 0.0f);
     for (int c = 0; c < 4; ++c)
         for (int row = 0; row < 4; ++row)
             for (int k = 0; k < 4; ++k)
@@ -32,21 +30,20 @@ std::vector<float> Mul(const std::vector<float>& a, const std::vector<float>& b)
     return r;
 }
 
-std::vector<float> Transpose(const std::vector<float>& a)
+Floats Transpose(const Floats& a)
 {
-    std::vector<float> r(16);
-    for (int c = 0; c < 4; ++c)
-        for (int row = 0; row < 4; ++row)
-            r[4 * c + row] = a[4 * row + c];
+    Floats r(16);
+    for (int i = 0; i < 16; ++i)
+        r[i] = a[4 * (i % 4) + i / 4];
     return r;
 }
 
-std::vector<float> Raw(const M44& m)
+Floats Raw(const M44& m)
 {
-    return std::vector<float>(m.Ptr(), m.Ptr() + 16);
+    return Floats(m.Ptr(), m.Ptr() + 16);
 }
 
-void ExpectNear(const std::vector<float>& expected, const std::vector<float>& actual, float tolerance)
+void ExpectNear(const Floats& expected, const Floats& actual, float tolerance)
 {
     ASSERT_EQ(expected.size(), actual.size());
     for (size_t i = 0; i < expected.size(); ++i)
@@ -64,15 +61,12 @@ const char* kAllMatricesVS =
     "  gl_Position = s * vec4(pos, 1.0);\n"
     "}\n";
 
-const char* kWhiteFS =
-    "#version 140\n"
-    "out vec4 fragColor;\n"
-    "void main() { fragColor = vec4(1.0); }\n";
+const char* kWhiteFS = "#version 140\nout vec4 fragColor;\nvoid main() { fragColor = vec4(1.0); }\n";
 
 class GLSLProgramTest : public GLFixture
 {
 protected:
-    std::unique_ptr<GLSLProgram> Build(const std::string& vs, const std::string& fs)
+    std::unique_ptr<GLSLProgram> Build(const std::string& vs, const std::string& fs = kWhiteFS)
     {
         std::string log;
         bool linked = false;
@@ -81,7 +75,7 @@ protected:
         return p;
     }
 
-    static std::vector<float> Read(const GLSLProgram& p, const char* name, int n = 16)
+    static Floats Read(const GLSLProgram& p, const char* name, int n = 16)
     {
         return UniformFloats(p.GetHandle(), name, n);
     }
@@ -89,9 +83,12 @@ protected:
 
 // --- identity, links and reflection -----------------------------------------
 
-TEST_F(GLSLProgramTest, UidsCountUpAndLinksAreNumberedPerProgram)
+TEST_F(GLSLProgramTest, UidsCountUpLinksAreNumberedPerProgramAndUsedInputsAreEnabled)
 {
-    std::unique_ptr<GLSLProgram> a = Build(TestShaders::PositionVS(), TestShaders::ColorFS());
+    // gl_VertexID is a built-in input: not listed.
+    std::unique_ptr<GLSLProgram> a = Build("#version 140\nin vec3 pos;\n"
+                                           "void main() { gl_Position = vec4(pos, float(gl_VertexID)); }\n",
+                                           TestShaders::ColorFS());
     std::unique_ptr<GLSLProgram> b = Build(TestShaders::PositionVS(), TestShaders::ColorFS());
     EXPECT_EQ(a->GetUid() + 1, b->GetUid());
 
@@ -106,7 +103,6 @@ TEST_F(GLSLProgramTest, UidsCountUpAndLinksAreNumberedPerProgram)
     GLSLUniformParam after;
     ASSERT_TRUE(a->GetUniform("Color", after));
     EXPECT_EQ(1, after.GetLinkVersion());
-    EXPECT_EQ(0, before.GetLinkVersion());
     EXPECT_TRUE(GLSLProgram::IsLinkVersionCurrent(a->GetUid(), 1));
     EXPECT_FALSE(GLSLProgram::IsLinkVersionCurrent(a->GetUid(), 0));
     EXPECT_TRUE(GLSLProgram::IsLinkVersionCurrent(b->GetUid(), 0));
@@ -116,6 +112,13 @@ TEST_F(GLSLProgramTest, UidsCountUpAndLinksAreNumberedPerProgram)
     EXPECT_EQ("pos", a->GetAttributes()[0].m_name);
     EXPECT_EQ(unsigned(GL_FLOAT_VEC3), a->GetAttributes()[0].m_type);
     EXPECT_EQ(1u, a->GetAttributes()[0].m_size);
+    const int location = a->GetAttributes()[0].m_location;
+    EXPECT_EQ(glGetAttribLocation(a->GetHandle(), "pos"), location);
+    GLint enabled = 0;
+    glBindVertexArray(a->GetVertexArray());
+    glGetVertexAttribiv(static_cast<GLuint>(location), GL_VERTEX_ATTRIB_ARRAY_ENABLED, &enabled);
+    glBindVertexArray(0);
+    EXPECT_EQ(1, enabled);
 }
 
 TEST_F(GLSLProgramTest, FailedFirstLinkGivesTheLogAndNoReflection)
@@ -123,10 +126,8 @@ TEST_F(GLSLProgramTest, FailedFirstLinkGivesTheLogAndNoReflection)
     // The fragment shader compiles but has no main.
     std::string log;
     bool linked = true;
-    std::unique_ptr<GLSLProgram> p = TestShaders::BuildProgram(m_folder, TestShaders::PositionVS(),
-                                                  "#version 140\nout vec4 o;\n"
-                                                  "void helper() { o = vec4(1.0); }\n",
-                                                  log, &linked);
+    std::unique_ptr<GLSLProgram> p = TestShaders::BuildProgram(
+        m_folder, TestShaders::PositionVS(), "#version 140\nout vec4 o;\nvoid helper() { o = vec4(1.0); }\n", log, &linked);
     EXPECT_FALSE(linked);
     EXPECT_FALSE(log.empty());
     GLSLUniformParam out(7, 7, 7, 7, 7, 7);
@@ -136,39 +137,32 @@ TEST_F(GLSLProgramTest, FailedFirstLinkGivesTheLogAndNoReflection)
     EXPECT_FALSE(GLSLProgram::IsLinkVersionCurrent(p->GetUid(), 0));
 }
 
-TEST_F(GLSLProgramTest, ArrayUniformsAreFoundByTheirPlainName)
+TEST_F(GLSLProgramTest, UniformsAreFoundByNameArraysByTheirPlainNameToo)
 {
     std::unique_ptr<GLSLProgram> p = Build(TestShaders::PositionVS(),
-                                           "#version 140\nuniform float Weights[4];\nout vec4 o;\n"
-                                           "void main() { o = vec4(Weights[0] + Weights[1] + Weights[2] + Weights[3]); }\n");
+                                           "#version 140\nuniform float Weights[4];\nuniform vec4 Color;\nout vec4 o;\n"
+                                           "void main() { o = Color * (Weights[0] + Weights[1] + Weights[2] + Weights[3]); }\n");
     // The driver reports the first element's name.
     EXPECT_EQ(1u, p->GetUniformMap().count("Weights[0]"));
-    GLSLUniformParam plain, reported;
+    GLSLUniformParam plain, reported, color;
     ASSERT_TRUE(p->GetUniform("Weights", plain));
     ASSERT_TRUE(p->GetUniform("Weights[0]", reported));
     EXPECT_EQ(reported.GetLocation(), plain.GetLocation());
     EXPECT_EQ(4, plain.GetSize());
-
     p->Enable();
     const float w[4] = {1.0f, 2.0f, 3.0f, 4.0f};
     plain.SetFloatArray(w, 1, 4);
     EXPECT_EQ(4.0f, Read(*p, "Weights[3]", 1)[0]);
     p->Disable();
-}
 
-TEST_F(GLSLProgramTest, GetUniformsFillsRequestsByIndex)
-{
-    std::unique_ptr<GLSLProgram> p = Build(TestShaders::PositionVS(), TestShaders::ColorFS());
-    GLSLUniformParam color;
+    // Requests are filled by index; a missing one fails only when required.
     ASSERT_TRUE(p->GetUniform("Color", color));
-
-    std::vector<GLSLUniformParamSortPair> requests = {{1, true, "Color"}, {0, false, "Absent"}};
+    std::vector<Vorm::GLSLUniformParamSortPair> requests = {{1, true, "Color"}, {0, false, "Absent"}};
     std::vector<GLSLUniformParam> out;
     EXPECT_TRUE(p->GetUniforms(out, &requests));
     ASSERT_EQ(2u, out.size());
     EXPECT_EQ(color.GetLocation(), out[1].GetLocation());
     EXPECT_EQ(-1, out[0].GetLocation());
-
     requests = {{1, false, "Color"}, {0, true, "Absent"}};
     out.clear();
     EXPECT_FALSE(p->GetUniforms(out, &requests));
@@ -177,43 +171,23 @@ TEST_F(GLSLProgramTest, GetUniformsFillsRequestsByIndex)
     // Without requests: every uniform, in name order, after what is there.
     out.assign(1, GLSLUniformParam());
     EXPECT_TRUE(p->GetUniforms(out, nullptr));
-    ASSERT_EQ(3u, out.size());
+    ASSERT_EQ(4u, out.size());
     EXPECT_EQ(-1, out[0].GetLocation());
-    EXPECT_EQ(color.GetLocation(), out[1].GetLocation()); // "Color" < "Matrix_MVP"
+    EXPECT_EQ(color.GetLocation(), out[1].GetLocation()); // "Color" < "Matrix_MVP" < "Weights[0]"
     EXPECT_EQ(unsigned(GL_FLOAT_MAT4), out[2].GetType());
-}
-
-TEST_F(GLSLProgramTest, BuiltInInputsAreNotListedAndUsedInputsAreEnabled)
-{
-    std::unique_ptr<GLSLProgram> p = Build("#version 140\nin vec3 pos;\n"
-                                           "void main() { gl_Position = vec4(pos, float(gl_VertexID)); }\n",
-                                           kWhiteFS);
-    ASSERT_EQ(1u, p->GetAttributes().size());
-    const int location = p->GetAttributes()[0].m_location;
-    EXPECT_EQ(glGetAttribLocation(p->GetHandle(), "pos"), location);
-
-    GLint enabled = 0;
-    glBindVertexArray(p->GetVertexArray());
-    glGetVertexAttribiv(static_cast<GLuint>(location), GL_VERTEX_ATTRIB_ARRAY_ENABLED, &enabled);
-    glBindVertexArray(0);
-    EXPECT_EQ(1, enabled);
+    EXPECT_EQ(plain.GetLocation(), out[3].GetLocation());
 }
 
 // --- current program ---------------------------------------------------------
 
-TEST_F(GLSLProgramTest, EnableAndDisableTrackTheCurrentProgram)
+TEST_F(GLSLProgramTest, EnableDisableAndDestructionTrackTheCurrentProgram)
 {
-    std::unique_ptr<GLSLProgram> a = Build(TestShaders::PositionVS(), kWhiteFS);
-    std::unique_ptr<GLSLProgram> b = Build(TestShaders::PositionVS(), kWhiteFS);
-
+    std::unique_ptr<GLSLProgram> a = Build(TestShaders::PositionVS());
+    std::unique_ptr<GLSLProgram> b = Build(TestShaders::PositionVS());
     a->Enable();
-    GLint program = 0, vao = 0;
-    glGetIntegerv(GL_CURRENT_PROGRAM, &program);
-    glGetIntegerv(GL_VERTEX_ARRAY_BINDING, &vao);
     EXPECT_TRUE(a->IsEnabled());
-    EXPECT_EQ(GLint(a->GetHandle()), program);
-    EXPECT_EQ(GLint(a->GetVertexArray()), vao);
-
+    EXPECT_EQ(GLint(a->GetHandle()), GLInt(GL_CURRENT_PROGRAM));
+    EXPECT_EQ(GLint(a->GetVertexArray()), GLInt(GL_VERTEX_ARRAY_BINDING));
     b->Enable();
     EXPECT_FALSE(a->IsEnabled());
     EXPECT_TRUE(b->IsEnabled());
@@ -222,21 +196,14 @@ TEST_F(GLSLProgramTest, EnableAndDisableTrackTheCurrentProgram)
     a->Disable();
     EXPECT_FALSE(b->IsEnabled());
     EXPECT_EQ(nullptr, GLSLProgram::GetCurrent());
-    glGetIntegerv(GL_CURRENT_PROGRAM, &program);
-    glGetIntegerv(GL_VERTEX_ARRAY_BINDING, &vao);
-    EXPECT_EQ(0, program);
-    EXPECT_EQ(0, vao);
-}
+    EXPECT_EQ(0, GLInt(GL_CURRENT_PROGRAM));
+    EXPECT_EQ(0, GLInt(GL_VERTEX_ARRAY_BINDING));
 
-TEST_F(GLSLProgramTest, DestroyingTheCurrentProgramClearsTheRecord)
-{
-    boost::shared_ptr<Vorm::ApiEffect> effect(Build(TestShaders::PositionVS(), kWhiteFS).release());
-    GLSLProgram* raw = static_cast<GLSLProgram*>(effect.get());
-    const GLuint handle = raw->GetHandle();
-    raw->Enable();
-    ASSERT_EQ(raw, GLSLProgram::GetCurrent());
-
-    effect.reset(); // the last owner runs the program's own destructor
+    // The record goes with the current program.
+    const GLuint handle = b->GetHandle();
+    b->Enable();
+    ASSERT_EQ(b.get(), GLSLProgram::GetCurrent());
+    b.reset();
     EXPECT_EQ(nullptr, GLSLProgram::GetCurrent());
     glUseProgram(0);
     EXPECT_FALSE(glIsProgram(handle));
@@ -246,21 +213,22 @@ TEST_F(GLSLProgramTest, DestroyingTheCurrentProgramClearsTheRecord)
 
 TEST_F(GLSLProgramTest, AutomaticMatricesFollowModelViewAndProjection)
 {
-    std::unique_ptr<GLSLProgram> p = Build(kAllMatricesVS, kWhiteFS);
+    std::unique_ptr<GLSLProgram> p = Build(kAllMatricesVS);
     const M44 model(2, 0, 0, 1, 0, 3, 0, 2, 0, 0, 4, 3, 0, 0, 0, 1);
     M44 view(0, -1, 0, 5, 1, 0, 0, -2, 0, 0, 1, -7, 0, 0, 0, 1);
     const M44 projection(1.5f, 0, 0.25f, 0, 0, 2, 0.5f, 0, 0, 0, -1.2f, -2.2f, 0, 0, -1, 0);
-
+    const Floats m = Raw(model), v = Raw(view), pr = Raw(projection), identity = Raw(M44::IDENTITY);
+    const float tol = 1e-4f;
     p->Enable();
+
+    // Before the renderer hands its matrices over, both are identities.
+    p->SetModelMatrix(model);
+    EXPECT_EQ(m, Read(*p, "Matrix_MVP"));
+    EXPECT_EQ(identity, Read(*p, "Matrix_P"));
+
     p->SetViewProjection(&view, &projection);
     p->SetModelMatrix(model);
-
-    const std::vector<float> m = Raw(model), v = Raw(view), pr = Raw(projection);
-    const std::vector<float> mv = Mul(v, m);
-    const std::vector<float> mvp = Mul(pr, mv);
-    const std::vector<float> identity = Raw(M44::IDENTITY);
-    const float tol = 1e-4f;
-
+    const Floats mv = Mul(v, m), mvp = Mul(pr, mv);
     ExpectNear(m, Read(*p, "Matrix_M"), tol);
     ExpectNear(mv, Read(*p, "Matrix_MV"), tol);
     ExpectNear(Transpose(mv), Read(*p, "Matrix_MVT"), tol);
@@ -277,42 +245,21 @@ TEST_F(GLSLProgramTest, AutomaticMatricesFollowModelViewAndProjection)
     view.MakeTranslation(0.0f, 0.0f, -10.0f);
     p->SetModelMatrix(model);
     ExpectNear(Mul(Raw(view), m), Read(*p, "Matrix_MV"), tol);
-    p->Disable();
-}
 
-TEST_F(GLSLProgramTest, TransposedMVPAloneIsComputedAndUploaded)
-{
-    std::unique_ptr<GLSLProgram> p = Build("#version 140\nin vec3 pos;\nuniform mat4 Matrix_MVPT;\n"
-                                           "void main() { gl_Position = vec4(pos, 1.0) * Matrix_MVPT; }\n",
-                                           kWhiteFS);
-    const M44 model(1, 0, 0, 3, 0, 1, 0, 4, 0, 0, 1, 5, 0, 0, 0, 1);
-    const M44 view(1, 2, 0, 0, 0, 1, 0, 0, 0, 0, 1, -1, 0, 0, 0, 1);
-    const M44 projection(2, 0, 0, 0, 0, 3, 0, 0, 0, 0, -1, -1, 0, 0, -1, 0);
+    // The transposed product alone is still computed.
+    p = Build("#version 140\nin vec3 pos;\nuniform mat4 Matrix_MVPT;\n"
+              "void main() { gl_Position = vec4(pos, 1.0) * Matrix_MVPT; }\n");
     p->Enable();
     p->SetViewProjection(&view, &projection);
     p->SetModelMatrix(model);
-    ExpectNear(Transpose(Mul(Raw(projection), Mul(Raw(view), Raw(model)))), Read(*p, "Matrix_MVPT"), 1e-5f);
-    p->Disable();
-}
+    ExpectNear(Transpose(Mul(pr, Mul(Raw(view), m))), Read(*p, "Matrix_MVPT"), 1e-5f);
 
-TEST_F(GLSLProgramTest, MatrixUniformsOfAnotherTypeAreSkipped)
-{
-    std::unique_ptr<GLSLProgram> p = Build("#version 140\nin vec3 pos;\nuniform mat3 Matrix_M;\n"
-                                           "void main() { gl_Position = vec4(Matrix_M * pos, 1.0); }\n",
-                                           kWhiteFS);
-    p->Enable();
-    p->SetModelMatrix(M44(1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16));
-    EXPECT_EQ(std::vector<float>(9, 0.0f), Read(*p, "Matrix_M", 9));
-    p->Disable();
-}
-
-TEST_F(GLSLProgramTest, ModelMatrixBeforeAnyViewProjectionUsesIdentities)
-{
-    std::unique_ptr<GLSLProgram> p = Build(TestShaders::PositionVS(), kWhiteFS);
-    const M44 model(1, 0, 0, 3, 0, 1, 0, 4, 0, 0, 1, 5, 0, 0, 0, 1);
+    // A matrix uniform of another type is skipped.
+    p = Build("#version 140\nin vec3 pos;\nuniform mat3 Matrix_M;\n"
+              "void main() { gl_Position = vec4(Matrix_M * pos, 1.0); }\n");
     p->Enable();
     p->SetModelMatrix(model);
-    EXPECT_EQ(Raw(model), Read(*p, "Matrix_MVP"));
+    EXPECT_EQ(Floats(9, 0.0f), Read(*p, "Matrix_M", 9));
     p->Disable();
 }
 
@@ -321,22 +268,15 @@ TEST_F(GLSLProgramTest, ModelMatrixBeforeAnyViewProjectionUsesIdentities)
 TEST_F(GLSLProgramTest, InputsBindByNameWhateverTheDeclarationOrder)
 {
     // Declared normal first, while the buffer has pos at offset 0, normal at 12.
-    std::unique_ptr<GLSLProgram> p = Build("#version 140\n"
-                                           "in vec3 normal;\n"
-                                           "in vec2 tex0;\n"
-                                           "in vec3 pos;\n"
-                                           "out vec3 vColor;\n"
+    std::unique_ptr<GLSLProgram> p = Build("#version 140\nin vec3 normal;\nin vec2 tex0;\nin vec3 pos;\nout vec3 vColor;\n"
                                            "void main() { vColor = normal + vec3(tex0, 0.0); gl_Position = vec4(pos, 1.0); }\n",
-                                           "#version 140\nin vec3 vColor;\nout vec4 o;\n"
-                                           "void main() { o = vec4(vColor, 1.0); }\n");
+                                           "#version 140\nin vec3 vColor;\nout vec4 o;\nvoid main() { o = vec4(vColor, 1.0); }\n");
     ASSERT_EQ(3u, p->GetAttributes().size());
-
     const Vector3<float> colour(0.2f, 0.6f, 1.0f);
     const Vector2 tex(0.0f, 0.0f);
-    const Vorm::VT_PosNorTex vertices[3] = {
-        Vorm::VT_PosNorTex(Vector3<float>(-1.0f, -1.0f, 0.0f), colour, tex),
-        Vorm::VT_PosNorTex(Vector3<float>(3.0f, -1.0f, 0.0f), colour, tex),
-        Vorm::VT_PosNorTex(Vector3<float>(-1.0f, 3.0f, 0.0f), colour, tex)};
+    const Vorm::VT_PosNorTex vertices[3] = {Vorm::VT_PosNorTex(Vector3<float>(-1.0f, -1.0f, 0.0f), colour, tex),
+                                            Vorm::VT_PosNorTex(Vector3<float>(3.0f, -1.0f, 0.0f), colour, tex),
+                                            Vorm::VT_PosNorTex(Vector3<float>(-1.0f, 3.0f, 0.0f), colour, tex)};
     const Vorm::VertexFormat format = Vorm::VT_PosNorTex::GetFormat();
     Vorm::GLVertexBuffer buffer;
     buffer.Create(Vorm::BufferData{3, sizeof(vertices), 0, vertices}, &format);
@@ -352,7 +292,6 @@ TEST_F(GLSLProgramTest, InputsBindByNameWhateverTheDeclarationOrder)
     glDrawArrays(GL_TRIANGLES, 0, 3);
     buffer.Unbind();
     p->Disable();
-
     const std::vector<int> px = PixelRgba(Ctx().Width() / 2, Ctx().Height() / 2);
     EXPECT_NEAR(51, px[0], 1);
     EXPECT_NEAR(153, px[1], 1);
@@ -361,39 +300,34 @@ TEST_F(GLSLProgramTest, InputsBindByNameWhateverTheDeclarationOrder)
 
 TEST_F(GLSLProgramTest, VertexBindingMisuseIsReported)
 {
-    std::unique_ptr<GLSLProgram> a = Build(TestShaders::PositionVS(), kWhiteFS);
-    std::unique_ptr<GLSLProgram> b = Build(TestShaders::PositionVS(), kWhiteFS);
+    std::unique_ptr<GLSLProgram> a = Build(TestShaders::PositionVS());
+    std::unique_ptr<GLSLProgram> b = Build(TestShaders::PositionVS());
     GLuint vbo = 0;
     glGenBuffers(1, &vbo);
     glBindBuffer(GL_ARRAY_BUFFER, vbo);
+    Vorm::VertexFormat pos = Vorm::VT_Pos::GetFormat(), noPos, flat;
+    noPos.AddAttribute("normal", Vorm::DataType(Vorm::eDataFormat_FLOAT3), 1);
+    flat.AddAttribute("pos", Vorm::DataType(Vorm::eDataFormat_FLOAT2), 1);
 
-    Vorm::VertexFormat posFormat = Vorm::VT_Pos::GetFormat();
     AssertRecorder rec;
     a->Enable();
-    b->UpdateVertexDataBinding(posFormat.m_attributes);
+    b->UpdateVertexDataBinding(pos.m_attributes);
     EXPECT_TRUE(rec.Saw("IsEnabled() && \"UpdateVertexDataBinding called for non enabled program!\""));
-
     rec.Clear();
-    Vorm::VertexFormat noPos;
-    noPos.AddAttribute("normal", Vorm::DataType(Vorm::eDataFormat_FLOAT3), 1);
     a->UpdateVertexDataBinding(noPos.m_attributes);
     EXPECT_TRUE(rec.Saw("!\"VertexData required by shader not available!\""));
-
     rec.Clear();
-    Vorm::VertexFormat flat;
-    flat.AddAttribute("pos", Vorm::DataType(Vorm::eDataFormat_FLOAT2), 1);
     a->UpdateVertexDataBinding(flat.m_attributes);
     EXPECT_TRUE(rec.Saw("GLDataFormat::Get(attribute.m_dataType.m_format) == nextParam->m_type && "
                         "\"Vertex Attribute is of different type!\""));
     EXPECT_FALSE(rec.Saw("attribute.m_size == nextParam->m_size && \"Vertex Attribute is of different size!\""));
 
     rec.Clear();
-    a->UpdateVertexDataBinding(posFormat.m_attributes);
+    a->UpdateVertexDataBinding(pos.m_attributes);
     EXPECT_TRUE(rec.Failures().empty());
     GLint components = 0;
     glGetVertexAttribiv(static_cast<GLuint>(a->GetAttributes()[0].m_location), GL_VERTEX_ATTRIB_ARRAY_SIZE, &components);
     EXPECT_EQ(3, components);
-
     a->Disable();
     glBindBuffer(GL_ARRAY_BUFFER, 0);
     glDeleteBuffers(1, &vbo);

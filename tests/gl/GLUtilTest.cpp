@@ -11,33 +11,25 @@
 #include <GL/glu.h>
 
 #include <string>
+#include <vector>
 
 using namespace Vorm;
 
-namespace {
-
-class GLUtilTest : public GLFixture
-{
-};
-
-} // namespace
+using GLUtilTest = GLFixture;
 
 // Every GL test rests on the context being a forward-compatible 3.1 one.
 TEST_F(GLUtilTest, VersionOfThe31Context)
 {
     EXPECT_TRUE(GLInt(GL_CONTEXT_FLAGS) & GL_CONTEXT_FLAG_FORWARD_COMPATIBLE_BIT);
-    int glMajor = -1, glMinor = -1, glslMajor = -1, glslMinor = -1;
-    GetGLVersion(glMajor, glMinor, glslMajor, glslMinor);
-    EXPECT_EQ(3, glMajor);
-    EXPECT_EQ(1, glMinor);
-    EXPECT_EQ(1, glslMajor);
-    EXPECT_EQ(40, glslMinor);
+    int version[4] = {-1, -1, -1, -1};
+    GetGLVersion(version[0], version[1], version[2], version[3]);
+    EXPECT_EQ((std::vector<int>{3, 1, 1, 40}), std::vector<int>(version, version + 4));
 }
 
-TEST_F(GLUtilTest, CheckGLErrorDrainsAndPrintsEveryError)
+TEST_F(GLUtilTest, CheckGLErrorDrainsAndPrintsEveryErrorWithAText)
 {
-    glEnable(0xFFFF);                              // invalid enum
-    glBindTexture(GL_TEXTURE_2D, 0x7FFFFFF);       // core: a name never generated
+    glEnable(0xFFFF);                        // invalid enum
+    glBindTexture(GL_TEXTURE_2D, 0x7FFFFFF); // core: a name never generated
     {
         CoutCapture out;
         CheckGLError();
@@ -46,15 +38,10 @@ TEST_F(GLUtilTest, CheckGLErrorDrainsAndPrintsEveryError)
             << text;
     }
     EXPECT_EQ(GLenum(GL_NO_ERROR), glGetError());
-
-    // Nothing queued prints nothing.
-    CoutCapture quiet;
+    CoutCapture quiet; // nothing queued prints nothing
     CheckGLError();
     EXPECT_EQ("", quiet.Text());
-}
 
-TEST_F(GLUtilTest, ErrorTextIsNeverNull)
-{
     EXPECT_EQ(nullptr, gluErrorString(0x7777)); // what the drain must not print
     ASSERT_NE(nullptr, GLErrorString(0x7777));
     EXPECT_STRNE("", GLErrorString(0x7777));
@@ -81,17 +68,11 @@ TEST_F(GLUtilTest, EveryPixelFormatIndexMakesValidStorage)
     const GLenum expected[11] = {GL_RGB,    GL_RGBA,    GL_RGB,    GL_RGBA,    GL_RGB16F,           GL_RGBA16F,
                                  GL_RGB32F, GL_RGBA32F, GL_DEPTH_COMPONENT, GL_DEPTH_COMPONENT24, GL_DEPTH_COMPONENT32};
     for (std::uint32_t i = 0; i < 11; ++i) {
-        TextureDesc desc;
-        desc.m_width = 4;
-        desc.m_height = 4;
-        desc.m_type = 1;
-        desc.m_internalFormat = i;
-        desc.m_pixelFormat = i;
+        SCOPED_TRACE(i);
         GLTexture tex;
-        tex.Create(desc);
-        EXPECT_EQ(GLenum(GL_NO_ERROR), glGetError()) << "index " << i;
-        EXPECT_EQ(4, TextureLevelParam(tex, GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH)) << "index " << i;
-        EXPECT_EQ(GLint(expected[i]), TextureLevelParam(tex, GL_TEXTURE_2D, 0, GL_TEXTURE_INTERNAL_FORMAT))
-            << "index " << i;
+        tex.Create(TextureDesc{4, 4, 0, 0, 1, 1, i, i}); // 2D, no mipmaps
+        EXPECT_EQ(GLenum(GL_NO_ERROR), glGetError());
+        EXPECT_EQ(4, TextureLevelParam(tex, GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH));
+        EXPECT_EQ(GLint(expected[i]), TextureLevelParam(tex, GL_TEXTURE_2D, 0, GL_TEXTURE_INTERNAL_FORMAT));
     }
 }

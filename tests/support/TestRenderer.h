@@ -8,8 +8,19 @@
 #include "Core/Rendering/IVertexBuffer.h"
 
 #include <cstdint>
+#include <cstring>
 #include <string>
 #include <vector>
+
+// The bytes a test buffer kept, as records of T.
+template <typename T>
+std::vector<T> Records(const std::vector<std::uint8_t>& bytes)
+{
+    std::vector<T> out(bytes.size() / sizeof(T));
+    if (!out.empty())
+        std::memcpy(out.data(), bytes.data(), out.size() * sizeof(T));
+    return out;
+}
 
 // A renderer singleton without a graphics API, for code that only needs the
 // renderer's folders or its buffer factories. Its buffers keep a copy of the

@@ -40,11 +40,11 @@ protected:
     CameraRigTest()
     {
         m_input.SetInputSource(&m_source);
-        Mouse(500, 300, 0, 0);
-        m_camera.Update();
+        Frame(500, 300, 0, 0);
     }
 
-    void Mouse(int x, int y, unsigned buttons, unsigned modifiers, int wheel = 0)
+    // One frame: the mouse state, then the camera's update.
+    void Frame(int x, int y, unsigned buttons, unsigned modifiers, int wheel = 0)
     {
         VormInput::MouseState* s = m_source.GetMouseState();
         s->position.x = static_cast<std::uint16_t>(x);
@@ -52,6 +52,7 @@ protected:
         s->buttons = buttons;
         s->modifiers = modifiers;
         s->wheel = wheel;
+        m_camera.Update();
     }
 
     CameraController& Orbit() { return m_camera.GetController(); }
@@ -63,56 +64,47 @@ protected:
 
 } // namespace
 
-TEST_F(CameraRigTest, StartsOnTheOrbitWithoutAJump)
+TEST_F(CameraRigTest, StartsOnTheOrbitAndLeftDragTurnsAboutTheCentre)
 {
     ExpectVec(m_camera.GetLocation(), 0, 0, 10);
     ExpectVec(m_camera.GetDirection(), 0, 0, -1);
     ExpectVec(m_camera.GetRight(), 1, 0, 0);
-    // A fresh controller's first update only starts tracking the mouse.
-    SceneCamera other;
-    Mouse(900, 700, kLeft, kAlt);
-    other.Update();
-    EXPECT_FLOAT_EQ(other.GetController().GetYaw(), 0.0f);
-    ExpectVec(other.GetLocation(), 0, 0, 10);
-}
 
-TEST_F(CameraRigTest, LeftDragTurnsAboutTheCentre)
-{
-    Mouse(510, 300, kLeft, kAlt);
-    m_camera.Update();
+    Frame(510, 300, kLeft, kAlt);
     EXPECT_FLOAT_EQ(Orbit().GetYaw(), 0.1f);
     EXPECT_FLOAT_EQ(Orbit().GetPitch(), 0.0f);
     ExpectVec(m_camera.GetLocation(), -10.0f * std::sin(0.1f), 0, 10.0f * std::cos(0.1f));
     ExpectVec(m_camera.GetDirection(), std::sin(0.1f), 0, -std::cos(0.1f));
     // Moving up tilts up.
-    Mouse(510, 280, kLeft, kAlt);
-    m_camera.Update();
+    Frame(510, 280, kLeft, kAlt);
     EXPECT_FLOAT_EQ(Orbit().GetPitch(), 0.2f);
 }
 
-TEST_F(CameraRigTest, DollyPanAndWheel)
+TEST_F(CameraRigTest, DollyPanWheelAndNoJumps)
 {
     // Left and middle together dolly by (dy - dx) / 10 and nothing else.
-    Mouse(500, 320, kLeft | kMiddle, kAlt, 120);
-    m_camera.Update();
+    Frame(500, 320, kLeft | kMiddle, kAlt, 120);
     EXPECT_FLOAT_EQ(Orbit().GetDistance(), 12.0f);
     EXPECT_FLOAT_EQ(Orbit().GetYaw(), 0.0f);
-    Mouse(510, 310, kMiddle, kAlt);
-    m_camera.Update();
+    Frame(510, 310, kMiddle, kAlt);
     EXPECT_FLOAT_EQ(Orbit().GetPanX(), -1.0f);
     EXPECT_FLOAT_EQ(Orbit().GetPanY(), -1.0f);
     ExpectVec(m_camera.GetLocation(), -1, -1, 12);
-    Mouse(510, 310, 0, kAlt, 120);
-    m_camera.Update();
+    Frame(510, 310, 0, kAlt, 120);
     EXPECT_FLOAT_EQ(Orbit().GetDistance(), 14.4f);
 
     // Without Alt only the mouse is tracked: no jump when Alt comes.
-    Mouse(700, 100, kLeft | kMiddle, 0, 120);
-    m_camera.Update();
-    Mouse(700, 100, kLeft, kAlt);
-    m_camera.Update();
+    Frame(700, 100, kLeft | kMiddle, 0, 120);
+    Frame(700, 100, kLeft, kAlt);
     EXPECT_FLOAT_EQ(Orbit().GetDistance(), 14.4f);
     EXPECT_FLOAT_EQ(Orbit().GetYaw(), 0.0f);
+
+    // A fresh controller's first update only starts tracking the mouse.
+    SceneCamera other;
+    Frame(900, 700, kLeft, kAlt);
+    other.Update();
+    EXPECT_FLOAT_EQ(other.GetController().GetYaw(), 0.0f);
+    ExpectVec(other.GetLocation(), 0, 0, 10);
 }
 
 TEST(AnimatedCameraTest, FollowsTheCurrentKeyFrame)
@@ -126,11 +118,8 @@ TEST(AnimatedCameraTest, FollowsTheCurrentKeyFrame)
     Matrix33<float> r;
     r.MakeAxisAngle(Vector3<float>(0, 1, 0), 3.1415927f / 2.0f);
     turned.SetRotation(r);
-    std::vector<Keyframe> frames;
-    frames.push_back(Keyframe(1.0, still));
-    frames.push_back(Keyframe(2.0, turned));
     boost::shared_ptr<TransformController> controller(new TransformController());
-    controller->SetKeyframes(frames);
+    controller->SetKeyframes({Keyframe(1.0, still), Keyframe(2.0, turned)});
     controller->Reset();
     camera.SetController(controller);
 

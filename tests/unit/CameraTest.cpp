@@ -23,7 +23,7 @@ Vector3<float> Transformed(const Matrix44<float>& m, const Vector3<float>& p)
 
 } // namespace
 
-TEST(CameraTest, DefaultCameraMatrices)
+TEST(CameraTest, DefaultPerspectiveAndOrthographicMatrices)
 {
     Camera c;
     ExpectNear(c.GetViewMatrix(), Matrix44<float>::IDENTITY, 0.0f);
@@ -34,17 +34,11 @@ TEST(CameraTest, DefaultCameraMatrices)
     EXPECT_FLOAT_EQ(p[3].z, -200.0f / 999.9f);
     EXPECT_FLOAT_EQ(p[2].w, -1.0f);
     EXPECT_FLOAT_EQ(p[3].w, 0.0f);
-}
 
-TEST(CameraTest, PerspectiveAndOrthographicVolumes)
-{
-    Camera c;
-    c.GetProjectionMatrix();
+    // The matrix already built is rebuilt after a change.
     c.SetPerspective(90.0f, 2.0f, 1.0f, 100.0f);
-    EXPECT_NEAR(c.GetFrustumTop(), 1.0f, 1e-6f);
-    EXPECT_NEAR(c.GetFrustumBottom(), -1.0f, 1e-6f);
-    EXPECT_NEAR(c.GetFrustumRight(), 2.0f, 1e-6f);
-    EXPECT_NEAR(c.GetFrustumLeft(), -2.0f, 1e-6f);
+    ExpectNear(Vector4<float>(c.GetFrustumLeft(), c.GetFrustumRight(), c.GetFrustumBottom(), c.GetFrustumTop()),
+               -2, 2, -1, 1, 1e-6f);
     EXPECT_NEAR(c.GetProjectionMatrix()[0].x, 0.5f, 1e-6f);
     EXPECT_FLOAT_EQ(c.GetProjectionMatrix()[2].z, -101.0f / 99.0f);
 
@@ -56,7 +50,7 @@ TEST(CameraTest, PerspectiveAndOrthographicVolumes)
     EXPECT_FLOAT_EQ(o[3].w, 1.0f);
 }
 
-TEST(CameraTest, ViewMatrixTakesTheFrameToTheEye)
+TEST(CameraTest, ViewMatrixTakesTheFrameToTheEyeAndPrintWritesIt)
 {
     Camera c;
     c.LookAt(Vector3<float>(10, 0, 0), Vector3<float>(0, 0, 0), Vector3<float>(0, 1, 0));
@@ -71,6 +65,16 @@ TEST(CameraTest, ViewMatrixTakesTheFrameToTheEye)
     ExpectNear(c.GetRight(), 0, 0, 1);
     c.SetLocation(Vector3<float>(1, 2, 3));
     ExpectNear(Transformed(c.GetViewMatrix(), Vector3<float>(1, 2, 8)), 5, 0, 0);
+
+    c.SetFrame(Vector3<float>(1.5f, -2, 3), Vector3<float>(0, 0, -1), Vector3<float>(0, 1, 0),
+               Vector3<float>(1, 0, 0));
+    CoutCapture out;
+    c.Print();
+    EXPECT_EQ(out.Text(), std::string(70, '-') + "\n"
+                             "loc: 1.5 , -2 , 3\n"
+                             "dir: 0 , 0 , -1\n"
+                             "up: 0 , 1 , 0\n"
+                             "right: 1 , 0 , 0\n");
 }
 
 TEST(CameraTest, FrustumPlanesAndCorners)
@@ -99,36 +103,18 @@ TEST(CameraTest, FrustumPlanesAndCorners)
     ExpectNear(k[1], -1, 1, -1);
     ExpectNear(k[3], 1, 1, -1);
     ExpectNear(k[6], 100, -100, -100, 1e-3f);
-}
 
-TEST(CameraTest, OrthographicFrustumKeepsItsPlanesAndCorners)
-{
-    Camera c;
     // A camera never places its own base frustum: its planes stay unset.
     ExpectNear(c.GetFrustum().GetNearPlane().GetNormal(), 0, 0, 0);
-    c.SetPerspective(90.0f, 1.0f, 1.0f, 100.0f);
-    Frustum& f = c.GetFrustum();
-    f.UpdatePlanes();
-    f.UpdateCorners();
-    const Vector3<float> normal = f.GetLeftPlane().GetNormal();
+    Frustum& base = c.GetFrustum();
+    base.UpdatePlanes();
+    base.UpdateCorners();
+    const Vector3<float> normal = base.GetLeftPlane().GetNormal();
+    // An orthographic volume keeps the planes and corners it had.
     c.SetOrthographic(-5, 5, 5, -5, 1, 10);
-    f.UpdatePlanes();
-    f.UpdateCorners();
-    ExpectNear(f.GetLeftPlane().GetNormal(), normal.x, normal.y, normal.z);
+    base.UpdatePlanes();
+    base.UpdateCorners();
+    ExpectNear(base.GetLeftPlane().GetNormal(), normal.x, normal.y, normal.z);
     // The base frame looks down +Z.
-    ExpectNear(f.GetCorners()[7], 100, 100, 100, 1e-3f);
-}
-
-TEST(CameraTest, PrintWritesTheFrame)
-{
-    Camera c;
-    c.SetFrame(Vector3<float>(1.5f, -2, 3), Vector3<float>(0, 0, -1), Vector3<float>(0, 1, 0),
-               Vector3<float>(1, 0, 0));
-    CoutCapture out;
-    c.Print();
-    EXPECT_EQ(out.Text(), std::string(70, '-') + "\n"
-                             "loc: 1.5 , -2 , 3\n"
-                             "dir: 0 , 0 , -1\n"
-                             "up: 0 , 1 , 0\n"
-                             "right: 1 , 0 , 0\n");
+    ExpectNear(base.GetCorners()[7], 100, 100, 100, 1e-3f);
 }

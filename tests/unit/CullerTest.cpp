@@ -45,34 +45,30 @@ enum { kLeft = 1, kRight = 2, kTop = 4, kBottom = 8, kNear = 16, kFar = 32 };
 
 TEST_F(CullerTest, PlaneMaskNarrowsToTheCrossedPlanes)
 {
-    EXPECT_TRUE(Test(255, 0, 0, -50, 1));
-    EXPECT_EQ(m_culler.GetPlaneMask(), 255u & ~63u);
-
-    // Crosses near (d = 2) and the four sides (d = 3 / sqrt 2); inside far.
-    EXPECT_TRUE(Test(255, 0, 0, -3, 2.5f));
-    EXPECT_EQ(m_culler.GetPlaneMask(), 255u & ~unsigned(kFar));
-
-    // Bit 0 tests the left plane, bit 1 the right one.
-    EXPECT_FALSE(Test(kRight, 50, 0, -10, 1));
-    EXPECT_TRUE(Test(kLeft, 50, 0, -10, 1));
-    EXPECT_EQ(m_culler.GetPlaneMask(), 0u);
-    // Untested planes are not looked at.
-    EXPECT_TRUE(Test(0, 0, 0, 500, 1));
-}
-
-TEST_F(CullerTest, TouchingCountsAsNotCrossing)
-{
-    // d = -r on the near plane: outside.
-    EXPECT_FALSE(Test(kNear, 0, 0, 0, 1));
-    // d = r: inside, and the near bit is cleared.
-    EXPECT_TRUE(Test(kNear | kFar, 0, 0, -3, 2));
-    EXPECT_EQ(m_culler.GetPlaneMask(), 0u);
-    // A point on the plane counts as inside.
-    EXPECT_TRUE(Test(kNear, 0, 0, -1, 0));
-    EXPECT_EQ(m_culler.GetPlaneMask(), 0u);
-    // Bits cleared before a rejecting plane stay cleared.
-    EXPECT_FALSE(Test(kLeft | kRight, 50, 0, -10, 1));
-    EXPECT_EQ(m_culler.GetPlaneMask(), unsigned(kRight));
+    // A plane is crossed while |d| < r: touching it from inside clears its bit, from outside rejects.
+    const struct
+    {
+        unsigned mask;
+        float x, y, z, r;
+        bool visible;
+        unsigned maskAfter;
+    } cases[] = {
+        {255, 0, 0, -50, 1, true, 255u & ~63u},                     // inside all six
+        {255, 0, 0, -3, 2.5f, true, 255u & ~unsigned(kFar)}, // crosses near (d = 2) and the sides (d = 3 / sqrt 2)
+        {kRight, 50, 0, -10, 1, false, kRight},              // bit 1 tests the right plane,
+        {kLeft, 50, 0, -10, 1, true, 0},                     // bit 0 the left one
+        {0, 0, 0, 500, 1, true, 0},                          // untested planes are not looked at
+        {kNear, 0, 0, 0, 1, false, kNear},                   // d = -r: outside
+        {kNear | kFar, 0, 0, -3, 2, true, 0},                // d = r: inside
+        {kNear, 0, 0, -1, 0, true, 0},                       // a point on the plane is inside
+        {kLeft | kRight, 50, 0, -10, 1, false, kRight},      // bits cleared before a rejecting plane stay cleared
+    };
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE(&c - cases);
+        EXPECT_EQ(Test(c.mask, c.x, c.y, c.z, c.r), c.visible);
+        EXPECT_EQ(m_culler.GetPlaneMask(), c.maskAfter);
+    }
 }
 
 TEST_F(CullerTest, SubtreesInheritTheMaskButSiblingsDoNot)

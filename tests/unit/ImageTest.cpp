@@ -16,6 +16,12 @@ using namespace Vorm;
 
 namespace {
 
+void ExpectPixel(const Image& img, unsigned x, unsigned y, float r, float g, float b, float a)
+{
+    const Vector4<float> p = img.GetPixel(x, y);
+    EXPECT_EQ((std::vector<float>{r, g, b, a}), (std::vector<float>{p.x, p.y, p.z, p.w})) << x << "," << y;
+}
+
 class ImageTest : public ::testing::Test
 {
 protected:
@@ -27,15 +33,6 @@ protected:
         renderer.GetTexturePath() = dir;
     }
 
-    void ExpectPixel(const Image& img, unsigned x, unsigned y, float r, float g, float b, float a)
-    {
-        const Vector4<float> p = img.GetPixel(x, y);
-        EXPECT_EQ(r, p.x) << x << "," << y;
-        EXPECT_EQ(g, p.y) << x << "," << y;
-        EXPECT_EQ(b, p.z) << x << "," << y;
-        EXPECT_EQ(a, p.w) << x << "," << y;
-    }
-
     TestRenderer renderer;
     TempFolder folder;
     std::string dir;
@@ -43,15 +40,12 @@ protected:
 
 } // namespace
 
-TEST_F(ImageTest, RgbFileGivesRedGreenBlueInOrderWithTightRows)
+TEST_F(ImageTest, RgbAndPaletteFilesGiveRedGreenBlueInOrderWithTightRows)
 {
     // 3 x 2 RGB: rows of 9 bytes. File bytes are blue-first (TGA).
-    const std::vector<std::uint8_t> bgr = {
-        0, 0, 255,   0, 255, 0,   255, 0, 0,    // top: red, green, blue
-        10, 20, 30,  40, 50, 60,  70, 80, 90,   // bottom
-    };
-    ASSERT_TRUE(TestImages::WriteTrueColor(dir + "rgb.tga", 3, 2, 3, bgr));
-
+    ASSERT_TRUE(TestImages::WriteTrueColor(dir + "rgb.tga", 3, 2, 3,
+                                           {0, 0, 255, 0, 255, 0, 255, 0, 0,       // top: red, green, blue
+                                            10, 20, 30, 40, 50, 60, 70, 80, 90})); // bottom
     const Image img("rgb.tga", true);
     ASSERT_FALSE(img.IsEmpty());
     EXPECT_EQ(3u, img.GetWidth());
@@ -62,12 +56,21 @@ TEST_F(ImageTest, RgbFileGivesRedGreenBlueInOrderWithTightRows)
     ExpectPixel(img, 2, 0, 0, 0, 255, 0);
     ExpectPixel(img, 0, 1, 30, 20, 10, 0);
     ExpectPixel(img, 2, 1, 90, 80, 70, 0);
+
+    // A palette file gives colours, not indices.
+    ASSERT_TRUE(TestImages::WritePalette(dir + "p.tga", 2, 2, {2, 0, 1, 1},
+                                         {0, 0, 200, /*red*/ 0, 150, 0, /*green*/ 100, 0, 0 /*blue*/}));
+    const Image pal("p.tga", true);
+    ASSERT_FALSE(pal.IsEmpty());
+    EXPECT_EQ(3u, pal.GetBytesPerPixel());
+    ExpectPixel(pal, 0, 0, 0, 0, 100, 0);
+    ExpectPixel(pal, 1, 0, 200, 0, 0, 0);
+    ExpectPixel(pal, 1, 1, 0, 150, 0, 0);
 }
 
 TEST_F(ImageTest, OriginFlagReversesRows)
 {
-    const std::vector<std::uint8_t> grey = {1, 2, 3, 4, 5, 6}; // 2 x 3, top row first
-    ASSERT_TRUE(TestImages::WriteGrey(dir + "g.tga", 2, 3, grey));
+    ASSERT_TRUE(TestImages::WriteGrey(dir + "g.tga", 2, 3, {1, 2, 3, 4, 5, 6})); // top row first
     const Image top("g.tga", true);
     const Image bottom("g.tga", false);
     ASSERT_FALSE(top.IsEmpty());
@@ -81,19 +84,6 @@ TEST_F(ImageTest, OriginFlagReversesRows)
     }
     ExpectPixel(top, 1, 0, 2, 0, 0, 0);
     ExpectPixel(bottom, 1, 0, 6, 0, 0, 0);
-}
-
-TEST_F(ImageTest, PaletteFileGivesColoursNotIndices)
-{
-    const std::vector<std::uint8_t> palette = {0, 0, 200, /*red*/ 0, 150, 0, /*green*/ 100, 0, 0 /*blue*/};
-    const std::vector<std::uint8_t> indices = {2, 0, 1, 1};
-    ASSERT_TRUE(TestImages::WritePalette(dir + "p.tga", 2, 2, indices, palette));
-    const Image img("p.tga", true);
-    ASSERT_FALSE(img.IsEmpty());
-    EXPECT_EQ(3u, img.GetBytesPerPixel());
-    ExpectPixel(img, 0, 0, 0, 0, 100, 0);
-    ExpectPixel(img, 1, 0, 200, 0, 0, 0);
-    ExpectPixel(img, 1, 1, 0, 150, 0, 0);
 }
 
 TEST_F(ImageTest, MissingFileIsReportedAndGivesAnEmptyImage)
@@ -131,12 +121,12 @@ TEST_F(ImageTest, SubImageCopiesAndImagesOwnTheirBuffersOnce)
     const Image part = img.GetSubImage(1, 1, 2, 2);
     EXPECT_EQ(2u, part.GetWidth());
     EXPECT_EQ(2u, part.GetHeight());
-    for (unsigned y = 0; y < 2; ++y)
+    for (unsigned y = 0; y < 2; ++y) {
         for (unsigned x = 0; x < 2; ++x) {
-            const Vector4<float> a = part.GetPixel(x, y), b = img.GetPixel(x + 1, y + 1);
-            EXPECT_EQ(b.x, a.x);
-            EXPECT_EQ(b.w, a.w);
+            EXPECT_EQ(img.GetPixel(x + 1, y + 1).x, part.GetPixel(x, y).x);
+            EXPECT_EQ(img.GetPixel(x + 1, y + 1).w, part.GetPixel(x, y).w);
         }
+    }
 
     // Copies are deep, moves hand the buffer over: each buffer freed once.
     Image copy = part;
@@ -148,7 +138,7 @@ TEST_F(ImageTest, SubImageCopiesAndImagesOwnTheirBuffersOnce)
     EXPECT_EQ(img.GetPixel(3, 2).x, moved.GetPixel(3, 2).x);
 }
 
-TEST(ImageBuffer, WidePixelsFailTheVectorIndexAssertion)
+TEST(ImageBuffer, WidePixelsFailTheVectorIndexAssertionAndTheDestructorReleasesThePixels)
 {
     // 16-bit RGBA: 8 bytes per pixel do not fit four components.
     std::uint8_t* data = VORM_NEW std::uint8_t[16];
@@ -162,19 +152,12 @@ TEST(ImageBuffer, WidePixelsFailTheVectorIndexAssertion)
     EXPECT_EQ(90.0f, p.y);
     EXPECT_EQ(100.0f, p.z);
 
-    // Four bytes or fewer are in range.
+    // Four bytes or fewer are in range; the tracker names the destructor.
     rec.Clear();
-    std::uint8_t* rgba = VORM_NEW std::uint8_t[4]{1, 2, 3, 4};
-    const Image narrow(1, 1, 4, rgba);
-    EXPECT_EQ(4.0f, narrow.GetPixel(0, 0).w);
-    EXPECT_TRUE(rec.Failures().empty());
-}
-
-TEST(ImageBuffer, DestructorReleasesThePixelsUnderItsOwnName)
-{
     const std::string log = TrackerLogOf([] {
-        std::uint8_t* data = VORM_NEW std::uint8_t[4];
-        const Image img(1, 1, 4, data);
+        const Image narrow(1, 1, 4, VORM_NEW std::uint8_t[4]{1, 2, 3, 4});
+        EXPECT_EQ(4.0f, narrow.GetPixel(0, 0).w);
     });
+    EXPECT_TRUE(rec.Failures().empty());
     EXPECT_NE(std::string::npos, log.find("::Vorm::Image::~Image")) << log;
 }

@@ -12,11 +12,10 @@ using namespace MathExpect;
 namespace {
 
 // The constants must be usable before any dynamic initialiser has run.
-static_assert(Vector3<float>::ZERO.x == 0.0f && Vector3<float>::UNIT_Y.y == 1.0f, "");
-static_assert(Vector3<float>::UNIT_X.x == 1.0f && Vector3<float>::UNIT_Z.z == 1.0f, "");
-static_assert(Vector4<float>::ZERO.w == 0.0f, "");
-static_assert(Matrix33<float>::IDENTITY[2].z == 1.0f && Matrix33<float>::IDENTITY[2].x == 0.0f, "");
-static_assert(Matrix44<float>::IDENTITY[3].w == 1.0f && Matrix44<float>::IDENTITY[3].x == 0.0f, "");
+static_assert(Vector3<float>::ZERO.x == 0.0f && Vector3<float>::UNIT_X.x == 1.0f && Vector3<float>::UNIT_Y.y == 1.0f &&
+                  Vector3<float>::UNIT_Z.z == 1.0f && Vector4<float>::ZERO.w == 0.0f, "");
+static_assert(Matrix33<float>::IDENTITY[2].z == 1.0f && Matrix33<float>::IDENTITY[2].x == 0.0f &&
+                  Matrix44<float>::IDENTITY[3].w == 1.0f && Matrix44<float>::IDENTITY[3].x == 0.0f, "");
 static_assert(sizeof(Matrix44<float>) == 16 * sizeof(float), "");
 
 float At(const Matrix44<float>& m, int row, int col) { return m.Ptr()[4 * col + row]; }
@@ -26,11 +25,9 @@ float At(const Matrix44<float>& m, int row, int col) { return m.Ptr()[4 * col + 
 TEST(Vector, ArithmeticAndNormalize)
 {
     Vector3<float> v(3.0f, 4.0f, 0.0f);
-    EXPECT_FLOAT_EQ(25.0f, v.LengthSqr());
     EXPECT_FLOAT_EQ(5.0f, v.Length());
     ExpectNear(v.Normalized(), 0.6f, 0.8f, 0.0f);
     ExpectNear(v, 3.0f, 4.0f, 0.0f); // Normalized leaves the source alone
-    ExpectNear(Vector3<float>::UNIT_X.Cross(Vector3<float>::UNIT_Y), 0, 0, 1);
     ExpectNear(Vector3<float>(1, 2, 3).Cross(Vector3<float>(4, 5, 6)), -3, 6, -3);
     EXPECT_FLOAT_EQ(32.0f, Vector3<float>(1, 2, 3).Dot(Vector3<float>(4, 5, 6)));
     ExpectNear((Vector3<float>(1, 2, 3) - Vector3<float>(4, 6, 8)) / 2.0f * 3.0f, -4.5f, -6.0f, -7.5f);
@@ -40,32 +37,27 @@ TEST(Vector, ArithmeticAndNormalize)
     EXPECT_FLOAT_EQ(3.0f * kPi / 4.0f, Vorm::Math::Atan2(1.0f, -1.0f));
 }
 
-TEST(Vector, BadIndexIsReportedAndClamped)
+TEST(Vector, MisuseIsReportedAndSurvived)
 {
     AssertRecorder rec;
     Vector3<float> v(1.0f, 2.0f, 3.0f);
     EXPECT_FLOAT_EQ(2.0f, v[1]);
-    EXPECT_TRUE(rec.Failures().empty());
-    EXPECT_FLOAT_EQ(3.0f, v[3]);
-    EXPECT_TRUE(rec.Saw("i < 3 && \"Error: Invalid index for Vector3::operator[]!\""));
-
-    rec.Clear();
     Vector4<float> c(1.0f, 2.0f, 3.0f, 4.0f);
     c[2] = 7.0f;
-    EXPECT_FLOAT_EQ(7.0f, c.z);
     EXPECT_TRUE(rec.Failures().empty());
+    // A bad index is clamped to the last component.
+    EXPECT_FLOAT_EQ(3.0f, v[3]);
+    EXPECT_TRUE(rec.Saw("i < 3 && \"Error: Invalid index for Vector3::operator[]!\""));
     c[9] = 5.0f;
     EXPECT_TRUE(rec.Saw("i < 4 && \"Error: Invalid index for Vector4::operator[]!\""));
     ExpectNear(c, 1, 2, 7, 5);
-}
 
-TEST(Vector, NormalizingZeroIsReportedAndKeepsZero)
-{
-    AssertRecorder rec;
-    Vector3<float> v = Vector3<float>::ZERO;
-    v.Normalize();
+    // A zero vector has no direction: it stays zero.
+    rec.Clear();
+    Vector3<float> zero = Vector3<float>::ZERO;
+    zero.Normalize();
     EXPECT_TRUE(rec.Saw("LengthSqr() && \"Error: Vector3::Normalize called for a zero vector!\""));
-    ExpectNear(v, 0, 0, 0);
+    ExpectNear(zero, 0, 0, 0);
     rec.Clear();
     ExpectNear(Vector3<float>::ZERO.Normalized(), 0, 0, 0);
     EXPECT_EQ(1u, rec.Failures().size());
@@ -74,21 +66,13 @@ TEST(Vector, NormalizingZeroIsReportedAndKeepsZero)
 TEST(Matrix, StorageIsColumnMajorFromRowOrderConstructor)
 {
     const Matrix44<float> m(1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16);
-    const float* p = m.Ptr();
-    EXPECT_EQ(5.0f, p[1]);
-    EXPECT_EQ(13.0f, p[3]);
-    EXPECT_EQ(4.0f, p[12]);
-    EXPECT_EQ(12.0f, p[14]);
-    EXPECT_EQ(2.0f, m[1][0]); // column 1, row 0
-
-    Matrix44<float> t;
-    t.MakeTranslation(7, 8, 9);
-    ExpectNear(Vector3<float>(t.Ptr()[12], t.Ptr()[13], t.Ptr()[14]), 7, 8, 9, 0.0f);
+    const float storage[16] = {1, 5, 9, 13, 2, 6, 10, 14, 3, 7, 11, 15, 4, 8, 12, 16};
+    for (int i = 0; i < 16; ++i)
+        EXPECT_EQ(storage[i], m.Ptr()[i]) << "element " << i;
 
     const Matrix33<float> n(1, 2, 3, 4, 5, 6, 7, 8, 9);
     EXPECT_EQ(4.0f, n.Ptr()[1]);
     EXPECT_EQ(3.0f, n.Ptr()[6]);
-    EXPECT_EQ(8.0f, n[1][2]);
 
     Matrix44<float> tr;
     tr.SetTransposeOf(m);
@@ -109,31 +93,19 @@ TEST(Matrix, ProductsApplyTheRightOperandFirst)
     ExpectNear(T * Vector4<float>(1, 1, 1, 0), 1, 1, 1, 0); // directions ignore translation
     ExpectNear(T.Rotate(Vector3<float>(1, 1, 1)), 1, 1, 1);
 
-    Matrix44<float> inPlace;
-    inPlace.Multiply(T, S);
-    ExpectNear(inPlace, T * S, 0.0f);
-    Matrix44<float> acc = T;
-    acc = acc * S; // the operator builds a temporary, so the target may be an operand
-    ExpectNear(acc, T * S, 0.0f);
-
-    // 3x3: rotX(90) first takes Y to Z, which rotZ(90) keeps.
-    Matrix33<float> rx, rz;
-    rx.MakeAxisAngle(Vector3<float>::UNIT_X, kPi / 2.0f);
-    rz.MakeAxisAngle(Vector3<float>::UNIT_Z, kPi / 2.0f);
+    // 3x3: rotX(90) first takes Y to Z, which rotZ(90) keeps; rotZ first takes Y to -X.
+    const Matrix33<float> rx = AxisAngleMatrix(Vector3<float>::UNIT_X, kPi / 2.0f);
+    const Matrix33<float> rz = AxisAngleMatrix(Vector3<float>::UNIT_Z, kPi / 2.0f);
     ExpectNear((rz * rx) * Vector3<float>::UNIT_Y, 0, 0, 1);
-    ExpectNear((rx * rz) * Vector3<float>::UNIT_Y, -1, 0, 0); // rotZ first: Y to -X
-    Matrix33<float> m3;
-    m3.Multiply(rz, rx);
-    ExpectNear(m3, rz * rx, 0.0f);
+    ExpectNear((rx * rz) * Vector3<float>::UNIT_Y, -1, 0, 0);
     ExpectNear((rz * 2.0f) * Vector3<float>::UNIT_X, 0, 2, 0);
 }
 
 TEST(Matrix, RotationBetweenTurnsOnlyClearlySeparatedVectors)
 {
-    Matrix33<float> r, expected;
+    Matrix33<float> r;
     r.MakeRotationBetween(Vector3<float>::UNIT_X, Vector3<float>::UNIT_Y);
-    expected.MakeAxisAngle(Vector3<float>::UNIT_Z, kPi / 2.0f);
-    ExpectNear(r, expected);
+    ExpectNear(r, AxisAngleMatrix(Vector3<float>::UNIT_Z, kPi / 2.0f));
 
     // dot 0.9 is still turned, onto the target.
     const Vector3<float> to(0.9f, std::sqrt(1.0f - 0.81f), 0.0f);
@@ -147,7 +119,7 @@ TEST(Matrix, RotationBetweenTurnsOnlyClearlySeparatedVectors)
     ExpectNear(r, Matrix33<float>::IDENTITY, 0.0f);
 }
 
-TEST(MatrixBuilders, ProjectionElements)
+TEST(MatrixBuilders, ProjectionReflectionAndShadowTexture)
 {
     const Matrix44<float> p = Vorm::MakePerspective(90.0f, 1.0f, 1.0f, 3.0f);
     EXPECT_NEAR(1.0f, At(p, 0, 0), kEps);
@@ -171,10 +143,7 @@ TEST(MatrixBuilders, ProjectionElements)
     ExpectNear(o * Vector4<float>(4, 3, -1, 1), 1, 1, -1, 1);
     ExpectNear(o * Vector4<float>(0, -1, -3, 1), -1, -1, 1, 1);
     ExpectNear(Vorm::MakeOrthographicSize(4, 2, 1, 3), Vorm::MakeOrthographic(-2, 2, -1, 1, 1, 3));
-}
 
-TEST(MatrixBuilders, ReflectionAndShadowTexture)
-{
     // Mirror about y = 2 (normal (0,1,0), d = -2).
     const Matrix44<float> r = Vorm::MakeReflectionMatrix(Vorm::Plane(Vector3<float>::UNIT_Y, -2.0f, false));
     ExpectNear(r * Vector4<float>(1, 5, 3, 1), 1, -1, 3, 1);
@@ -191,23 +160,14 @@ TEST(MatrixBuilders, ReflectionAndShadowTexture)
 
 TEST(Plane, ConstructionKeepsDWhenNormalising)
 {
-    const Vorm::Plane def;
-    ExpectNear(def.GetNormal(), 0, 0, 0);
-    EXPECT_EQ(0.0f, def.GetD());
-
-    const Vorm::Plane p(Vector3<float>(0, 2, 0), Vector3<float>(0, 3, 0), true);
-    ExpectNear(p.GetNormal(), 0, 1, 0);
-    EXPECT_FLOAT_EQ(-6.0f, p.GetD());
-    const Vorm::Plane raw(Vector3<float>(0, 2, 0), Vector3<float>(0, 3, 0), false);
-    ExpectNear(raw.GetNormal(), 0, 2, 0);
-    EXPECT_FLOAT_EQ(-6.0f, raw.GetD());
-    const Vorm::Plane nd(Vector3<float>(0, 0, 4), 5.0f, true);
-    ExpectNear(nd.GetNormal(), 0, 0, 1);
-    EXPECT_FLOAT_EQ(5.0f, nd.GetD());
+    // ToVector4 is (normal, d); every value here is exact.
+    ExpectNear(Vorm::Plane().ToVector4(), 0, 0, 0, 0, 0.0f);
+    ExpectNear(Vorm::Plane(Vector3<float>(0, 2, 0), Vector3<float>(0, 3, 0), true).ToVector4(), 0, 1, 0, -6, 0.0f);
+    ExpectNear(Vorm::Plane(Vector3<float>(0, 2, 0), Vector3<float>(0, 3, 0), false).ToVector4(), 0, 2, 0, -6, 0.0f);
+    ExpectNear(Vorm::Plane(Vector3<float>(0, 0, 4), 5.0f, true).ToVector4(), 0, 0, 1, 5, 0.0f);
 
     const Vorm::Plane unit(Vector3<float>::UNIT_Y, Vector3<float>(0, 3, 0), true);
     EXPECT_FLOAT_EQ(2.0f, unit.Distance(Vector3<float>(7, 5, -1)));
     ExpectNear(unit.ProjectPoint(Vector3<float>(7, 5, -1)), 7, 3, -1);
     ExpectNear(unit.GetScaledNormal(), 0, -3, 0);
-    ExpectNear(unit.ToVector4(), 0, 1, 0, -3);
 }

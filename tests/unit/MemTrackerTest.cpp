@@ -1,5 +1,7 @@
 #include "Core/Memory/MemTracker.h"
 
+#include "TrackerLog.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -18,6 +20,7 @@ namespace {
 
 // Defeats new/delete elision for blocks a test only inspects.
 void* volatile g_sink;
+void* volatile g_null;
 
 std::string ReadFile(const std::string& path)
 {
@@ -60,17 +63,27 @@ bool Fits(const std::string& text, const std::string& mask)
 const std::string kHexAddress = "0x%%%%%%%%%%%%%%%%";
 const std::string kDateTime = "##/##/#### ##:##:##";
 
+// An address as the log and the reports write it.
+std::string Hex(const void* p)
+{
+    char text[24];
+    std::snprintf(text, sizeof(text), "0x%016llX",
+                  static_cast<unsigned long long>(reinterpret_cast<std::uintptr_t>(p)));
+    return text;
+}
+
+std::string Owner(const char* file, unsigned line, const char* function)
+{
+    char text[128];
+    std::snprintf(text, sizeof(text), "%s(%05u)::%s", file, line, function);
+    return text;
+}
+
 struct ProbeRun
 {
     int status = -1;
     std::string out, err;
     std::vector<std::string> memoryLog, leakLog;
-
-    int Line(const std::string& key) const
-    {
-        const std::size_t at = out.find(key + " ");
-        return at == std::string::npos ? -1 : std::atoi(out.c_str() + at + key.size() + 1);
-    }
 };
 
 ProbeRun RunProbe(const std::string& mode)
@@ -96,13 +109,6 @@ const char* const kTableHead[] = {
     "Alloc.   Addr       Size       Addr       Size                        BreakOn BreakOn              ",
     "Number Reported   Reported    Actual     Actual     Unused    Method  Dealloc Realloc Allocated by ",
     "------ ---------- ---------- ---------- ---------- ---------- -------- ------- ------- --------------------------------------------------- "};
-
-std::string Owner(int line, const char* function)
-{
-    char text[128];
-    std::snprintf(text, sizeof(text), "memtrack_probe.cpp(%05d)::%s", line, function);
-    return text;
-}
 
 // The header every run starts "memory.log" with; returns the lines after it.
 std::vector<std::string> AfterHeader(const std::vector<std::string>& log)
@@ -150,13 +156,22 @@ std::vector<std::string> LeakBody(const std::vector<std::string>& report)
     return std::vector<std::string>(report.begin() + 5, report.end());
 }
 
-const std::vector<std::string> kNoLeaks = {"Congratulations! No memory leaks found!", ""};
+// The error and information lines "memory.log" gets while f runs.
+template <typename F>
+std::vector<std::string> ReportsOf(F f)
+{
+    std::vector<std::string> reports;
+    for (const std::string& line : CrLfLines(TrackerLogOf(f)))
+        if (line.compare(0, 3, "[!]") == 0 || line.compare(0, 3, "[I]") == 0)
+            reports.push_back(line);
+    return reports;
+}
 
 } // namespace
 
 // --- whole runs of a probe program in a fresh directory ---------------------
 
-TEST(MemTrackerProbe, RunsThatReleaseEverythingReportNoLeaks)
+TEST(MemTrackerProbe, LeakReportAtExit)
 {
     // "late" frees its block after the tracker's own destruction wrote the
     // report; "mismatch" frees a new[] block with delete.
@@ -166,77 +181,28 @@ TEST(MemTrackerProbe, RunsThatReleaseEverythingReportNoLeaks)
         const ProbeRun run = RunProbe(mode);
         ASSERT_EQ(0, run.status) << run.err;
         EXPECT_TRUE(AfterHeader(run.memoryLog).empty());
-        EXPECT_EQ(kNoLeaks, LeakBody(run.leakLog));
+        EXPECT_EQ((std::vector<std::string>{"Congratulations! No memory leaks found!", ""}), LeakBody(run.leakLog));
         const bool breaks = run.err.find("allocation and release forms do not match") != std::string::npos;
         EXPECT_EQ(std::string(mode) == "mismatch", breaks) << run.err;
     }
-}
 
-TEST(MemTrackerProbe, LeakIsListedWithSizeAndOwner)
-{
     const ProbeRun run = RunProbe("leak");
     ASSERT_EQ(0, run.status) << run.err;
+    EXPECT_TRUE(AfterHeader(run.memoryLog).empty());
     const std::vector<std::string> body = LeakBody(run.leakLog);
     ASSERT_EQ(6u, body.size());
     EXPECT_EQ("1 memory leak found:", body[0]);
     EXPECT_EQ("", body[1]);
     for (int i = 0; i < 3; ++i)
         EXPECT_EQ(kTableHead[i], body[2 + i]);
-
     const std::string& row = body[5];
     const std::string fixed = "000001 " + kHexAddress + " 0x00000004 " + kHexAddress +
                               " 0x00000024 0x00000000 new         N       N    ";
     ASSERT_GT(row.size(), fixed.size());
     EXPECT_TRUE(Fits(row.substr(0, fixed.size()), fixed)) << row;
     EXPECT_EQ(std::stoull(row.substr(9, 16), nullptr, 16), std::stoull(row.substr(39, 16), nullptr, 16) + 16);
-    EXPECT_EQ(Owner(run.Line("leak-line"), "Vorm::Probe::Leaker::Leak"), row.substr(fixed.size()));
-}
-
-TEST(MemTrackerProbe, OverrunIsReportedWhenTheBlockIsReleased)
-{
-    const ProbeRun run = RunProbe("overrun");
-    ASSERT_EQ(0, run.status) << run.err;
-    const std::vector<std::string> errors = AfterHeader(run.memoryLog);
-    ASSERT_EQ(8u, errors.size());
-    EXPECT_EQ("[!] A memory allocation unit was corrupt because of an overrun:", errors[0]);
-    EXPECT_TRUE(Fits(errors[1], "[I]   Address (reported): " + kHexAddress)) << errors[1];
-    EXPECT_TRUE(Fits(errors[2], "[I]   Address (actual)  : " + kHexAddress)) << errors[2];
-    EXPECT_EQ("[I]   Size (reported)   : 0x0000000A (        10 bytes     )", errors[3]);
-    EXPECT_EQ("[I]   Size (actual)     : 0x0000002A (        42 bytes     )", errors[4]);
-    EXPECT_EQ("[I]   Owner             : memtrack_probe.cpp(" + std::to_string(run.Line("alloc-line")) + ")::main",
-              errors[5]);
-    EXPECT_EQ("[I]   Allocation type   : new[]", errors[6]);
-    EXPECT_EQ("[I]   Allocation number : 1", errors[7]);
-    EXPECT_NE(std::string::npos, run.err.find("debugger break"));
-    EXPECT_EQ(kNoLeaks, LeakBody(run.leakLog)); // damaged or not, the block was released
-}
-
-TEST(MemTrackerProbe, AlwaysLogAllWritesEveryOperation)
-{
-    const ProbeRun run = RunProbe("logall");
-    ASSERT_EQ(0, run.status) << run.err;
-    const std::vector<std::string> lines = AfterHeader(run.memoryLog);
-    ASSERT_EQ(5u, lines.size());
-    EXPECT_EQ("[+] 00001      new of size 0x00000004(00000004) by " + Owner(run.Line("new-line"), "main"),
-              lines[0]);
-    ASSERT_TRUE(Fits(lines[1], "[+] ---->             addr " + kHexAddress)) << lines[1];
-    EXPECT_EQ("[-] -----   delete of addr " + lines[1].substr(27) + "           by " +
-                  Owner(run.Line("delete-line"), "main"),
-              lines[2]);
-    // The null VORM_DELETE before it reset the owner: no destructor-chain note.
-    EXPECT_EQ("[-] -----   delete of NULL                      by " + Owner(run.Line("null-line"), "main"),
-              lines[3]);
-    EXPECT_EQ("[I] NOTE! Possible destructor chain: previous owner is " + Owner(run.Line("chain-line"), "main"),
-              lines[4]);
-}
-
-TEST(MemTrackerProbe, OversizedRequestThrowsAfterLoggingOutOfMemory)
-{
-    const ProbeRun run = RunProbe("oom");
-    ASSERT_EQ(0, run.status) << run.err;
-    EXPECT_EQ("caught bad allocation\n", run.out);
-    EXPECT_EQ(std::vector<std::string>{"[!] Request for allocation failed. Out of memory."},
-              AfterHeader(run.memoryLog));
+    EXPECT_EQ(Owner("memtrack_probe.cpp", std::atoi(run.out.c_str()), "Vorm::Probe::Leak"),
+              row.substr(fixed.size()));
 }
 
 // --- in-process checks -------------------------------------------------------
@@ -268,7 +234,29 @@ const char* InLambda()
     return inner(0);
 }
 
-int* MakeTracked() { return VORM_NEW int(5); }
+const unsigned kBytesLine = __LINE__ + 1;
+char* MakeBytes() { return VORM_NEW char[10]; }
+
+// One of each logged kind of operation; line[] gets their source lines.
+MemTracker::u32 LogEveryKind(unsigned (&line)[4], const void*& block)
+{
+    line[0] = __LINE__ + 1;
+    int* p = VORM_NEW int(7);
+    block = p;
+    const MemTracker::u32 number = MemTracker::FindAllocUnit(p)->m_uAllocationNumber;
+    line[1] = __LINE__ + 1;
+    VORM_DELETE p;
+    int* none = static_cast<int*>(g_null);
+    VORM_DELETE none; // g++ calls no operator delete here; the owner is reset all the same
+    line[2] = __LINE__ + 1;
+    MemTracker::SetOwner(__FILE__, __LINE__, VORM_FUNCTION_NAME);
+    ::operator delete(g_null);
+    line[3] = __LINE__ + 1;
+    MemTracker::SetOwner(__FILE__, __LINE__, VORM_FUNCTION_NAME);
+    MemTracker::SetOwner(__FILE__, __LINE__, VORM_FUNCTION_NAME);
+    MemTracker::ResetGlobals();
+    return number;
+}
 
 } // namespace NameProbe
 } // namespace Vorm
@@ -287,41 +275,51 @@ TEST(MemTracker, FunctionNamesAreQualifiedWithoutSignatureNoise)
     EXPECT_EQ(w.Method(), w.Method()); // static text, no per-call buffer
 }
 
-TEST(MemTracker, UnitsRecordOwnerNumberAndStatistics)
+// The owner texts, sizes and type of a unit are pinned by the damage report below.
+TEST(MemTracker, UnitsRecordNumberAndStatistics)
 {
     const MemTracker::Statistics s0 = MemTracker::GetMemoryStatistics();
-    int* p = Vorm::NameProbe::MakeTracked();
+    char* p = Vorm::NameProbe::MakeBytes();
     int* q = new int(6); // no owner set: the previous one was reset
     g_sink = q;
     const MemTracker::Statistics s1 = MemTracker::GetMemoryStatistics();
     const MemTracker::AllocUnit* a = MemTracker::FindAllocUnit(p);
     const MemTracker::AllocUnit* b = MemTracker::FindAllocUnit(q);
     ASSERT_TRUE(a && b);
-    EXPECT_STREQ("MemTrackerTest.cpp", a->m_szSourceFile);
-    EXPECT_STREQ("Vorm::NameProbe::MakeTracked", a->m_szSourceFunc);
-    EXPECT_NE(0u, a->m_uSourceLine);
-    EXPECT_STREQ("??", b->m_szSourceFile);
-    EXPECT_STREQ("??", b->m_szSourceFunc);
-    EXPECT_EQ(0u, b->m_uSourceLine);
-    EXPECT_EQ(MemTracker::AT_New, a->m_uAllocationType);
-    EXPECT_EQ(4u, a->m_uReportedSize);
-    EXPECT_EQ(36u, a->m_uActualSize);
-    EXPECT_EQ(static_cast<char*>(a->m_pActualAddress) + 16, a->m_pReportedAddress);
+    EXPECT_EQ(0u, b->m_uSourceLine); // the "??" texts are checked with reused records
     EXPECT_EQ(a->m_uAllocationNumber + 1, b->m_uAllocationNumber);
-
     EXPECT_EQ(s0.m_uAccumulatedAllocUnitCount + 2, s1.m_uAccumulatedAllocUnitCount);
     EXPECT_EQ(s0.m_uTotalAllocUnitCount + 2, s1.m_uTotalAllocUnitCount);
-    EXPECT_EQ(s0.m_uTotalReportedMemory + 8, s1.m_uTotalReportedMemory);
-    EXPECT_EQ(s0.m_uTotalActualMemory + 72, s1.m_uTotalActualMemory);
-    EXPECT_EQ(s0.m_uAccumulatedActualMemory + 72, s1.m_uAccumulatedActualMemory);
+    EXPECT_EQ(s0.m_uTotalReportedMemory + 14, s1.m_uTotalReportedMemory);
+    EXPECT_EQ(s0.m_uTotalActualMemory + 78, s1.m_uTotalActualMemory);
+    EXPECT_EQ(s0.m_uAccumulatedActualMemory + 78, s1.m_uAccumulatedActualMemory);
     EXPECT_GE(s1.m_uPeakActualMemory, s1.m_uTotalActualMemory);
     delete q;
-    VORM_DELETE p;
+    VORM_DELETE[] p;
     const MemTracker::Statistics s2 = MemTracker::GetMemoryStatistics();
     EXPECT_EQ(s0.m_uTotalAllocUnitCount, s2.m_uTotalAllocUnitCount);
     EXPECT_EQ(s0.m_uTotalActualMemory, s2.m_uTotalActualMemory);
     EXPECT_EQ(s1.m_uAccumulatedActualMemory, s2.m_uAccumulatedActualMemory);
-    EXPECT_FALSE(MemTracker::ValidateAddress(q));
+}
+
+TEST(MemTracker, AlwaysLogAllWritesEveryOperation)
+{
+    unsigned line[4];
+    const void* block = nullptr;
+    MemTracker::u32 number = 0;
+    const std::vector<std::string> log =
+        CrLfLines(TrackerLogOf([&] { number = Vorm::NameProbe::LogEveryKind(line, block); }));
+    const char* const function = "Vorm::NameProbe::LogEveryKind";
+    char head[64];
+    std::snprintf(head, sizeof(head), "[+] %05u      new of size 0x00000004(00000004) by ", number);
+    const std::vector<std::string> expected = {
+        head + Owner("MemTrackerTest.cpp", line[0], function),
+        "[+] ---->             addr " + Hex(block),
+        "[-] -----   delete of addr " + Hex(block) + "           by " + Owner("MemTrackerTest.cpp", line[1], function),
+        // The null VORM_DELETE before it reset the owner: no destructor-chain note.
+        "[-] -----   delete of NULL                      by " + Owner("MemTrackerTest.cpp", line[2], function),
+        "[I] NOTE! Possible destructor chain: previous owner is " + Owner("MemTrackerTest.cpp", line[3], function)};
+    EXPECT_EQ(expected, log);
 }
 
 TEST(MemTracker, ZeroByteNewHasOneByteGuardsAndUnusedWords)
@@ -387,50 +385,49 @@ TEST(MemTracker, WipeCoversEveryLengthAndReusedRecordsAreClean)
     }
 }
 
-TEST(MemTracker, SizesBeyondTheUnitFieldAreRefused)
+TEST(MemTracker, GuardDamageIsFoundByValidationAndOnRelease)
 {
-    const MemTracker::Statistics before = MemTracker::GetMemoryStatistics();
-    const std::size_t tooBig = std::size_t(0xFFFFFFFFu) - 31; // + 32 no longer fits 32 bits
-    EXPECT_EQ(nullptr, MemTracker::Allocate("f.cpp", 1, "F", MemTracker::AT_Malloc, tooBig));
-    EXPECT_EQ(nullptr, ::operator new(tooBig, std::nothrow));
-    try
-    {
-        g_sink = ::operator new[](std::size_t(1) << 40);
-        ADD_FAILURE() << "no exception";
-    }
-    catch (const std::bad_alloc& e)
-    {
-        EXPECT_STREQ("bad allocation", e.what());
-    }
-    const MemTracker::Statistics after = MemTracker::GetMemoryStatistics();
-    EXPECT_EQ(before.m_uTotalAllocUnitCount, after.m_uTotalAllocUnitCount);
-    EXPECT_EQ(before.m_uTotalActualMemory, after.m_uTotalActualMemory);
-}
-
-TEST(MemTracker, GuardDamageIsFoundByValidation)
-{
-    char* p = new char[8];
-    g_sink = p;
-    const MemTracker::AllocUnit* unit = MemTracker::FindAllocUnit(p);
-    ASSERT_NE(nullptr, unit);
-    EXPECT_TRUE(MemTracker::ValidateAllocUnit(unit));
-    EXPECT_FALSE(MemTracker::ValidateAllAllocUnits());
-
+    MemTracker::AllocUnit copy{};
     testing::internal::CaptureStderr();
-    char* raw = static_cast<char*>(unit->m_pActualAddress);
-    const char savedPost = raw[24];
-    const char savedPre = raw[15];
-    raw[24] = 0; // one past the end
-    EXPECT_FALSE(MemTracker::ValidateAllocUnit(unit));
-    raw[24] = savedPost;
-    raw[15] = 0; // one before the start
-    EXPECT_TRUE(MemTracker::ValidateAllAllocUnits());
-    raw[15] = savedPre;
+    const std::vector<std::string> reports = ReportsOf([&] {
+        const MemTracker::u32 units = MemTracker::GetMemoryStatistics().m_uTotalAllocUnitCount;
+        char* a = Vorm::NameProbe::MakeBytes();
+        g_sink = a;
+        const MemTracker::AllocUnit* unit = MemTracker::FindAllocUnit(a);
+        copy = *unit;
+        EXPECT_TRUE(MemTracker::ValidateAllocUnit(unit));
+        EXPECT_FALSE(MemTracker::ValidateAllAllocUnits());
+        char* raw = static_cast<char*>(unit->m_pActualAddress);
+        const char saved = raw[15];
+        raw[15] = 0; // one before the start
+        EXPECT_TRUE(MemTracker::ValidateAllAllocUnits());
+        raw[15] = saved;
+        EXPECT_TRUE(MemTracker::ValidateAllocUnit(unit));
+        static_cast<char*>(g_sink)[10] = 'x'; // one past the end
+        EXPECT_FALSE(MemTracker::ValidateAllocUnit(unit));
+        delete[] a;
+        EXPECT_EQ(units, MemTracker::GetMemoryStatistics().m_uTotalAllocUnitCount); // released all the same
+    });
     const std::string err = testing::internal::GetCapturedStderr();
-    EXPECT_NE(std::string::npos, err.find("overrun"));
-    EXPECT_NE(std::string::npos, err.find("underrun"));
-    EXPECT_TRUE(MemTracker::ValidateAllocUnit(unit));
-    delete[] p;
+    EXPECT_NE(std::string::npos, err.find("guard word underrun"));
+    EXPECT_NE(std::string::npos, err.find("release of a damaged unit"));
+
+    std::vector<std::string> expected;
+    for (const char* kind : {"underrun", "overrun", "overrun"}) // the scan, the check, the release
+    {
+        expected.push_back(std::string("[!] A memory allocation unit was corrupt because of an ") + kind + ":");
+        expected.push_back("[I]   Address (reported): " + Hex(copy.m_pReportedAddress));
+        expected.push_back("[I]   Address (actual)  : " + Hex(copy.m_pActualAddress));
+        expected.push_back("[I]   Size (reported)   : 0x0000000A (        10 bytes     )");
+        expected.push_back("[I]   Size (actual)     : 0x0000002A (        42 bytes     )");
+        expected.push_back("[I]   Owner             : MemTrackerTest.cpp(" +
+                           std::to_string(Vorm::NameProbe::kBytesLine) + ")::Vorm::NameProbe::MakeBytes");
+        expected.push_back("[I]   Allocation type   : new[]");
+        expected.push_back("[I]   Allocation number : " + std::to_string(copy.m_uAllocationNumber));
+    }
+    expected.insert(expected.begin() + 8,
+                    "[!] While validting all allocation units, 1 allocation unit(s) were found to have problems");
+    EXPECT_EQ(expected, reports);
 }
 
 TEST(MemTracker, MallocFamilyReallocateKeepsDataAndWipesGrowth)
@@ -496,27 +493,53 @@ TEST(MemTracker, ReallocatedUnitLeavesTheMiddleOfItsBucketChain)
     EXPECT_FALSE(MemTracker::ValidateAllAllocUnits());
 }
 
-TEST(MemTracker, UnknownAddressesAndBreakFlags)
+// Unknown addresses, and sizes whose actual size would not fit the unit's field.
+TEST(MemTracker, RefusedRequestsChangeNothing)
 {
     int local = 0x12345678;
+    void* small = MemTracker::Allocate("f.cpp", 1, "F", MemTracker::AT_Malloc, 8);
+    const std::size_t tooBig = std::size_t(0xFFFFFFFFu) - 31;
+    MemTracker::Statistics before, after;
+    std::string caught = "no exception";
     testing::internal::CaptureStderr();
-    const MemTracker::Statistics before = MemTracker::GetMemoryStatistics();
-    EXPECT_EQ(nullptr, MemTracker::FindAllocUnit(&local));
-    MemTracker::Deallocate("f.cpp", 1, "F", MemTracker::AT_Delete, &local);
-    EXPECT_EQ(nullptr, MemTracker::Reallocate("f.cpp", 1, "F", MemTracker::AT_Realloc, 8, &local));
-    MemTracker::BreakOnDealloc(&local) = true; // a harmless stand-in, not a crash
-    const MemTracker::Statistics after = MemTracker::GetMemoryStatistics();
-
+    const std::vector<std::string> reports = ReportsOf([&] {
+        before = MemTracker::GetMemoryStatistics();
+        EXPECT_EQ(nullptr, MemTracker::FindAllocUnit(&local));
+        MemTracker::Deallocate("f.cpp", 1, "F", MemTracker::AT_Delete, &local);
+        EXPECT_EQ(nullptr, MemTracker::Reallocate("f.cpp", 1, "F", MemTracker::AT_Realloc, 8, &local));
+        MemTracker::BreakOnDealloc(&local) = true; // a harmless stand-in, not a crash
+        MemTracker::BreakOnRealloc(&local) = true;
+        EXPECT_EQ(nullptr, MemTracker::Allocate("f.cpp", 1, "F", MemTracker::AT_Malloc, tooBig));
+        EXPECT_EQ(nullptr, MemTracker::Reallocate("f.cpp", 1, "F", MemTracker::AT_Realloc, tooBig, small));
+        EXPECT_EQ(nullptr, ::operator new(tooBig, std::nothrow));
+        try
+        {
+            g_sink = ::operator new[](tooBig);
+        }
+        catch (const std::bad_alloc& e)
+        {
+            caught = e.what();
+        }
+        after = MemTracker::GetMemoryStatistics();
+    });
     int* p = new int(1);
     g_sink = p;
     MemTracker::BreakOnDealloc(p) = true;
     delete p;
     const std::string err = testing::internal::GetCapturedStderr();
-    EXPECT_EQ(0x12345678, local);
-    EXPECT_EQ(before.m_uTotalAllocUnitCount, after.m_uTotalAllocUnitCount);
-    EXPECT_EQ(before.m_uTotalActualMemory, after.m_uTotalActualMemory);
     EXPECT_NE(std::string::npos, err.find("release of an unknown address"));
     EXPECT_NE(std::string::npos, err.find("break on deallocation"));
+    EXPECT_EQ(0x12345678, local);
+    EXPECT_EQ("bad allocation", caught);
+    EXPECT_EQ(before.m_uTotalAllocUnitCount, after.m_uTotalAllocUnitCount);
+    EXPECT_EQ(before.m_uTotalActualMemory, after.m_uTotalActualMemory);
+    EXPECT_EQ(8u, MemTracker::FindAllocUnit(small)->m_uReportedSize);
+    MemTracker::Deallocate("f.cpp", 1, "F", MemTracker::AT_Free, small);
+    const std::string oom = "[!] Request for allocation failed. Out of memory.";
+    EXPECT_EQ((std::vector<std::string>{"[!] Request to deallocate RAM that was never allocated",
+                                         "[!] Request to reallocate RAM that was never allocated", oom,
+                                         "[!] Request for reallocation failed. Out of memory.", oom, oom}),
+              reports);
 }
 
 TEST(MemTracker, OverAlignedNewIsTracked)
@@ -536,7 +559,7 @@ TEST(MemTracker, OverAlignedNewIsTracked)
     EXPECT_EQ(units, MemTracker::GetMemoryStatistics().m_uTotalAllocUnitCount);
 }
 
-TEST(MemTracker, NumberTexts)
+TEST(MemTracker, NumberTextsAndMemoryReport)
 {
     EXPECT_STREQ("999", MemTracker::InsertCommas(999));
     EXPECT_STREQ("1,000", MemTracker::InsertCommas(1000));
@@ -545,10 +568,7 @@ TEST(MemTracker, NumberTexts)
     EXPECT_STREQ("     1,025 (   1.00K)", MemTracker::MemorySizeString(1025));
     EXPECT_STREQ(" 1,048,576 (1024.00K)", MemTracker::MemorySizeString(1048576));
     EXPECT_STREQ(" 1,048,577 (   1.00M)", MemTracker::MemorySizeString(1048577));
-}
 
-TEST(MemTracker, MemoryReportListsTheStatistics)
-{
     const std::string path = testing::TempDir() + "vorm_memreport.log";
     const MemTracker::Statistics s = MemTracker::GetMemoryStatistics();
     MemTracker::DumpMemoryReport(path.c_str(), true);

@@ -24,11 +24,10 @@ using namespace Vorm;
 using MathExpect::ExpectNear;
 using ModelTestFiles::ReadText;
 using ModelTestFiles::SceneDir;
-using ModelTestFiles::WriteText;
 
 namespace {
 
-// Where the transform takes a direction and a point.
+// Where the transform takes a direction.
 Vector3<float> Turn(const Transform& t, float x, float y, float z)
 {
     const Vector4<float> v = t.Apply(Vector4<float>(x, y, z, 0.0f));
@@ -38,37 +37,30 @@ Vector3<float> Turn(const Transform& t, float x, float y, float z)
 template <typename T>
 T* ChildAs(const Node& node, int index)
 {
-    if (index >= node.GetChildCount())
-        return 0;
-    return dynamic_cast<T*>(node.GetChild(index).get());
+    return index < node.GetChildCount() ? dynamic_cast<T*>(node.GetChild(index).get()) : 0;
 }
 
 class OgreXmlSceneLoaderTest : public ::testing::Test
 {
 protected:
     void SetUp() override { ASSERT_TRUE(m_folder.Ok()); }
-    void TearDown() override
-    {
-        GLMaterialEffect::ReleaseMaterialProgram();
-    }
+    void TearDown() override { GLMaterialEffect::ReleaseMaterialProgram(); }
 
-    // A folder holding the Valley scene's meshes and materials and the
-    // given scene text as "S.scene".
+    // The Valley files in the temp folder, plus the given scene text as
+    // "S.scene" with Valley's materials.
     boost::shared_ptr<Model> LoadScene(const std::string& sceneText)
     {
         CopyValley(false);
-        WriteText(m_folder.Path("S.scene"), sceneText);
-        WriteText(m_folder.Path("S.material"), ReadText(SceneDir() + "Valley.material"));
-        OgreXmlModelLoader loader;
-        return loader.LoadFromFile(m_folder.Dir(), "S");
+        m_folder.Write("S.scene", sceneText);
+        m_folder.Write("S.material", ReadText(SceneDir() + "Valley.material"));
+        return OgreXmlModelLoader().LoadFromFile(m_folder.Dir(), "S");
     }
 
     void CopyValley(bool crlf)
     {
-        const char* files[] = {"Valley.scene", "Valley.material", "Ground.mesh.xml", "Rock.mesh.xml", "Tree.mesh.xml"};
-        for (const char* f : files) {
+        for (const char* f : {"Valley.scene", "Valley.material", "Ground.mesh.xml", "Rock.mesh.xml", "Tree.mesh.xml"}) {
             const std::string text = ReadText(SceneDir() + f);
-            WriteText(m_folder.Path(f), crlf ? ModelTestFiles::ToCrLf(text) : text);
+            m_folder.Write(f, crlf ? ModelTestFiles::ToCrLf(text) : text);
         }
     }
 
@@ -79,45 +71,39 @@ protected:
 // The Valley model as the test data describes it.
 void ExpectValley(const Model& model)
 {
-    EXPECT_EQ("<ModelRoot: Valley>", model.GetName());
     // Ground, Forest, the camera path; the bare Lamp leaf makes nothing.
     ASSERT_EQ(3, model.GetChildCount());
-
     TriangleMesh* ground = ChildAs<TriangleMesh>(model, 0);
-    ASSERT_TRUE(ground != 0);
-    EXPECT_EQ("<Geometry: Ground>", ground->GetName());
+    Node* forest = ChildAs<Node>(model, 1);
+    CameraNode* path = ChildAs<CameraNode>(model, 2);
+    ASSERT_TRUE(ground && forest && path);
+    ASSERT_EQ(3, forest->GetChildCount());
+    TriangleMesh* shape = ChildAs<TriangleMesh>(*forest, 0);
+    TriangleMesh* tree1 = ChildAs<TriangleMesh>(*forest, 1);
+    TriangleMesh* tree2 = ChildAs<TriangleMesh>(*forest, 2);
+    ASSERT_TRUE(shape && tree1 && tree2);
+    EXPECT_EQ((std::vector<std::string>{"<ModelRoot: Valley>", "<Geometry: Ground>", "<Node: Forest>",
+                                        "<NodeShape : Forest>", "<Geometry: Tree1>", "<Geometry: Tree2>", ""}),
+              (std::vector<std::string>{model.GetName(), ground->GetName(), forest->GetName(), shape->GetName(),
+                                        tree1->GetName(), tree2->GetName(), path->GetName()}));
+
     EXPECT_EQ(5u, ground->GetVertexBuffer()->GetCount());
     ASSERT_TRUE(ground->GetMaterialEffect() != 0);
     ExpectNear(ground->GetMaterialEffect()->GetDiffuseColor(), 0.8f, 0.9f, 0.7f, 1);
-    EXPECT_FALSE(ground->GetController());
 
-    Node* forest = ChildAs<Node>(model, 1);
-    ASSERT_TRUE(forest != 0);
-    EXPECT_EQ("<Node: Forest>", forest->GetName());
     ExpectNear(forest->Local().GetTranslation(), 10, 0, -5);
     ExpectNear(Turn(forest->Local(), 1, 0, 0), 0, 0, -1, 1e-4f); // 90 degrees about +y
     EXPECT_FLOAT_EQ(1.0f, forest->Local().GetScale());         // <scale> is not read
-    EXPECT_FALSE(forest->GetController());
-    ASSERT_EQ(3, forest->GetChildCount());
 
-    TriangleMesh* shape = ChildAs<TriangleMesh>(*forest, 0);
-    ASSERT_TRUE(shape != 0);
-    EXPECT_EQ("<NodeShape : Forest>", shape->GetName());
     EXPECT_TRUE(shape->Local().IsIdentity());
     EXPECT_EQ(6u, shape->GetVertexBuffer()->GetCount());
     ExpectNear(shape->GetMaterialEffect()->GetSpecularColor(), 0.2f, 0.2f, 0.2f, 1);
 
-    TriangleMesh* tree1 = ChildAs<TriangleMesh>(*forest, 1);
-    TriangleMesh* tree2 = ChildAs<TriangleMesh>(*forest, 2);
-    ASSERT_TRUE(tree1 != 0);
-    ASSERT_TRUE(tree2 != 0);
-    EXPECT_EQ("<Geometry: Tree1>", tree1->GetName());
-    EXPECT_EQ("<Geometry: Tree2>", tree2->GetName());
     ExpectNear(tree1->Local().GetTranslation(), 1, 0, 0);
     ExpectNear(tree2->Local().GetTranslation(), -1, 0, 2);
     ExpectNear(Turn(tree2->Local(), 1, 0, 0), 0.70710678f, 0.70710678f, 0, 1e-4f); // 45 degrees about +z
     EXPECT_EQ(tree1->GetMaterialEffect(), tree2->GetMaterialEffect());
-    EXPECT_FALSE(tree1->GetController());
+    EXPECT_FALSE(ground->GetController() || forest->GetController() || tree1->GetController());
 
     boost::shared_ptr<TransformController> sway = tree2->GetController();
     ASSERT_TRUE(sway != 0);
@@ -128,9 +114,6 @@ void ExpectValley(const Model& model)
     ExpectNear(sway->GetTransform().GetTranslation(), -1, 0.5f, 2); // from <translation>
     sway->Reset();
 
-    CameraNode* path = ChildAs<CameraNode>(model, 2);
-    ASSERT_TRUE(path != 0);
-    EXPECT_EQ("", path->GetName());
     EXPECT_TRUE(path->Local().IsIdentity());
     ASSERT_TRUE(path->GetController() != 0);
     EXPECT_EQ(3u, path->GetController()->GetKeyframeCount());
@@ -138,42 +121,30 @@ void ExpectValley(const Model& model)
 
 } // namespace
 
-TEST_F(OgreXmlSceneLoaderTest, ValleySceneBuildsTheNodeTree)
+TEST_F(OgreXmlSceneLoaderTest, ValleyBuildsTheNodeTreeAndLoadsTwiceIndependently)
 {
-    OgreXmlModelLoader loader;
-    boost::shared_ptr<Model> model = loader.LoadFromFile(SceneDir(), "Valley");
-    ASSERT_TRUE(model != 0);
-    ExpectValley(*model);
+    boost::shared_ptr<Model> first = OgreXmlModelLoader().LoadFromFile(SceneDir(), "Valley");
+    ASSERT_TRUE(first != 0);
+    ASSERT_NO_FATAL_FAILURE(ExpectValley(*first));
     // Every texture file once: grass, rock, its normal map, bark.
     EXPECT_EQ(4u, m_renderer.Find("Tex.CreateFromFile").size());
-}
 
-TEST_F(OgreXmlSceneLoaderTest, CameraPathKeyFramesKeepTheirTimesAndPoses)
-{
-    OgreXmlModelLoader loader;
-    boost::shared_ptr<Model> model = loader.LoadFromFile(SceneDir(), "Valley");
-    ASSERT_TRUE(model != 0);
-    boost::shared_ptr<TransformController> fly = model->GetChild(2)->GetController();
-    ASSERT_TRUE(fly != 0);
-    fly->Update(2.5); // past the first key frame's 2 s...
-    fly->Update(2.0); // ...and the second's 4 s: one step per update
+    // The camera path, one key frame per update: past 2 s, then past 4 s.
+    boost::shared_ptr<TransformController> fly = first->GetChild(2)->GetController();
+    fly->Update(2.5);
+    fly->Update(2.0);
     ExpectNear(fly->GetTransform().GetTranslation(), 0, 8, -20);
     ExpectNear(Turn(fly->GetTransform(), 1, 0, 0), -1, 0, 0, 1e-4f); // qy = 1: half turn
-}
 
-TEST_F(OgreXmlSceneLoaderTest, ImporterLoadsByTypeAndLoadsTwiceIndependently)
-{
     ModelImporter importer;
     importer.SetPath(SceneDir());
-    boost::shared_ptr<Model> first = importer.Load(0, "Valley");
-    ASSERT_TRUE(first != 0);
     boost::shared_ptr<Model> second = importer.Load(0, "Valley");
     ASSERT_TRUE(second != 0);
-    ExpectValley(*second);
-    EXPECT_NE(first->GetChild(0), second->GetChild(0));
-    // New materials, but the textures come from the renderer's cache.
-    TriangleMesh* g1 = dynamic_cast<TriangleMesh*>(first->GetChild(0).get());
-    TriangleMesh* g2 = dynamic_cast<TriangleMesh*>(second->GetChild(0).get());
+    ASSERT_NO_FATAL_FAILURE(ExpectValley(*second));
+    // New meshes and materials, but the textures come from the renderer's cache.
+    TriangleMesh* g1 = ChildAs<TriangleMesh>(*first, 0);
+    TriangleMesh* g2 = ChildAs<TriangleMesh>(*second, 0);
+    EXPECT_NE(g1, g2);
     EXPECT_NE(g1->GetMaterialEffect(), g2->GetMaterialEffect());
     EXPECT_EQ(g1->GetMaterialEffect()->GetDiffuseTexture(), g2->GetMaterialEffect()->GetDiffuseTexture());
     EXPECT_EQ(4u, m_renderer.Find("Tex.CreateFromFile").size());
@@ -185,10 +156,9 @@ TEST_F(OgreXmlSceneLoaderTest, ImporterLoadsByTypeAndLoadsTwiceIndependently)
 TEST_F(OgreXmlSceneLoaderTest, CrLfFilesReadLikeLf)
 {
     CopyValley(true);
-    OgreXmlModelLoader loader;
-    boost::shared_ptr<Model> model = loader.LoadFromFile(m_folder.Dir(), "Valley");
+    boost::shared_ptr<Model> model = OgreXmlModelLoader().LoadFromFile(m_folder.Dir(), "Valley");
     ASSERT_TRUE(model != 0);
-    ExpectValley(*model);
+    ASSERT_NO_FATAL_FAILURE(ExpectValley(*model));
     const IMaterialEffect* stone = ChildAs<TriangleMesh>(*ChildAs<Node>(*model, 1), 0)->GetMaterialEffect().get();
     EXPECT_EQ(stone->GetNormalMap(), m_renderer.GetResourceMap().Find("rock_n.tga"));
     EXPECT_TRUE(m_renderer.GetResourceMap().Find("bark.tga") != 0);
@@ -201,17 +171,28 @@ TEST_F(OgreXmlSceneLoaderTest, MissingMaterialOrSceneFileGivesNoModel)
     CoutCapture out;
     EXPECT_FALSE(loader.LoadFromFile(m_folder.Dir(), "Nowhere"));
     EXPECT_TRUE(out.Contains(m_folder.Path("Nowhere.material"))) << out.Text();
-
-    WriteText(m_folder.Path("Lonely.material"), ReadText(SceneDir() + "Valley.material"));
+    m_folder.Write("Lonely.material", ReadText(SceneDir() + "Valley.material"));
     EXPECT_FALSE(loader.LoadFromFile(m_folder.Dir(), "Lonely"));
     EXPECT_TRUE(out.Contains(m_folder.Path("Lonely.scene"))) << out.Text();
 }
 
 namespace {
 
-const char* const kHead = "<scene>\n<environment />\n<nodes>\n";
-const char* const kTail = "</nodes>\n</scene>\n";
-const char* const kPose = "<position x=\"0\" y=\"0\" z=\"0\" />\n<rotation qx=\"0\" qy=\"0\" qz=\"0\" qw=\"1\" />\n";
+const std::string kPos = "<position x=\"0\" y=\"0\" z=\"0\" />\n";
+const std::string kRot = "<rotation qx=\"0\" qy=\"0\" qz=\"0\" qw=\"1\" />\n";
+const std::string kPose = kPos + kRot;
+const std::string kNoSubentities = "<entity meshFile=\"Rock.mesh\" />\n";
+
+std::string Scene(const std::string& nodes)
+{
+    return "<scene>\n<environment />\n<nodes>\n" + nodes + "</nodes>\n</scene>\n";
+}
+
+// A <node>, without a label when none is given.
+std::string SceneNode(const std::string& label, const std::string& body)
+{
+    return (label.empty() ? std::string("<node>\n") : "<node name=\"" + label + "\">\n") + body + "</node>\n";
+}
 
 std::string Entity(const std::string& mesh, const std::string& material)
 {
@@ -219,183 +200,120 @@ std::string Entity(const std::string& mesh, const std::string& material)
            "\" />\n</subentities>\n</entity>\n";
 }
 
-std::string Scene(const std::string& nodes)
+std::string Animation(const std::string& keys)
 {
-    return kHead + nodes + kTail;
+    return "<animations>\n<animation>\n" + keys + "</animation>\n</animations>\n";
 }
 
 } // namespace
 
-TEST_F(OgreXmlSceneLoaderTest, RotationAttributesAreReadInOrderNotByName)
-{
-    boost::shared_ptr<Model> model = LoadScene(Scene(
-        "<node name=\"R\">\n<position x=\"0\" y=\"0\" z=\"0\" />\n<rotation qw=\"1\" qx=\"0\" qy=\"0\" qz=\"0\" />\n" +
-        Entity("Rock.mesh", "Stone") + "</node>\n"));
-    ASSERT_TRUE(model != 0);
-    ASSERT_EQ(1, model->GetChildCount());
-    // Read as x = 1, w = 0: a half turn about x.
-    ExpectNear(Turn(model->GetChild(0)->Local(), 0, 1, 0), 0, -1, 0, 1e-5f);
-}
-
-TEST_F(OgreXmlSceneLoaderTest, EntityThatCannotBeUsedIsDroppedAndTheRestLoads)
+TEST_F(OgreXmlSceneLoaderTest, OddButReadableScenesLoad)
 {
     CoutCapture out;
-    WriteText(m_folder.Path("Broken.mesh.xml"), "<face v1=\"0\" v2=\"1\" v3=\"2\" />\n");
+    m_folder.Write("Broken.mesh.xml", "<face v1=\"0\" v2=\"1\" v3=\"2\" />\n");
+    const std::string rock = Entity("Rock.mesh", "Stone");
     boost::shared_ptr<Model> model = LoadScene(Scene(
-        std::string("<node name=\"Gone\">\n") + kPose + Entity("Missing.mesh", "Stone") + "</node>\n" +
-        "<node name=\"Bad\">\n" + kPose + Entity("Broken.mesh", "Stone") + "</node>\n" +
-        "<node name=\"NoMaterial\">\n" + kPose + Entity("Rock.mesh", "Unknown") + "</node>\n" +
-        "<node name=\"NoSub\">\n" + kPose + "<entity meshFile=\"Rock.mesh\">\n<subentities />\n</entity>\n</node>\n"));
+        // Elements before the first <node> are skipped, those after it read.
+        "<item name=\"Before\">\n" + kPose + rock + "</item>\n" +
+        // Rotation attributes go by order, not name: read as x = 1, w = 0.
+        SceneNode("R", kPos + "<rotation qw=\"1\" qx=\"0\" qy=\"0\" qz=\"0\" />\n" + rock) + "some text\n" +
+        "<item name=\"After\">\n" + kPose + Entity("Tree.mesh", "Bark") + "</item>\n" +
+        // An animated leaf needs no label; a mesh leaf takes the animation.
+        SceneNode("", Animation("<k t=\"1\">\n" + kPose + "</k>\n")) +
+        SceneNode("M", kPose + rock + Animation("<k t=\"1\">\n" + kPose + "</k>\n")) +
+        // Entities that cannot be used: dropped, or kept without material.
+        SceneNode("Gone", kPose + Entity("Missing.mesh", "Stone")) +
+        SceneNode("Bad", kPose + Entity("Broken.mesh", "Stone")) +
+        SceneNode("NoMaterial", kPose + Entity("Rock.mesh", "Unknown")) +
+        SceneNode("NoSub", kPose + "<entity meshFile=\"Rock.mesh\">\n<subentities />\n</entity>\n")));
     ASSERT_TRUE(model != 0);
-    ASSERT_EQ(2, model->GetChildCount());
-    EXPECT_EQ("<Geometry: NoMaterial>", model->GetChild(0)->GetName());
-    EXPECT_FALSE(dynamic_cast<TriangleMesh*>(model->GetChild(0).get())->GetMaterialEffect());
-    EXPECT_FALSE(dynamic_cast<TriangleMesh*>(model->GetChild(1).get())->GetMaterialEffect());
+    ASSERT_EQ(6, model->GetChildCount());
+    EXPECT_EQ("<Geometry: R>", model->GetChild(0)->GetName());
+    ExpectNear(Turn(model->GetChild(0)->Local(), 0, 1, 0), 0, -1, 0, 1e-5f); // half turn about x
+    EXPECT_EQ("<Geometry: After>", model->GetChild(1)->GetName());
+    EXPECT_TRUE(ChildAs<CameraNode>(*model, 2) != 0);
+    ASSERT_TRUE(ChildAs<TriangleMesh>(*model, 3) != 0);
+    ASSERT_TRUE(model->GetChild(3)->GetController() != 0);
+    EXPECT_EQ(1u, model->GetChild(3)->GetController()->GetKeyframeCount());
+    EXPECT_EQ("<Geometry: NoMaterial>", model->GetChild(4)->GetName());
+    EXPECT_EQ("<Geometry: NoSub>", model->GetChild(5)->GetName());
+    EXPECT_FALSE(ChildAs<TriangleMesh>(*model, 4)->GetMaterialEffect());
+    EXPECT_FALSE(ChildAs<TriangleMesh>(*model, 5)->GetMaterialEffect());
     EXPECT_TRUE(out.Contains(m_folder.Path("Missing.mesh.xml"))) << out.Text();
     EXPECT_TRUE(out.Contains(m_folder.Path("Broken.mesh.xml"))) << out.Text();
 }
 
-TEST_F(OgreXmlSceneLoaderTest, ElementsBeforeTheFirstNodeAreSkippedThoseAfterItAreRead)
+TEST_F(OgreXmlSceneLoaderTest, MalformedScenesGiveNoModelNameTheFileAndLeaveNothingBehind)
 {
-    boost::shared_ptr<Model> model = LoadScene(Scene(
-        std::string("<item name=\"Before\">\n") + kPose + Entity("Rock.mesh", "Stone") + "</item>\n" +
-        "<node name=\"First\">\n" + kPose + Entity("Rock.mesh", "Stone") + "</node>\n" + "some text\n" +
-        "<item name=\"After\">\n" + kPose + Entity("Tree.mesh", "Bark") + "</item>\n"));
-    ASSERT_TRUE(model != 0);
-    ASSERT_EQ(2, model->GetChildCount());
-    EXPECT_EQ("<Geometry: First>", model->GetChild(0)->GetName());
-    EXPECT_EQ("<Geometry: After>", model->GetChild(1)->GetName());
-}
-
-TEST_F(OgreXmlSceneLoaderTest, AnimatedLeafNeedsNoLabelAndMeshLeafTakesTheAnimation)
-{
-    const std::string animation = std::string("<animations>\n<animation>\n<k t=\"1\">\n") + kPose +
-                                  "</k>\n</animation>\n</animations>\n";
-    boost::shared_ptr<Model> model = LoadScene(Scene(
-        "<node>\n" + animation + "</node>\n" +
-        "<node name=\"M\">\n" + kPose + Entity("Rock.mesh", "Stone") + animation + "</node>\n"));
-    ASSERT_TRUE(model != 0);
-    ASSERT_EQ(2, model->GetChildCount());
-    EXPECT_TRUE(dynamic_cast<CameraNode*>(model->GetChild(0).get()) != 0);
-    ASSERT_TRUE(dynamic_cast<TriangleMesh*>(model->GetChild(1).get()) != 0);
-    ASSERT_TRUE(model->GetChild(1)->GetController() != 0);
-    EXPECT_EQ(1u, model->GetChild(1)->GetController()->GetKeyframeCount());
-}
-
-namespace {
-
-struct MalformedScene
-{
-    const char* what;
-    std::string text;
-    const char* reason; // part of the console line
-};
-
-std::vector<MalformedScene> MalformedScenes()
-{
+    struct Malformed
+    {
+        const char* what;
+        std::string text;
+        const char* reason; // part of the console line
+    };
     const std::string valley = ReadText(SceneDir() + "Valley.scene");
-    const std::string entity = Entity("Rock.mesh", "Stone");
-    const std::string keyPose = "<position x=\"1\" y=\"2\" z=\"3\" />\n<rotation qx=\"0\" qy=\"0\" qz=\"0\" qw=\"1\" />\n";
-    std::vector<MalformedScene> t;
-    t.push_back({"empty file", "", "no <nodes> element"});
-    t.push_back({"not XML", "scene: nodes", "XML error"});
-    t.push_back({"cut in half", valley.substr(0, valley.size() / 2), "XML error"});
-    t.push_back({"cut inside a tag", valley.substr(0, valley.find("meshFile=\"Rock") + 12), "XML error"});
-    t.push_back({"element never closed", "<scene>\n<a />\n<nodes>\n<node name=\"x\">\n", "XML error"});
-    t.push_back({"NUL inside", std::string("<scene>\n<a />\n<nodes>\0</nodes></scene>", 38), "XML error: "});
-    t.push_back({"root without children", "<scene />", "no <nodes> element"});
-    t.push_back({"nodes as the first child", "<scene>\n<nodes>\n<node name=\"A\">\n" + std::string(kPose) + entity +
-                                                 "</node>\n</nodes>\n</scene>\n",
-                 "no <nodes> element"});
-    t.push_back({"inner node without label",
-                 Scene("<node>\n" + std::string(kPose) + "<node name=\"C\">\n" + kPose + entity + "</node>\n</node>\n"),
-                 "<node> has no label"});
-    t.push_back({"mesh leaf without label", Scene("<node>\n" + std::string(kPose) + entity + "</node>\n"),
-                 "<node> has no label"});
-    t.push_back({"inner node without position",
-                 Scene("<node name=\"P\">\n<rotation qx=\"0\" qy=\"0\" qz=\"0\" qw=\"1\" />\n<node name=\"C\">\n" +
-                       std::string(kPose) + entity + "</node>\n</node>\n"),
-                 "<node> \"P\" has no <position>"});
-    t.push_back({"mesh leaf without rotation",
-                 Scene("<node name=\"L\">\n<position x=\"0\" y=\"0\" z=\"0\" />\n" + entity + "</node>\n"),
-                 "<node> \"L\" has no <rotation>"});
-    t.push_back({"position with two values",
-                 Scene("<node name=\"L\">\n<position x=\"0\" y=\"0\" />\n<rotation qx=\"0\" qy=\"0\" qz=\"0\" qw=\"1\" />\n" +
-                       entity + "</node>\n"),
-                 "<position> needs three numbers"});
-    t.push_back({"rotation with three values",
-                 Scene("<node name=\"L\">\n<position x=\"0\" y=\"0\" z=\"0\" />\n<rotation qx=\"0\" qy=\"0\" qz=\"0\" />\n" +
-                       entity + "</node>\n"),
-                 "<rotation> needs four numbers"});
-    t.push_back({"position not a number",
-                 Scene("<node name=\"L\">\n<translation x=\"0\" y=\"up\" z=\"0\" />\n"
-                       "<rotation qx=\"0\" qy=\"0\" qz=\"0\" qw=\"1\" />\n" + entity + "</node>\n"),
-                 "<translation> needs three numbers"});
-    t.push_back({"entity without meshFile",
-                 Scene("<node name=\"L\">\n" + std::string(kPose) +
-                       "<entity name=\"x\">\n<subentities />\n</entity>\n</node>\n"),
-                 "<entity> has no meshFile"});
-    t.push_back({"entity without subentities",
-                 Scene("<node name=\"L\">\n" + std::string(kPose) + "<entity meshFile=\"Rock.mesh\" />\n</node>\n"),
-                 "<entity> has no <subentities>"});
-    t.push_back({"subentity without material",
-                 Scene("<node name=\"L\">\n" + std::string(kPose) +
-                       "<entity meshFile=\"Rock.mesh\">\n<subentities>\n<subentity />\n</subentities>\n</entity>\n</node>\n"),
-                 "<subentity> has no material name"});
-    t.push_back({"animation without key frames",
-                 Scene("<node name=\"A\">\n<animations>\n<animation name=\"x\" />\n</animations>\n</node>\n"),
-                 "<animation> has no key frame"});
-    t.push_back({"key frame without time",
-                 Scene("<node name=\"A\">\n<animations>\n<animation>\n<keyframe>\n" + keyPose +
-                       "</keyframe>\n</animation>\n</animations>\n</node>\n"),
-                 "key frame <keyframe> has no time"});
-    t.push_back({"key frame time not a number",
-                 Scene("<node name=\"A\">\n<animations>\n<animation>\n<keyframe time=\"soon\">\n" + keyPose +
-                       "</keyframe>\n</animation>\n</animations>\n</node>\n"),
-                 "has no time"});
-    t.push_back({"key frame without position",
-                 Scene("<node name=\"A\">\n<animations>\n<animation>\n<keyframe time=\"0\">\n"
-                       "<rotation qx=\"0\" qy=\"0\" qz=\"0\" qw=\"1\" />\n</keyframe>\n</animation>\n</animations>\n</node>\n"),
-                 "<keyframe> \"0\" has no <position>"});
-    t.push_back({"text as a key frame",
-                 Scene("<node name=\"A\">\n<animations>\n<animation>\nsoon\n</animation>\n</animations>\n</node>\n"),
-                 "<text> has no <position>"});
-    t.push_back({"fault deep in the tree",
-                 Scene("<node name=\"A\">\n" + std::string(kPose) + "<node name=\"B\">\n" + kPose + "<node name=\"C\">\n" +
-                       kPose + "<entity meshFile=\"Rock.mesh\" />\n</node>\n</node>\n</node>\n"),
-                 "<node> \"C\": <entity> has no <subentities>"});
-    return t;
-}
-
-} // namespace
-
-TEST_F(OgreXmlSceneLoaderTest, MalformedScenesGiveNoModelAndNameTheFile)
-{
-    const std::vector<MalformedScene> table = MalformedScenes();
-    for (size_t i = 0; i < table.size(); ++i) {
-        SCOPED_TRACE(table[i].what);
+    const std::string rock = Entity("Rock.mesh", "Stone");
+    const Malformed files[] = {
+        {"empty file", "", "no <nodes> element"},
+        {"not XML", "scene: nodes", "XML error"},
+        {"cut in half", valley.substr(0, valley.size() / 2), "XML error"},
+        {"cut inside a tag", valley.substr(0, valley.find("meshFile=\"Rock") + 12), "XML error"},
+        {"element never closed", "<scene>\n<a />\n<nodes>\n<node name=\"x\">\n", "XML error"},
+        {"tag never closed", "<scene>\n<a />\n<nodes>\n<node name=\"x\"\n</nodes>\n</scene>\n", "on line 5"},
+        {"NUL inside", std::string("<scene>\n<a />\n<nodes>\0</nodes></scene>", 38), "XML error: "},
+        {"root without children", "<scene />", "no <nodes> element"},
+        {"nodes as the first child", "<scene>\n<nodes>\n" + SceneNode("A", kPose + rock) + "</nodes>\n</scene>\n",
+         "no <nodes> element"},
+    };
+    // The content of a well-formed <nodes> list.
+    const std::string key = "<position x=\"1\" y=\"2\" z=\"3\" />\n" + kRot;
+    const Malformed nodes[] = {
+        {"inner node without label", SceneNode("", kPose + SceneNode("C", kPose + rock)), "<node> has no label"},
+        {"mesh leaf without label", SceneNode("", kPose + rock), "<node> has no label"},
+        {"inner node without position", SceneNode("P", kRot + SceneNode("C", kPose + rock)),
+         "<node> \"P\" has no <position>"},
+        {"mesh leaf without rotation", SceneNode("L", kPos + rock), "<node> \"L\" has no <rotation>"},
+        {"position with two values", SceneNode("L", "<position x=\"0\" y=\"0\" />\n" + kRot + rock),
+         "<position> needs three numbers"},
+        {"rotation with three values", SceneNode("L", kPos + "<rotation qx=\"0\" qy=\"0\" qz=\"0\" />\n" + rock),
+         "<rotation> needs four numbers"},
+        {"position not a number", SceneNode("L", "<translation x=\"0\" y=\"up\" z=\"0\" />\n" + kRot + rock),
+         "<translation> needs three numbers"},
+        {"entity without meshFile", SceneNode("L", kPose + "<entity name=\"x\">\n<subentities />\n</entity>\n"),
+         "<entity> has no meshFile"},
+        {"entity without subentities", SceneNode("L", kPose + kNoSubentities), "<entity> has no <subentities>"},
+        {"subentity without material",
+         SceneNode("L", kPose + "<entity meshFile=\"Rock.mesh\">\n<subentities>\n<subentity />\n"
+                                "</subentities>\n</entity>\n"),
+         "<subentity> has no material name"},
+        {"animation without key frames", SceneNode("A", "<animations>\n<animation name=\"x\" />\n</animations>\n"),
+         "<animation> has no key frame"},
+        {"key frame without time", SceneNode("A", Animation("<keyframe>\n" + key + "</keyframe>\n")),
+         "key frame <keyframe> has no time"},
+        {"key frame time not a number", SceneNode("A", Animation("<keyframe time=\"soon\">\n" + key + "</keyframe>\n")),
+         "has no time"},
+        {"key frame without position", SceneNode("A", Animation("<keyframe time=\"0\">\n" + kRot + "</keyframe>\n")),
+         "<keyframe> \"0\" has no <position>"},
+        {"text as a key frame", SceneNode("A", Animation("soon\n")), "<text> has no <position>"},
+        {"fault deep in the tree",
+         SceneNode("A", kPose + SceneNode("B", kPose + SceneNode("C", kPose + kNoSubentities))),
+         "<node> \"C\": <entity> has no <subentities>"},
+        {"fault after a good subtree", SceneNode("Good", kPose + rock) + SceneNode("Bad", kPose + kNoSubentities),
+         "<node> \"Bad\": <entity> has no <subentities>"},
+    };
+    const auto expectRejected = [this](const Malformed& row, const std::string& text) {
+        SCOPED_TRACE(row.what);
         CoutCapture out;
-        EXPECT_FALSE(LoadScene(table[i].text));
+        EXPECT_FALSE(LoadScene(text));
         EXPECT_TRUE(out.Contains("Scene file not loaded: " + m_folder.Path("S.scene") + ": ")) << out.Text();
-        EXPECT_TRUE(out.Contains(table[i].reason)) << out.Text();
-    }
-}
-
-TEST_F(OgreXmlSceneLoaderTest, ParseErrorNamesTheLine)
-{
-    CoutCapture out;
-    EXPECT_FALSE(LoadScene("<scene>\n<a />\n<nodes>\n<node name=\"x\"\n</nodes>\n</scene>\n"));
-    EXPECT_TRUE(out.Contains("on line 5")) << out.Text();
-}
-
-TEST_F(OgreXmlSceneLoaderTest, FailedLoadLeavesNothingBehind)
-{
-    // A good subtree followed by a bad one: everything built so far goes.
-    CoutCapture out;
-    EXPECT_FALSE(LoadScene(Scene(std::string("<node name=\"Good\">\n") + kPose + Entity("Rock.mesh", "Stone") +
-                                 "</node>\n<node name=\"Bad\">\n" + kPose + "<entity meshFile=\"Rock.mesh\" />\n</node>\n")));
-    EXPECT_EQ(1u, m_renderer.Find("CreateVertexBuffer").size());
-    EXPECT_EQ(1u, m_renderer.Find("VB.Destroy").size());
-    EXPECT_EQ(1u, m_renderer.Find("IB.Destroy").size());
-    EXPECT_TRUE(out.Contains("\"Bad\"")) << out.Text();
+        EXPECT_TRUE(out.Contains(row.reason)) << out.Text();
+        // Whatever was built before the fault goes with the model.
+        EXPECT_EQ(m_renderer.Find("CreateVertexBuffer").size(), m_renderer.Find("VB.Destroy").size());
+        EXPECT_EQ(m_renderer.Find("CreateIndexBuffer").size(), m_renderer.Find("IB.Destroy").size());
+    };
+    for (const Malformed& row : files)
+        expectRejected(row, row.text);
+    for (const Malformed& row : nodes)
+        expectRejected(row, Scene(row.text));
+    EXPECT_LT(0u, m_renderer.Find("VB.Destroy").size());
 }

@@ -4,7 +4,7 @@
 #include "Core/Scenegraph/Culler.h"
 #include "Core/Scenegraph/Geometry.h"
 #include "Core/Scenegraph/ISceneVisitor.h"
-#include "Core/Scenegraph/Model.h"
+#include "Core/Scenegraph/Node.h"
 #include "Core/Scenegraph/TransformController.h"
 
 #include "MathExpect.h"
@@ -54,7 +54,7 @@ struct NameVisitor : ISceneVisitor
 
 } // namespace
 
-TEST(SceneGraphTest, WorldTransformsComposeDownTheTree)
+TEST(SceneGraphTest, TransformsComposeDownAndBoundsMergeUpTheTree)
 {
     Node root;
     root.Local().SetTranslation(1, 0, 0);
@@ -72,25 +72,22 @@ TEST(SceneGraphTest, WorldTransformsComposeDownTheTree)
     // (3, 0, 0) scaled by 2 and turned a quarter about z is (0, 6, 0).
     ExpectNear(hand->World().GetTranslation(), 1, 8, 0);
     ExpectNear(hand->GetWorldBound()->GetCenter(), 1, 8, 0);
-}
 
-TEST(SceneGraphTest, BoundsMergeUpToTheRoot)
-{
-    Node root;
+    Node top;
     Node* group = new Node();
     Geometry* right = MakeLeaf(10, 0, 0);
-    root.AttachChild(group);
+    top.AttachChild(group);
     group->AttachChild(MakeLeaf(-10, 0, 0));
     group->AttachChild(right);
-    root.Update(0.0f, true);
-    ExpectNear(root.GetWorldBound()->GetCenter(), 0, 0, 0);
-    EXPECT_FLOAT_EQ(root.GetWorldBound()->GetRadius(), 11.0f);
+    top.Update(0.0f, true);
+    ExpectNear(top.GetWorldBound()->GetCenter(), 0, 0, 0);
+    EXPECT_FLOAT_EQ(top.GetWorldBound()->GetRadius(), 11.0f);
 
     // A leaf updated as initiator refreshes every ancestor.
     right->Local().SetTranslation(30, 0, 0);
     right->Update(0.0f, true);
-    ExpectNear(root.GetWorldBound()->GetCenter(), 10, 0, 0);
-    EXPECT_FLOAT_EQ(root.GetWorldBound()->GetRadius(), 21.0f);
+    ExpectNear(top.GetWorldBound()->GetCenter(), 10, 0, 0);
+    EXPECT_FLOAT_EQ(top.GetWorldBound()->GetRadius(), 21.0f);
 
     // A childless root takes its local transform and keeps its bound.
     Node lone;
@@ -104,7 +101,9 @@ TEST(SceneGraphTest, BoundsMergeUpToTheRoot)
 TEST(SceneGraphTest, ControllersDriveLeavesAndCameraNodes)
 {
     Node root;
+    root.SetName("root");
     Geometry* leaf = MakeLeaf(0, 0, 0);
+    leaf->SetName("leaf");
     leaf->SetController(MakePath());
     CameraNode* flight = new CameraNode();
     flight->SetController(MakePath());
@@ -130,9 +129,14 @@ TEST(SceneGraphTest, ControllersDriveLeavesAndCameraNodes)
     culler.CollectVisible(root, &camera);
     ASSERT_EQ(culler.GetVisibleList().size(), 1u);
     EXPECT_EQ(culler.GetVisibleList()[0], leaf);
+    NameVisitor all(true), none(false);
+    root.ApplyVisitor(all);
+    root.ApplyVisitor(none);
+    EXPECT_EQ(all.seen, (std::vector<std::string>{"root", "leaf"}));
+    EXPECT_EQ(none.seen, std::vector<std::string>(1, "root"));
 }
 
-TEST(SceneGraphTest, AttachDetachAndGetChild)
+TEST(SceneGraphTest, AttachDetachAndSharedOwnership)
 {
     Node a, b;
     Geometry* g0 = MakeLeaf(0, 0, 0);
@@ -163,10 +167,8 @@ TEST(SceneGraphTest, AttachDetachAndGetChild)
     EXPECT_EQ(b.GetChildCount(), 1);
     EXPECT_EQ(a.AttachChild(nullptr), -1);
     EXPECT_EQ(a.GetChildCount(), 2);
-}
 
-TEST(SceneGraphTest, SharedChildrenOutliveTheirNodeSafely)
-{
+    // Children shared elsewhere outlive their node safely.
     boost::weak_ptr<Spatial> watch;
     {
         boost::shared_ptr<Spatial> mine;
@@ -183,19 +185,4 @@ TEST(SceneGraphTest, SharedChildrenOutliveTheirNodeSafely)
         EXPECT_EQ(mine->GetParent(), nullptr);
     }
     EXPECT_TRUE(watch.expired());
-}
-
-TEST(SceneGraphTest, VisitorDescendsOnlyWhereAsked)
-{
-    Model model;
-    model.SetName("root");
-    Geometry* leaf = MakeLeaf(0, 0, 0);
-    leaf->SetName("leaf");
-    model.AttachChild(leaf);
-    model.AttachChild(new CameraNode());
-    NameVisitor all(true), none(false);
-    model.ApplyVisitor(all);
-    model.ApplyVisitor(none);
-    EXPECT_EQ(all.seen, (std::vector<std::string>{"root", "leaf"}));
-    EXPECT_EQ(none.seen, std::vector<std::string>(1, "root"));
 }

@@ -7,57 +7,27 @@
 
 namespace {
 
-class TimeSourceTest : public ::testing::Test
+// Repeated readings of one source are covered by the application frame's tests.
+TEST(TimeSource, ScalesTheCounterOrTheMillisecondTimer)
 {
-protected:
-    void SetUp() override { Win32::SetTimerOverride(&m_fake); }
-    void TearDown() override { Win32::SetTimerOverride(nullptr); }
-
-    Win32::TimerOverride m_fake = {true, true, 1000000, 0, 0};
-};
-
-TEST_F(TimeSourceTest, ScalesTheCounterByItsFrequency)
-{
-    m_fake.frequency = 4000000;
-    Vorm::W32TimeSource source;
-    m_fake.count = 10000000;
-    EXPECT_DOUBLE_EQ(2.5, source.GetTime());
-    m_fake.count += 40000;
-    EXPECT_DOUBLE_EQ(2.51, source.GetTime());
+    const Win32::TimerOverride fakes[] = {
+        {true, true, 4000000, 10000000, 0},
+        {false, false, 1000000, 0, 1234},
+        {false, false, 1000000, 0, 0xFFFFFFFFu}, // the 32-bit timer value widens without sign
+        {true, false, 10000000, 0, 2500},        // the millisecond fallback ignores a known frequency
+        {true, true, 0, 4200, 0},                // no ticks per second must not give infinity
+    };
+    const double expected[] = {2.5, 1.234, 4294967.295, 2.5, 4.2};
+    for (int i = 0; i < 5; ++i)
+    {
+        SCOPED_TRACE(i);
+        Win32::SetTimerOverride(&fakes[i]);
+        EXPECT_DOUBLE_EQ(expected[i], Vorm::W32TimeSource().GetTime());
+    }
+    Win32::SetTimerOverride(nullptr);
 }
 
-TEST_F(TimeSourceTest, WithoutCounterUsesWholeMilliseconds)
-{
-    m_fake.frequencyWorks = false;
-    m_fake.counterWorks = false;
-    m_fake.milliseconds = 1234;
-    Vorm::W32TimeSource source;
-    EXPECT_DOUBLE_EQ(1.234, source.GetTime());
-    m_fake.milliseconds = 1235;
-    EXPECT_DOUBLE_EQ(1.235, source.GetTime());
-
-    // The 32-bit timer value widens without sign.
-    m_fake.milliseconds = 0xFFFFFFFFu;
-    EXPECT_DOUBLE_EQ(4294967.295, source.GetTime());
-}
-
-TEST_F(TimeSourceTest, FallbacksKeepTheMillisecondScale)
-{
-    // The millisecond fallback ignores a known frequency.
-    m_fake.frequency = 10000000;
-    m_fake.counterWorks = false;
-    m_fake.milliseconds = 2500;
-    EXPECT_DOUBLE_EQ(2.5, Vorm::W32TimeSource().GetTime());
-
-    // A counter that claims success with no ticks per second must not
-    // turn every reading into infinity.
-    m_fake.frequency = 0;
-    m_fake.counterWorks = true;
-    m_fake.count = 4200;
-    EXPECT_DOUBLE_EQ(4.2, Vorm::W32TimeSource().GetTime());
-}
-
-TEST(TimeSourceRealClock, ReadsTheMonotonicClock)
+TEST(TimeSource, ReadsTheMonotonicClock)
 {
     Win32::LARGE_INTEGER frequency = {0};
     ASSERT_TRUE(Win32::QueryPerformanceFrequency(&frequency));

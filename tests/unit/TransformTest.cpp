@@ -27,10 +27,10 @@ void ExpectSame(const Transform& a, const Transform& b)
     ExpectNear(a.GetTranslation(), t.x, t.y, t.z, 0.0f);
 }
 
-Transform RotScaleTrans(const Matrix33<float>& r, float s, const Vector3<float>& t)
+Transform RotScaleTrans(const Vector3<float>& axis, float angle, float s, const Vector3<float>& t)
 {
     Transform x;
-    x.SetRotation(r);
+    x.SetRotation(AxisAngleMatrix(axis, angle));
     x.SetScale(s);
     x.SetTranslation(t);
     return x;
@@ -38,7 +38,7 @@ Transform RotScaleTrans(const Matrix33<float>& r, float s, const Vector3<float>&
 
 } // namespace
 
-TEST(Transform, IdentityAndComposingWithIt)
+TEST(Transform, IdentityMatrixAndApply)
 {
     const Transform id;
     EXPECT_TRUE(id.IsIdentity());
@@ -46,6 +46,7 @@ TEST(Transform, IdentityAndComposingWithIt)
     ExpectNear(ToMatrix(id), Matrix44<float>::IDENTITY, 0.0f);
     ExpectNear(id.Apply(Vector4<float>(1, 2, 3, 1)), 1, 2, 3, 1, 0.0f);
 
+    // Composing with the identity on either side changes nothing.
     Transform t;
     t.SetMatrix(Matrix33<float>(1, 2, 3, 4, 5, 6, 7, 8, 10));
     t.SetTranslation(1, 2, 3);
@@ -54,15 +55,21 @@ TEST(Transform, IdentityAndComposingWithIt)
     ExpectSame(r, t);
     r.Product(t, id);
     ExpectSame(r, t);
-
     r.MakeIdentity();
     ExpectSame(r, id);
+
+    Transform st;
+    st.SetScale(2.0f);
+    st.SetTranslation(Vector3<float>(1, 2, 3));
+    ExpectNear(ToMatrix(st), Matrix44<float>(2, 0, 0, 1, 0, 2, 0, 2, 0, 0, 2, 3, 0, 0, 0, 1), 0.0f);
+    ExpectNear(st.Apply(Vector4<float>(1, 1, 1, 1)), 3, 4, 5, 1);
+    ExpectNear(st.Apply(Vector4<float>(1, 1, 1, 0)), 2, 2, 2, 0); // directions ignore translation
 }
 
 TEST(Transform, RotationScaleProductMatchesMatrixProduct)
 {
-    const Transform a = RotScaleTrans(AxisAngleMatrix(Vector3<float>::UNIT_Z, kPi / 2.0f), 2.0f, Vector3<float>(1, 0, 0));
-    const Transform b = RotScaleTrans(AxisAngleMatrix(Vector3<float>::UNIT_X, 0.5f), 3.0f, Vector3<float>(0, 1, 2));
+    const Transform a = RotScaleTrans(Vector3<float>::UNIT_Z, kPi / 2.0f, 2.0f, Vector3<float>(1, 0, 0));
+    const Transform b = RotScaleTrans(Vector3<float>::UNIT_X, 0.5f, 3.0f, Vector3<float>(0, 1, 2));
     Transform ab;
     ab.Product(a, b);
     EXPECT_TRUE(ab.IsRSMat());
@@ -84,7 +91,7 @@ TEST(Transform, ArbitraryMatrixProductDropsTheScale)
     m.SetMatrix(Matrix33<float>(1, 2, 0, 0, 1, 0, 0, 0, 1)); // a shear
     m.SetTranslation(0, 0, 5);
     EXPECT_FALSE(m.IsRSMat());
-    const Transform rs = RotScaleTrans(AxisAngleMatrix(Vector3<float>::UNIT_Y, 0.3f), 2.0f, Vector3<float>(1, 2, 3));
+    const Transform rs = RotScaleTrans(Vector3<float>::UNIT_Y, 0.3f, 2.0f, Vector3<float>(1, 2, 3));
 
     Transform r;
     r.Product(m, rs);
@@ -102,29 +109,6 @@ TEST(Transform, ArbitraryMatrixProductDropsTheScale)
     ExpectNear(ToMatrix(scaled), Matrix44<float>::IDENTITY, 0.0f);
 }
 
-TEST(Transform, ToMatrix44AndApply)
-{
-    Transform t;
-    t.SetScale(2.0f);
-    t.SetTranslation(Vector3<float>(1, 2, 3));
-    ExpectNear(ToMatrix(t), Matrix44<float>(2, 0, 0, 1, 0, 2, 0, 2, 0, 0, 2, 3, 0, 0, 0, 1), 0.0f);
-
-    ExpectNear(t.Apply(Vector4<float>(1, 1, 1, 1)), 3, 4, 5, 1);
-    ExpectNear(t.Apply(Vector4<float>(1, 1, 1, 0)), 2, 2, 2, 0); // directions ignore translation
-}
-
-TEST(Transform, EulerRotationOrder)
-{
-    const float a = 0.3f, b = -0.8f, c = 1.1f;
-    Transform t;
-    t.SetRotation(Vector3<float>(a, b, c));
-    EXPECT_TRUE(t.IsRSMat());
-    EXPECT_FALSE(t.IsIdentity());
-    // The Y angle enters with its sign reversed.
-    ExpectNear(t.GetRotation(), AxisAngleMatrix(Vector3<float>::UNIT_X, a) * AxisAngleMatrix(Vector3<float>::UNIT_Y, -b) *
-                                    AxisAngleMatrix(Vector3<float>::UNIT_Z, c));
-}
-
 TEST(Transform, SettersKeepTheOtherFieldsAndReportMisuse)
 {
     AssertRecorder rec;
@@ -135,6 +119,16 @@ TEST(Transform, SettersKeepTheOtherFieldsAndReportMisuse)
     EXPECT_TRUE(t.IsRSMat());
     t.SetScale(3.0f);
     ExpectNear(t.GetMatrix(), r, 0.0f);
+
+    // Euler angles: the Y angle enters with its sign reversed.
+    const float a = 0.3f, b = -0.8f, c = 1.1f;
+    Transform e;
+    e.SetMatrix(r);
+    e.SetRotation(Vector3<float>(a, b, c));
+    EXPECT_TRUE(e.IsRSMat());
+    EXPECT_FALSE(e.IsIdentity());
+    ExpectNear(e.GetRotation(), AxisAngleMatrix(Vector3<float>::UNIT_X, a) * AxisAngleMatrix(Vector3<float>::UNIT_Y, -b) *
+                                    AxisAngleMatrix(Vector3<float>::UNIT_Z, c));
     EXPECT_TRUE(rec.Failures().empty());
 
     t.SetScale(0.0f);
