@@ -6,34 +6,21 @@
 
 #include <boost/weak_ptr.hpp>
 
+#include <cstdint>
+
 namespace Vorm {
 
 namespace {
 
-// Large trees do not fit in the cache and a walk is a chain of dependent
-// loads; fetching the next siblings ahead overlaps those misses. Children are
-// allocated in tree order, so each object is followed closely by its bounds.
-const size_t kObjectAhead = 2;
-const size_t kBoundAhead = 1;
+// Trees are built depth first (the scene loader, the terrain), so a walk
+// moves forward through memory, about one node's blocks per child visited.
+// Large trees do not fit in the cache, and a walk is a chain of dependent
+// loads; fetching the memory a few nodes ahead of the current child hides
+// that latency. A wrong guess only wastes a fetch: prefetches never fault.
+const std::uintptr_t kAheadBytes = 8192;
+const int kAheadLines = 8;
 
-inline void PrefetchObject(const Spatial* s)
-{
-    const char* p = reinterpret_cast<const char*>(s);
-    __builtin_prefetch(p);
-    __builtin_prefetch(p + 64);
-    __builtin_prefetch(p + 128);
-    __builtin_prefetch(p + 192);
-}
-
-inline void PrefetchBounds(const Spatial* s)
-{
-    const char* p = reinterpret_cast<const char*>(s->GetWorldBound());
-    __builtin_prefetch(p);
-    __builtin_prefetch(p + 64);
-    __builtin_prefetch(p + 128);
-}
-
-// Visits the children in order, fetching the next ones ahead.
+// Visits the children in order, fetching ahead.
 template <typename Visit>
 inline void WalkChildren(const std::vector<boost::shared_ptr<Spatial> >& children, Visit visit)
 {
@@ -41,10 +28,9 @@ inline void WalkChildren(const std::vector<boost::shared_ptr<Spatial> >& childre
     const boost::shared_ptr<Spatial>* child = children.data();
     for (size_t i = 0; i < n; ++i)
     {
-        if (i + kObjectAhead < n)
-            PrefetchObject(child[i + kObjectAhead].get());
-        if (i + kBoundAhead < n)
-            PrefetchBounds(child[i + kBoundAhead].get());
+        const std::uintptr_t ahead = reinterpret_cast<std::uintptr_t>(child[i].get()) + kAheadBytes;
+        for (int line = 0; line < kAheadLines; ++line)
+            __builtin_prefetch(reinterpret_cast<const void*>(ahead + 64 * line));
         visit(*child[i]);
     }
 }
