@@ -12,8 +12,8 @@ namespace Vorm {
 
 namespace {
 
-// Trees are built depth first (the scene loader, the terrain), so a walk
-// moves forward through memory, about one node's blocks per child visited.
+// The scene loader builds trees depth first, so a walk moves forward through
+// memory, about one node's blocks per child visited.
 // Large trees do not fit in the cache, and a walk is a chain of dependent
 // loads; fetching the memory a few nodes ahead of the current child hides
 // that latency. A wrong guess only wastes a fetch: prefetches never fault.
