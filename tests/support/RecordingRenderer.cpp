@@ -91,10 +91,7 @@ Vorm::Viewport& RecordingRenderer::GetViewport()
 
 void RecordingRenderer::SetViewport(int x, int y, int width, int height)
 {
-    m_viewport.x = x;
-    m_viewport.y = y;
-    m_viewport.width = width;
-    m_viewport.height = height;
+    m_viewport = Vorm::Viewport{x, y, width, height};
     Record(LogEntry("SetViewport", x, y, width, height));
 }
 

@@ -169,10 +169,7 @@ Viewport& GLRenderer::GetViewport()
 
 void GLRenderer::SetViewport(int x, int y, int width, int height)
 {
-    m_viewport.x = x;
-    m_viewport.y = y;
-    m_viewport.width = width;
-    m_viewport.height = height;
+    m_viewport = Viewport{x, y, width, height};
     glViewport(x, y, width, height);
 }
 
