@@ -3,12 +3,14 @@
 // inputs by name, upload the automatic matrices, draw). Run under Xvfb with
 // MESA_GL_VERSION_OVERRIDE=3.1FC MESA_GLSL_VERSION_OVERRIDE=140 (llvmpipe).
 // "per_draw" is CPU time of the calling thread per DrawGeometry call.
-#include "GLTestContext.h"
+#include "Platform/GLWindowContext.h"
+
+#include <GL/glew.h>
 
 #include "Core/Scenegraph/mesh/MeshBuilder.h"
 #include "Core/Scenegraph/mesh/TriangleMesh.h"
-#include "Render/RenderGL/GLRenderer.h"
-#include "Render/RenderGL/effects/api/IEffectSystem.h"
+#include "RenderGL/GLRenderer.h"
+#include "RenderGL/effects/api/IEffectSystem.h"
 
 #include <benchmark/benchmark.h>
 
@@ -43,7 +45,7 @@ void WriteFile(const std::string& path, const std::string& text)
 
 void DrawGeometryFrame(benchmark::State& state)
 {
-    GLTestContext ctx(64, 64);
+    Win32::GLWindowContext ctx(64, 64);
     if (!ctx.Ok()) {
         state.SkipWithError(ctx.Error().c_str());
         return;

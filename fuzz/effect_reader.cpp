@@ -2,7 +2,7 @@
 // and non-empty shader file names; a rejected one says why.
 #include "FuzzSupport.h"
 
-#include "Render/RenderGL/effects/api/glsl/GLSLEffectSystem.h"
+#include "RenderGL/effects/api/glsl/GLSLEffectSystem.h"
 
 using FuzzSupport::Check;
 using Vorm::GLSLEffectSystem;

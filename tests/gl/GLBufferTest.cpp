@@ -2,8 +2,8 @@
 #include "GLReadBack.h"
 
 #include "Core/Rendering/VertexTypes.h"
-#include "Render/RenderGL/GLIndexBuffer.h"
-#include "Render/RenderGL/GLVertexBuffer.h"
+#include "RenderGL/GLIndexBuffer.h"
+#include "RenderGL/GLVertexBuffer.h"
 
 #include <gtest/gtest.h>
 

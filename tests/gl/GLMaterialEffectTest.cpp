@@ -6,9 +6,9 @@
 #include "Core/Rendering/VertexTypes.h"
 #include "Core/Scenegraph/Light.h"
 #include "Core/Scenegraph/mesh/TriangleMesh.h"
-#include "Render/RenderGL/effects/GLMaterialEffect.h"
-#include "Render/RenderGL/effects/api/glsl/GLSLMaterialProgram.h"
-#include "Render/RenderGL/texture/GLTexture.h"
+#include "RenderGL/effects/GLMaterialEffect.h"
+#include "RenderGL/effects/api/glsl/GLSLMaterialProgram.h"
+#include "RenderGL/texture/GLTexture.h"
 
 #include <gtest/gtest.h>
 

@@ -2,8 +2,8 @@
 #include "GLFixture.h"
 #include "GLReadBack.h"
 
-#include "Render/RenderGL/GLRenderTarget.h"
-#include "Render/RenderGL/texture/GLTexture.h"
+#include "RenderGL/GLRenderTarget.h"
+#include "RenderGL/texture/GLTexture.h"
 
 #include <gtest/gtest.h>
 

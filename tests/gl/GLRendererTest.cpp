@@ -5,9 +5,9 @@
 #include "Core/Rendering/VertexTypes.h"
 #include "Core/Scenegraph/Geometry.h"
 #include "Core/Scenegraph/mesh/TriangleMesh.h"
-#include "Render/RenderGL/GLIndexBuffer.h"
-#include "Render/RenderGL/effects/api/glsl/GLSLMaterialProgram.h"
-#include "Render/RenderGL/effects/api/glsl/GLSLProgram.h"
+#include "RenderGL/GLIndexBuffer.h"
+#include "RenderGL/effects/api/glsl/GLSLMaterialProgram.h"
+#include "RenderGL/effects/api/glsl/GLSLProgram.h"
 
 #include <gtest/gtest.h>
 

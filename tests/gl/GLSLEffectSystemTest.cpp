@@ -1,9 +1,9 @@
 #include "GLFixture.h"
 #include "TestShaders.h"
 
-#include "Render/RenderGL/effects/api/glsl/GLSLEffectSystem.h"
-#include "Render/RenderGL/effects/api/glsl/GLSLProgram.h"
-#include "Render/RenderGL/effects/api/glsl/GLSLShader.h"
+#include "RenderGL/effects/api/glsl/GLSLEffectSystem.h"
+#include "RenderGL/effects/api/glsl/GLSLProgram.h"
+#include "RenderGL/effects/api/glsl/GLSLShader.h"
 
 #include <gtest/gtest.h>
 

@@ -4,8 +4,8 @@
 #include "Core/Math/MatrixBuilders.h"
 #include "Core/Rendering/IRenderTarget.h"
 #include "Core/Scenegraph/Light.h"
-#include "Render/RenderGL/effects/api/glsl/GLSLMaterialProgram.h"
-#include "Render/RenderGL/effects/api/glsl/GLSLProgram.h"
+#include "RenderGL/effects/api/glsl/GLSLMaterialProgram.h"
+#include "RenderGL/effects/api/glsl/GLSLProgram.h"
 
 #include <gtest/gtest.h>
 

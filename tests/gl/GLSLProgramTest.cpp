@@ -5,9 +5,9 @@
 
 #include "Core/Rendering/BufferData.h"
 #include "Core/Rendering/VertexTypes.h"
-#include "Render/RenderGL/GLVertexBuffer.h"
-#include "Render/RenderGL/effects/api/glsl/GLSLProgram.h"
-#include "Render/RenderGL/effects/api/glsl/GLSLUniformParam.h"
+#include "RenderGL/GLVertexBuffer.h"
+#include "RenderGL/effects/api/glsl/GLSLProgram.h"
+#include "RenderGL/effects/api/glsl/GLSLUniformParam.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 #include "GLFixture.h"
 #include "TestShaders.h"
 
-#include "Render/RenderGL/effects/api/glsl/GLSLShader.h"
+#include "RenderGL/effects/api/glsl/GLSLShader.h"
 
 #include <gtest/gtest.h>
 

@@ -3,8 +3,8 @@
 #include "GLReadBack.h"
 #include "TestShaders.h"
 
-#include "Render/RenderGL/effects/api/glsl/GLSLProgram.h"
-#include "Render/RenderGL/effects/api/glsl/GLSLUniformParam.h"
+#include "RenderGL/effects/api/glsl/GLSLProgram.h"
+#include "RenderGL/effects/api/glsl/GLSLUniformParam.h"
 
 #include <gtest/gtest.h>
 

@@ -4,7 +4,7 @@
 #include "TestImages.h"
 #include "TestRenderer.h"
 
-#include "Render/RenderGL/texture/GLTexture.h"
+#include "RenderGL/texture/GLTexture.h"
 
 #include <gtest/gtest.h>
 

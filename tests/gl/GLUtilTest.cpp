@@ -3,8 +3,8 @@
 #include "GLReadBack.h"
 
 #include "Core/Rendering/DataFormat.h"
-#include "Render/RenderGL/GLUtil.h"
-#include "Render/RenderGL/texture/GLTexture.h"
+#include "RenderGL/GLUtil.h"
+#include "RenderGL/texture/GLTexture.h"
 
 #include <gtest/gtest.h>
 

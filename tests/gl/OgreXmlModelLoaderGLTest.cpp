@@ -10,10 +10,10 @@
 #include "Core/Scenegraph/mesh/TriangleMesh.h"
 #include "Core/Scenegraph/model/ModelImporter.h"
 #include "Core/Scenegraph/model/OgreXmlModelLoader.h"
-#include "Render/RenderGL/GLIndexBuffer.h"
-#include "Render/RenderGL/GLRenderer.h"
-#include "Render/RenderGL/GLVertexBuffer.h"
-#include "Render/RenderGL/texture/GLTexture.h"
+#include "RenderGL/GLIndexBuffer.h"
+#include "RenderGL/GLRenderer.h"
+#include "RenderGL/GLVertexBuffer.h"
+#include "RenderGL/texture/GLTexture.h"
 
 #include <gtest/gtest.h>
 
@@ -113,5 +113,5 @@ TEST_F(OgreXmlModelLoaderGLTest, ValleyLoadsIntoGLBuffersAndSharedMipmappedTextu
     EXPECT_EQ(grass, DiffuseOf(second->GetChild(0).get()));
     model.reset();
     EXPECT_EQ(GL_TRUE, glIsTexture(grass->GetHandle()));
-    EXPECT_EQ(GLenum(GL_NO_ERROR), GLTestContext::DrainErrors());
+    EXPECT_EQ(GLenum(GL_NO_ERROR), DrainGLErrors());
 }

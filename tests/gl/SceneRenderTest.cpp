@@ -10,7 +10,7 @@
 #include "Core/Scenegraph/Model.h"
 #include "Core/Scenegraph/mesh/TriangleMesh.h"
 #include "Core/Scenegraph/model/ModelImporter.h"
-#include "Render/RenderGL/effects/GLMaterialEffect.h"
+#include "RenderGL/effects/GLMaterialEffect.h"
 
 #include <gtest/gtest.h>
 

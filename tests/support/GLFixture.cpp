@@ -1,14 +1,16 @@
 #include "GLFixture.h"
 
+#include "GLReadBack.h"
+
 #include <cstdio>
 #include <cstdlib>
 
-GLTestContext* GLFixture::s_ctx = nullptr;
+Win32::GLWindowContext* GLFixture::s_ctx = nullptr;
 
 void GLFixture::OpenContext(int width, int height)
 {
     delete s_ctx;
-    s_ctx = new GLTestContext(width, height);
+    s_ctx = new Win32::GLWindowContext(width, height);
     // Without a context every GL call below is a null function pointer:
     // stop here with the reason rather than crash somewhere in a test.
     if (!s_ctx->Ok()) {
@@ -27,7 +29,7 @@ void GLFixture::SetUp()
 {
     ASSERT_TRUE(s_ctx && s_ctx->Ok()) << (s_ctx ? s_ctx->Error() : std::string("no context"));
     ASSERT_TRUE(m_folder.Ok());
-    GLTestContext::DrainErrors();
+    DrainGLErrors();
 }
 
 void GLFixture::TearDown()
@@ -39,5 +41,5 @@ void GLFixture::TearDown()
     glBindBuffer(GL_ARRAY_BUFFER, 0);
     glActiveTexture(GL_TEXTURE0);
     glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
-    EXPECT_EQ(GLenum(GL_NO_ERROR), GLTestContext::DrainErrors());
+    EXPECT_EQ(GLenum(GL_NO_ERROR), DrainGLErrors());
 }

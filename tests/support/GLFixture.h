@@ -1,7 +1,9 @@
 #ifndef VORM_TESTS_GLFIXTURE_H
 #define VORM_TESTS_GLFIXTURE_H
 
-#include "GLTestContext.h"
+#include "Platform/GLWindowContext.h"
+
+#include <GL/glew.h>
 #include "TempFolder.h"
 
 #include <gtest/gtest.h>
@@ -17,7 +19,7 @@ public:
 
 protected:
     static void OpenContext(int width, int height);
-    static GLTestContext& Ctx() { return *s_ctx; }
+    static Win32::GLWindowContext& Ctx() { return *s_ctx; }
 
     // Derived SetUps return at once when this one fails (HasFatalFailure()).
     void SetUp() override;
@@ -28,7 +30,7 @@ protected:
     TempFolder m_folder;
 
 private:
-    static GLTestContext* s_ctx;
+    static Win32::GLWindowContext* s_ctx;
 };
 
 #endif

@@ -1,14 +1,26 @@
 #include "GLReadBack.h"
 
-#include "GLTestContext.h"
+#include "RenderGL/effects/api/glsl/GLSLMaterialProgram.h"
+#include "RenderGL/effects/api/glsl/GLSLProgram.h"
 
-#include "Render/RenderGL/effects/api/glsl/GLSLMaterialProgram.h"
-#include "Render/RenderGL/effects/api/glsl/GLSLProgram.h"
+GLenum DrainGLErrors()
+{
+    GLenum first = GL_NO_ERROR;
+    for (int i = 0; i < 64; ++i) {
+        const GLenum e = glGetError();
+        if (e == GL_NO_ERROR)
+            break;
+        if (first == GL_NO_ERROR)
+            first = e;
+    }
+    return first;
+}
 
 std::vector<int> PixelRgba(int x, int y)
 {
     unsigned char px[4] = {0, 0, 0, 0};
-    GLTestContext::ReadPixel(x, y, px);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glReadPixels(x, y, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, px);
     return {px[0], px[1], px[2], px[3]};
 }
 

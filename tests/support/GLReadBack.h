@@ -3,7 +3,7 @@
 
 #include "Core/Rendering/ApiEffect.h"
 #include "Core/Rendering/ITexture.h"
-#include "Render/RenderGL/texture/GLTexture.h"
+#include "RenderGL/texture/GLTexture.h"
 
 #include <GL/glew.h>
 #include <boost/shared_ptr.hpp>
@@ -18,6 +18,9 @@ struct Rgb
 {
     float r, g, b;
 };
+
+// Pops every queued GL error; returns the first (GL_NO_ERROR when none).
+GLenum DrainGLErrors();
 
 // RGBA bytes of the current read buffer at (x, y), origin bottom-left.
 std::vector<int> PixelRgba(int x, int y);

@@ -4,8 +4,8 @@
 #include "GLFixture.h"
 #include "TestShaders.h"
 
-#include "Render/RenderGL/GLRenderer.h"
-#include "Render/RenderGL/effects/api/IEffectSystem.h"
+#include "RenderGL/GLRenderer.h"
+#include "RenderGL/effects/api/IEffectSystem.h"
 
 #include <filesystem>
 #include <memory>

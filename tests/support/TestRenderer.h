@@ -6,6 +6,8 @@
 #include "Core/Rendering/IIndexBuffer.h"
 #include "Core/Rendering/IRenderer.h"
 #include "Core/Rendering/IVertexBuffer.h"
+#include "Core/Rendering/MaterialEffectFactory.h"
+#include "RenderGL/effects/GLMaterialEffect.h"
 
 #include <cstdint>
 #include <cstring>
@@ -30,6 +32,9 @@ std::vector<T> Records(const std::vector<std::uint8_t>& bytes)
 class TestRenderer : public Vorm::IRenderer
 {
 public:
+    // Materials read with this renderer are the GL ones, as with the real one.
+    TestRenderer() { Vorm::MaterialEffectFactory::Register(&Vorm::GLMaterialEffect::Make); }
+
     class VertexBuffer : public Vorm::IVertexBuffer
     {
     public:

@@ -1,6 +1,6 @@
 #include "TestShaders.h"
 
-#include "Render/RenderGL/effects/api/glsl/GLSLShader.h"
+#include "RenderGL/effects/api/glsl/GLSLShader.h"
 
 #include <GL/glew.h>
 #include <boost/shared_ptr.hpp>

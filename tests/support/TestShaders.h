@@ -3,7 +3,7 @@
 
 #include "TempFolder.h"
 
-#include "Render/RenderGL/effects/api/glsl/GLSLProgram.h"
+#include "RenderGL/effects/api/glsl/GLSLProgram.h"
 
 #include <memory>
 #include <string>

@@ -1,5 +1,5 @@
-#include "App/WINGLApp/IApp.h"
-#include "App/WINGLApp/IExec.h"
+#include "WINGLApp/IApp.h"
+#include "WINGLApp/IExec.h"
 #include "Platform/Win32Timer.h"
 
 #include <gtest/gtest.h>

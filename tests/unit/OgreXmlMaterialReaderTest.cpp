@@ -6,7 +6,7 @@
 
 #include "Core/Rendering/IMaterialEffect.h"
 #include "Core/Scenegraph/model/OgreXmlModelLoader.h"
-#include "Render/RenderGL/effects/GLMaterialEffect.h"
+#include "RenderGL/effects/GLMaterialEffect.h"
 
 #include <gtest/gtest.h>
 

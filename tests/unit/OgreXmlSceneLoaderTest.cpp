@@ -13,7 +13,7 @@
 #include "Core/Scenegraph/mesh/TriangleMesh.h"
 #include "Core/Scenegraph/model/ModelImporter.h"
 #include "Core/Scenegraph/model/OgreXmlModelLoader.h"
-#include "Render/RenderGL/effects/GLMaterialEffect.h"
+#include "RenderGL/effects/GLMaterialEffect.h"
 
 #include <gtest/gtest.h>
 

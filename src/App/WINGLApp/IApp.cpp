@@ -1,10 +1,25 @@
-#include "App/WINGLApp/IApp.h"
+#include "WINGLApp/IApp.h"
 
-#include "App/WINGLApp/IExec.h"
+#include "Core/Memory/MemTracker.h"
+#include "Core/Timer/TimeSourceFactory.h"
+#include "WINGLApp/IExec.h"
+#include "WINGLApp/W32TimeSource.h"
 
 #include <cstdio>
 
 namespace Vorm {
+
+namespace {
+
+// The frame clock reads this platform's counter; registered before any
+// application (and so its clock) can exist.
+ITimeSource* MakeTimeSource()
+{
+    return VORM_NEW W32TimeSource();
+}
+const bool s_timeSourceRegistered = (TimeSourceFactory::Register(&MakeTimeSource), true);
+
+} // namespace
 
 IApp::IApp()
     : m_clock(false, 5)

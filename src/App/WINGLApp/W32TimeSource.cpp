@@ -1,4 +1,4 @@
-#include "App/WINGLApp/W32TimeSource.h"
+#include "WINGLApp/W32TimeSource.h"
 
 #include "Platform/Win32Timer.h"
 

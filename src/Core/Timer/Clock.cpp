@@ -1,8 +1,8 @@
 #include "Core/Timer/Clock.h"
 
-#include "App/WINGLApp/W32TimeSource.h"
 #include "Core/Memory/MemTracker.h"
 #include "Core/Timer/ITimeSource.h"
+#include "Core/Timer/TimeSourceFactory.h"
 #include "Core/Util/Assert.h"
 
 namespace Vorm {
@@ -14,7 +14,7 @@ Clock::Clock(bool smoothing, std::uint8_t maxSamples)
     , m_dDelta(0.0)
     , m_bSmoothing(smoothing)
 {
-    m_pTimeSource = VORM_NEW W32TimeSource();
+    m_pTimeSource = TimeSourceFactory::Create();
     Init(maxSamples);
 }
 
@@ -30,7 +30,7 @@ Clock::Clock(ITimeSource* pTimeSource, bool smoothing, std::uint8_t maxSamples)
 
 void Clock::Init(std::uint8_t maxSamples)
 {
-    VORM_ASSERT(m_pTimeSource && "Clock: cross-platform time source not implemented yet!");
+    VORM_ASSERT(m_pTimeSource && "Clock: no time source registered!");
     SetParams(maxSamples, 0.016, 0.2);
 }
 

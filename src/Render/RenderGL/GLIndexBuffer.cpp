@@ -1,6 +1,6 @@
-#include "Render/RenderGL/GLIndexBuffer.h"
+#include "RenderGL/GLIndexBuffer.h"
 
-#include "Render/RenderGL/GLUtil.h"
+#include "RenderGL/GLUtil.h"
 
 namespace Vorm {
 

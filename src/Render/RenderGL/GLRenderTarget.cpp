@@ -1,8 +1,8 @@
-#include "Render/RenderGL/GLRenderTarget.h"
+#include "RenderGL/GLRenderTarget.h"
 
 #include "Core/Memory/MemTracker.h"
-#include "Render/RenderGL/GLUtil.h"
-#include "Render/RenderGL/texture/GLTexture.h"
+#include "RenderGL/GLUtil.h"
+#include "RenderGL/texture/GLTexture.h"
 
 #include <GL/glew.h>
 

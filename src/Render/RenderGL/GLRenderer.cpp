@@ -1,17 +1,18 @@
-#include "Render/RenderGL/GLRenderer.h"
+#include "RenderGL/GLRenderer.h"
 
 #include "Core/Memory/MemTracker.h"
 #include "Core/Rendering/IIndexBuffer.h"
 #include "Core/Rendering/IVertexBuffer.h"
+#include "Core/Rendering/MaterialEffectFactory.h"
 #include "Core/Scenegraph/Geometry.h"
-#include "Render/RenderGL/GLIndexBuffer.h"
-#include "Render/RenderGL/GLRenderTarget.h"
-#include "Render/RenderGL/GLUtil.h"
-#include "Render/RenderGL/GLVertexBuffer.h"
-#include "Render/RenderGL/effects/GLMaterialEffect.h"
-#include "Render/RenderGL/effects/api/glsl/GLSLEffectSystem.h"
-#include "Render/RenderGL/effects/api/glsl/GLSLMaterialProgram.h"
-#include "Render/RenderGL/texture/GLTexture.h"
+#include "RenderGL/GLIndexBuffer.h"
+#include "RenderGL/GLRenderTarget.h"
+#include "RenderGL/GLUtil.h"
+#include "RenderGL/GLVertexBuffer.h"
+#include "RenderGL/effects/GLMaterialEffect.h"
+#include "RenderGL/effects/api/glsl/GLSLEffectSystem.h"
+#include "RenderGL/effects/api/glsl/GLSLMaterialProgram.h"
+#include "RenderGL/texture/GLTexture.h"
 
 #include <GL/glew.h>
 #include <IL/il.h>
@@ -59,6 +60,7 @@ GLRenderer::GLRenderer()
     : IRenderer(), m_pEffectSystem(nullptr), m_bPerFacePolygonMode(ContextHasPerFacePolygonMode())
 {
     ilInit();
+    MaterialEffectFactory::Register(&GLMaterialEffect::Make);
     GLRenderer::SetViewport(0, 0, 800, 600);
     GLRenderer::SetCullMode(1);
     GLRenderer::EnableDepthTest(true);

@@ -1,4 +1,4 @@
-#include "Render/RenderGL/GLUtil.h"
+#include "RenderGL/GLUtil.h"
 
 #include <GL/glu.h>
 

@@ -1,6 +1,6 @@
-#include "Render/RenderGL/GLVertexBuffer.h"
+#include "RenderGL/GLVertexBuffer.h"
 
-#include "Render/RenderGL/GLUtil.h"
+#include "RenderGL/GLUtil.h"
 
 namespace Vorm {
 

@@ -5,11 +5,11 @@
 #include "Core/Memory/MemTracker.h"
 #include "Core/Rendering/IMaterialEffect.h"
 #include "Core/Rendering/IRenderer.h"
+#include "Core/Rendering/MaterialEffectFactory.h"
 #include "Core/Rendering/ITexture.h"
 #include "Core/Rendering/ResourceMap.h"
 #include "Core/Rendering/TextureDesc.h"
 #include "Core/Util/TSingleton.h"
-#include "Render/RenderGL/effects/GLMaterialEffect.h"
 
 #include <fstream>
 #include <iostream>
@@ -116,8 +116,12 @@ bool OgreXmlModelLoader::LoadMaterialsFromFile(const std::string& path, Material
             ++depth;
         } else if (Contains(line, "}")) {
             --depth;
-            if (depth == 0) {
-                boost::shared_ptr<IMaterialEffect> material(VORM_NEW GLMaterialEffect());
+            boost::shared_ptr<IMaterialEffect> material;
+            if (depth == 0)
+                material = MaterialEffectFactory::Create();
+            if (depth == 0 && !material)
+                ReportLine(path, lineNumber, "no renderer makes material effects");
+            if (material) {
                 material->SetAmbientColor(ambient);
                 material->SetDiffuseColor(diffuse);
                 material->SetSpecularColor(specular);

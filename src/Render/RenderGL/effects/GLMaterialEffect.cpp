@@ -1,14 +1,15 @@
-#include "Render/RenderGL/effects/GLMaterialEffect.h"
+#include "RenderGL/effects/GLMaterialEffect.h"
 
 #include "Core/Math/Plane.h"
+#include "Core/Memory/MemTracker.h"
 #include "Core/Rendering/ApiEffect.h"
 #include "Core/Rendering/IRenderer.h"
 #include "Core/Rendering/ITexture.h"
 #include "Core/Scenegraph/Camera.h"
 #include "Core/Scenegraph/Light.h"
 #include "Core/Util/TSingleton.h"
-#include "Render/RenderGL/effects/api/glsl/GLSLMaterialProgram.h"
-#include "Render/RenderGL/effects/api/glsl/GLSLUniformParam.h"
+#include "RenderGL/effects/api/glsl/GLSLMaterialProgram.h"
+#include "RenderGL/effects/api/glsl/GLSLUniformParam.h"
 
 #include <string>
 #include <vector>
@@ -50,6 +51,11 @@ GLSLUniformParam s_uniforms[eUniformCount];
 } // namespace
 
 boost::shared_ptr<ApiEffect> GLMaterialEffect::s_spMaterialProgram;
+
+IMaterialEffect* GLMaterialEffect::Make()
+{
+    return VORM_NEW GLMaterialEffect();
+}
 
 GLMaterialEffect::GLMaterialEffect()
     : IMaterialEffect()

@@ -31,6 +31,9 @@ public:
     GLMaterialEffect();
     ~GLMaterialEffect() override;
 
+    // The maker the renderer registers with MaterialEffectFactory.
+    static IMaterialEffect* Make();
+
     GLMaterialEffect(const GLMaterialEffect&) = delete;
     GLMaterialEffect& operator=(const GLMaterialEffect&) = delete;
 

@@ -1,8 +1,8 @@
-#include "Render/RenderGL/texture/GLTexture.h"
+#include "RenderGL/texture/GLTexture.h"
 
 #include "Core/Rendering/IRenderer.h"
 #include "Core/Util/TSingleton.h"
-#include "Render/RenderGL/GLUtil.h"
+#include "RenderGL/GLUtil.h"
 
 #include <GL/glew.h>
 #include <IL/il.h>

@@ -1,4 +1,4 @@
-#include "Render/RenderGL/effects/api/IEffectSystem.h"
+#include "RenderGL/effects/api/IEffectSystem.h"
 
 namespace Vorm {
 

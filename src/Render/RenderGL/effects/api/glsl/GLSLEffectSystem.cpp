@@ -1,9 +1,9 @@
-#include "Render/RenderGL/effects/api/glsl/GLSLEffectSystem.h"
+#include "RenderGL/effects/api/glsl/GLSLEffectSystem.h"
 
 #include "Core/File/File.h"
 #include "Core/Memory/MemTracker.h"
-#include "Render/RenderGL/effects/api/glsl/GLSLProgram.h"
-#include "Render/RenderGL/effects/api/glsl/GLSLShader.h"
+#include "RenderGL/effects/api/glsl/GLSLProgram.h"
+#include "RenderGL/effects/api/glsl/GLSLShader.h"
 
 #include <GL/glew.h>
 

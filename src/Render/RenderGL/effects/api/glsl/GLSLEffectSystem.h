@@ -1,7 +1,7 @@
 #ifndef VORM_RENDERGL_GLSLEFFECTSYSTEM_H
 #define VORM_RENDERGL_GLSLEFFECTSYSTEM_H
 
-#include "Render/RenderGL/effects/api/IEffectSystem.h"
+#include "RenderGL/effects/api/IEffectSystem.h"
 
 #include <boost/shared_ptr.hpp>
 

@@ -1,4 +1,4 @@
-#include "Render/RenderGL/effects/api/glsl/GLSLMaterialProgram.h"
+#include "RenderGL/effects/api/glsl/GLSLMaterialProgram.h"
 
 #include "Core/Math/MatrixBuilders.h"
 #include "Core/Rendering/IRenderTarget.h"
@@ -6,7 +6,7 @@
 #include "Core/Rendering/ITexture.h"
 #include "Core/Scenegraph/Light.h"
 #include "Core/Util/TSingleton.h"
-#include "Render/RenderGL/effects/api/glsl/GLSLProgram.h"
+#include "RenderGL/effects/api/glsl/GLSLProgram.h"
 
 namespace Vorm {
 

@@ -2,7 +2,7 @@
 #define VORM_RENDERGL_GLSLMATERIALPROGRAM_H
 
 #include "Core/Rendering/ApiEffect.h"
-#include "Render/RenderGL/effects/api/glsl/GLSLUniformParam.h"
+#include "RenderGL/effects/api/glsl/GLSLUniformParam.h"
 
 #include <boost/shared_ptr.hpp>
 

@@ -1,9 +1,9 @@
-#include "Render/RenderGL/effects/api/glsl/GLSLProgram.h"
+#include "RenderGL/effects/api/glsl/GLSLProgram.h"
 
 #include "Core/Memory/MemTracker.h"
 #include "Core/Util/Assert.h"
-#include "Render/RenderGL/GLUtil.h"
-#include "Render/RenderGL/effects/api/glsl/GLSLShader.h"
+#include "RenderGL/GLUtil.h"
+#include "RenderGL/effects/api/glsl/GLSLShader.h"
 
 #include <GL/glew.h>
 

@@ -4,9 +4,9 @@
 #include "Core/Math/Matrix44.h"
 #include "Core/Rendering/ApiEffect.h"
 #include "Core/Rendering/VertexFormat.h"
-#include "Render/RenderGL/effects/api/glsl/GLSLUniformParam.h"
-#include "Render/RenderGL/effects/api/glsl/GLSLUniformParamSortPair.h"
-#include "Render/RenderGL/effects/api/glsl/GLSLVertexParam.h"
+#include "RenderGL/effects/api/glsl/GLSLUniformParam.h"
+#include "RenderGL/effects/api/glsl/GLSLUniformParamSortPair.h"
+#include "RenderGL/effects/api/glsl/GLSLVertexParam.h"
 
 #include <boost/shared_ptr.hpp>
 

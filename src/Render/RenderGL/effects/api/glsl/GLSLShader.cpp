@@ -1,8 +1,8 @@
-#include "Render/RenderGL/effects/api/glsl/GLSLShader.h"
+#include "RenderGL/effects/api/glsl/GLSLShader.h"
 
 #include "Core/File/File.h"
 #include "Core/Memory/MemTracker.h"
-#include "Render/RenderGL/GLUtil.h"
+#include "RenderGL/GLUtil.h"
 
 #include <GL/glew.h>
 

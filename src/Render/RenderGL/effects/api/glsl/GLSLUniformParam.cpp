@@ -1,7 +1,7 @@
-#include "Render/RenderGL/effects/api/glsl/GLSLUniformParam.h"
+#include "RenderGL/effects/api/glsl/GLSLUniformParam.h"
 
 #include "Core/Util/Assert.h"
-#include "Render/RenderGL/GLUtil.h"
+#include "RenderGL/GLUtil.h"
 
 #include <GL/glew.h>
 
