@@ -146,14 +146,14 @@ class Mesh:
             raise SystemExit("scenegen: %s has %d faces wound against their normals" % (name, bad))
 
 
-def grid(nx, nz, sx, sz, height, uv_scale):
-    """A height field over [-sx/2, sx/2] x [-sz/2, sz/2], facing +y."""
+def grid(nx, nz, sx, sz, height):
+    """A height field over [-sx/2, sx/2] x [-sz/2, sz/2], facing +y; the texture spans it once."""
     m = Mesh()
     for i in range(nx + 1):
         for j in range(nz + 1):
             x = -sx / 2 + sx * i / nx
             z = -sz / 2 + sz * j / nz
-            m.vertex((x, height(x, z), z), (0.0, 1.0, 0.0), (x * uv_scale, z * uv_scale))
+            m.vertex((x, height(x, z), z), (0.0, 1.0, 0.0), (i / float(nx), j / float(nz)))
     for i in range(nx):
         for j in range(nz):
             a = i * (nz + 1) + j
@@ -164,7 +164,7 @@ def grid(nx, nz, sx, sz, height, uv_scale):
     return m
 
 
-def blob(radius, scale, seed, rough, rings=9, segs=14, flat_bottom=None, uv_scale=1.0):
+def blob(radius, scale, seed, rough, rings=9, segs=14, flat_bottom=None):
     """A sphere pushed about by noise: rocks, stones and foliage."""
     m = Mesh()
     for r in range(rings + 1):
@@ -176,7 +176,7 @@ def blob(radius, scale, seed, rough, rings=9, segs=14, flat_bottom=None, uv_scal
             p = (d[0] * radius * scale[0] * k, d[1] * radius * scale[1] * k, d[2] * radius * scale[2] * k)
             if flat_bottom is not None and p[1] < flat_bottom:
                 p = (p[0], flat_bottom, p[2])
-            m.vertex(p, d, (s / segs * 2.0 * uv_scale, r / rings * uv_scale))
+            m.vertex(p, d, (s / float(segs), r / float(rings)))
     for r in range(rings):
         for s in range(segs):
             a = r * (segs + 1) + s
@@ -189,7 +189,7 @@ def blob(radius, scale, seed, rough, rings=9, segs=14, flat_bottom=None, uv_scal
     return m.smooth_normals()
 
 
-def tube(path, radii, segs, seed=0, wobble=0.0, v_scale=0.25, cap=True):
+def tube(path, radii, segs, seed=0, wobble=0.0, cap=True):
     """A tube along a list of points (trunks, posts, the camera's lens)."""
     m = Mesh()
     n = len(path)
@@ -202,7 +202,7 @@ def tube(path, radii, segs, seed=0, wobble=0.0, v_scale=0.25, cap=True):
             a = 2 * math.pi * s / segs
             d = add(mul(u, math.cos(a)), mul(w, math.sin(a)))
             k = 1.0 + wobble * noise3((math.cos(a) * 1.5, i * 0.7, math.sin(a) * 1.5), seed)
-            m.vertex(add(c, mul(d, r * k)), d, (s / segs, i * v_scale))
+            m.vertex(add(c, mul(d, r * k)), d, (s / float(segs), i / float(n - 1)))
     for i in range(n - 1):
         for s in range(segs):
             a = i * (segs + 1) + s
@@ -225,7 +225,7 @@ def tube(path, radii, segs, seed=0, wobble=0.0, v_scale=0.25, cap=True):
     return m
 
 
-def box(sx, sy, sz, uv_per_unit, centre=(0.0, 0.0, 0.0)):
+def box(sx, sy, sz, centre=(0.0, 0.0, 0.0)):
     m = Mesh()
     hx, hy, hz = sx / 2, sy / 2, sz / 2
     faces = [  # normal, u axis, v axis (u x v = normal)
@@ -238,9 +238,7 @@ def box(sx, sy, sz, uv_per_unit, centre=(0.0, 0.0, 0.0)):
         base = len(m.pos)
         for su, sv in ((-1, -1), (1, -1), (1, 1), (-1, 1)):
             p = tuple(centre[k] + n[k] * half[k] + u[k] * su * half[k] + v[k] * sv * half[k] for k in range(3))
-            uu = sum(p[k] * u[k] for k in range(3)) * uv_per_unit
-            vv = sum(p[k] * v[k] for k in range(3)) * uv_per_unit
-            m.vertex(p, tuple(float(c) for c in n), (uu, vv))
+            m.vertex(p, tuple(float(c) for c in n), ((su + 1) / 2.0, (sv + 1) / 2.0))
         m.tri(base, base + 1, base + 2)
         m.tri(base, base + 2, base + 3)
     return m
@@ -258,12 +256,12 @@ def quad(m, corners, normal, uvs):
 
 def rock(size, seed, squash=0.6):
     return blob(size, (1.0, squash, 0.85), seed, 0.35, rings=10, segs=16,
-                flat_bottom=-size * squash * 0.45, uv_scale=max(1.0, size / 3))
+                flat_bottom=-size * squash * 0.45)
 
 
 def standing_stone(height, seed):
     m = blob(1.0, (height * 0.22, height * 0.5, height * 0.12), seed, 0.18, rings=12, segs=12,
-             flat_bottom=-height * 0.42, uv_scale=2.0)
+             flat_bottom=-height * 0.42)
     for i, p in enumerate(m.pos):
         m.pos[i] = (p[0], p[1] + height * 0.42, p[2])  # base on the ground
     return m
@@ -277,20 +275,20 @@ def trunk(height, radius, seed, lean=0.0):
         pts.append((bend + 0.15 * radius * noise3((t * 3, 0, 1), seed), height * t, 0.3 * bend))
         radii.append(radius * (1.35 - 0.65 * t) * (1.4 if i == 0 else 1.0))
     pts[0] = (pts[0][0], -0.5, pts[0][2])
-    return tube(pts, radii, 10, seed, 0.12, v_scale=height / 6 / (2 * math.pi * radius), cap=True)
+    return tube(pts, radii, 10, seed, 0.12, cap=True)
 
 
 def crown(height, radius, seed, puffs=6):
     """Foliage: a few overlapping noisy spheres round the top of the trunk."""
     m = Mesh()
-    m.merge(blob(radius, (1.0, 0.8, 1.0), seed, 0.28, rings=9, segs=14, uv_scale=3.0),
+    m.merge(blob(radius, (1.0, 0.8, 1.0), seed, 0.28, rings=9, segs=14),
             (0.0, height, 0.0))
     for k in range(puffs):
         a = 2 * math.pi * (k + 0.37 * hash3(k, seed, 1, 7)) / puffs
         r = radius * (0.55 + 0.25 * hash3(k, seed, 2, 7))
         off = (math.cos(a) * radius * 0.75, height - radius * 0.25 + radius * 0.5 * hash3(k, seed, 3, 7),
                math.sin(a) * radius * 0.75)
-        m.merge(blob(r, (1.0, 0.85, 1.0), seed + 11 * k + 3, 0.3, rings=8, segs=12, uv_scale=2.0), off)
+        m.merge(blob(r, (1.0, 0.85, 1.0), seed + 11 * k + 3, 0.3, rings=8, segs=12), off)
     return m
 
 
@@ -308,8 +306,8 @@ def pine(height, radius, seed):
             a = 2 * math.pi * s / segs
             k = 1.0 + 0.18 * noise3((math.cos(a) * 2, t, math.sin(a) * 2), seed)
             p = (math.cos(a) * r * k, y0 - 0.15 * r, math.sin(a) * r * k)
-            m.vertex(p, (math.cos(a), 0.5, math.sin(a)), (s / segs * 3, 0.0))
-            m.vertex((0.0, y0 + h, 0.0), (math.cos(a), 0.5, math.sin(a)), (s / segs * 3, 2.0))
+            m.vertex(p, (math.cos(a), 0.5, math.sin(a)), (s / float(segs), 0.0))
+            m.vertex((0.0, y0 + h, 0.0), (math.cos(a), 0.5, math.sin(a)), (s / float(segs), 1.0))
         for s in range(segs):
             a, b = base + 2 * s, base + 2 * s + 2
             m.tri(a, a + 1, b)
@@ -326,21 +324,21 @@ def pine(height, radius, seed):
 
 def hut_walls(w, d, h):
     m = Mesh()
-    m.merge(box(w, h, d, 0.25, (0.0, h / 2 - 0.5, 0.0)))
+    m.merge(box(w, h, d, (0.0, h / 2 - 0.5, 0.0)))
     # a door and two shutters as shallow boxes on the front (+z) and sides
-    m.merge(box(1.8, 3.2, 0.3, 0.5, (0.0, 1.1, d / 2 + 0.1)))
-    m.merge(box(0.3, 1.4, 1.6, 0.5, (w / 2 + 0.1, h * 0.55, 0.0)))
-    m.merge(box(0.3, 1.4, 1.6, 0.5, (-w / 2 - 0.1, h * 0.55, 0.0)))
+    m.merge(box(1.8, 3.2, 0.3, (0.0, 1.1, d / 2 + 0.1)))
+    m.merge(box(0.3, 1.4, 1.6, (w / 2 + 0.1, h * 0.55, 0.0)))
+    m.merge(box(0.3, 1.4, 1.6, (-w / 2 - 0.1, h * 0.55, 0.0)))
     # corner posts
     for sx in (-1, 1):
         for sz in (-1, 1):
-            m.merge(box(0.6, h + 0.3, 0.6, 0.5, (sx * w / 2, h / 2 - 0.4, sz * d / 2)))
+            m.merge(box(0.6, h + 0.3, 0.6, (sx * w / 2, h / 2 - 0.4, sz * d / 2)))
     # gable ends: triangles above the walls, front and back
     for sz in (-1, 1):
         z = sz * d / 2
         a = m.vertex((-w / 2, h - 0.5, z), (0.0, 0.0, float(sz)), (0.0, 0.0))
-        b = m.vertex((w / 2, h - 0.5, z), (0.0, 0.0, float(sz)), (w * 0.25, 0.0))
-        c = m.vertex((0.0, h - 0.5 + w * 0.45, z), (0.0, 0.0, float(sz)), (w * 0.125, w * 0.11))
+        b = m.vertex((w / 2, h - 0.5, z), (0.0, 0.0, float(sz)), (1.0, 0.0))
+        c = m.vertex((0.0, h - 0.5 + w * 0.45, z), (0.0, 0.0, float(sz)), (0.5, 0.45))
         m.tri(a, b, c) if sz > 0 else m.tri(b, a, c)
     return m
 
@@ -355,10 +353,9 @@ def hut_roof(w, d, h):
         outer = (side * hw, eave, 0.0)
         top = (0.0, ridge, 0.0)
         n = norm((side * (ridge - eave), hw, 0.0))
-        slope = length(sub(outer, top))
         zs = (-d / 2 - over, d / 2 + over)
         corners = [(side * hw, eave, zs[0]), (0.0, ridge, zs[0]), (0.0, ridge, zs[1]), (side * hw, eave, zs[1])]
-        uvs = [(0.0, slope / 6), (0.0, 0.0), ((d + 2 * over) / 6, 0.0), ((d + 2 * over) / 6, slope / 6)]
+        uvs = [(0.0, 1.0), (0.0, 0.0), (1.0, 0.0), (1.0, 1.0)]
         if side < 0:
             corners = corners[::-1]
             uvs = uvs[::-1]
@@ -376,23 +373,22 @@ def fence(points, height, seed):
     for i, p in enumerate(points):
         tilt = 0.08 * noise3((i * 1.3, 0.0, 0.0), seed)
         m.merge(tube([(p[0], p[1] - 0.8, p[2]), (p[0] + tilt, p[1] + height, p[2])], [0.28, 0.24], 7,
-                     seed + i, 0.1, v_scale=1.0))
+                     seed + i, 0.1))
     for i in range(len(points) - 1):
         a, b = points[i], points[i + 1]
         for hgt in (height * 0.4, height * 0.8):
-            m.merge(tube([(a[0], a[1] + hgt, a[2]), (b[0], b[1] + hgt, b[2])], [0.12, 0.12], 6, seed, 0.0,
-                         v_scale=2.0, cap=False))
+            m.merge(tube([(a[0], a[1] + hgt, a[2]), (b[0], b[1] + hgt, b[2])], [0.12, 0.12], 6, seed, 0.0, cap=False))
     return m
 
 
 def camera_model():
     """The film camera that flies the path: a body, a lens down -z, two reels."""
     m = Mesh()
-    m.merge(box(1.6, 2.0, 3.0, 0.6, (0.0, 0.0, 0.2)))
-    m.merge(tube([(0.0, 0.0, -1.2), (0.0, 0.0, -2.2), (0.0, 0.0, -2.5)], [0.55, 0.6, 0.75], 12, 1, 0.0, 1.0))
+    m.merge(box(1.6, 2.0, 3.0, (0.0, 0.0, 0.2)))
+    m.merge(tube([(0.0, 0.0, -1.2), (0.0, 0.0, -2.2), (0.0, 0.0, -2.5)], [0.55, 0.6, 0.75], 12, 1, 0.0))
     for z in (-0.5, 1.1):
-        m.merge(tube([(-0.35, 1.8, z), (0.35, 1.8, z)], [0.9, 0.9], 14, 2, 0.0, 1.0))
-        m.merge(tube([(0.35, 1.8, z), (-0.35, 1.8, z)], [0.9, 0.9], 14, 2, 0.0, 1.0))
+        m.merge(tube([(-0.35, 1.8, z), (0.35, 1.8, z)], [0.9, 0.9], 14, 2, 0.0))
+        m.merge(tube([(0.35, 1.8, z), (-0.35, 1.8, z)], [0.9, 0.9], 14, 2, 0.0))
     return m
 
 
@@ -604,7 +600,7 @@ def make_verdmoor(root):
     sw = SceneWriter(folder)
 
     # child 0: the water surface over the whole terrain
-    sw.mesh("Water", grid(12, 12, 600.0, 600.0, lambda x, z: 0.0, 1.0 / 20), "Water")
+    sw.mesh("Water", grid(12, 12, 600.0, 600.0, lambda x, z: 0.0), "Water")
     sw.node("Water", "Water", "Water", (0.0, 0.0, 0.0))
 
     # child 1: the camera that flies a slow loop over the hills, the water and the meadows
@@ -746,7 +742,7 @@ def make_nature1(root):
     sw.node("FlyCamera", "FlyCamera", "CameraBody", keys[0][1], keys[0][2], keys)
 
     # child 1: the water surface
-    sw.mesh("Water", grid(8, 8, 120.0, 120.0, lambda x, z: 0.0, 1.0 / 10), "Water")
+    sw.mesh("Water", grid(8, 8, 120.0, 120.0, lambda x, z: 0.0), "Water")
     sw.node("Water", "Water", "Water", (0.0, WATER_N1, 0.0))
 
     # children 2 to 13: twelve shadow casters in and beside the pond
@@ -777,7 +773,7 @@ def make_nature1(root):
         sw.node(name, mesh_name, material, stand(x, z, sink), quat_y(0.7 * k + 0.3))
 
     # the ground that receives their shadows
-    sw.mesh("Ground", grid(64, 64, 160.0, 160.0, nature_ground, 1.0 / 8), "Ground")
+    sw.mesh("Ground", grid(64, 64, 160.0, 160.0, nature_ground), "Ground")
     sw.node("Ground", "Ground", "Ground", (0.0, 0.0, 0.0))
 
     # bark round the trees' trunks: the casters carry their own trunks for shadows and mirror
