@@ -667,7 +667,7 @@ def make_verdmoor(root):
         ("CameraBody", world_material("wood.png", (0.6, 0.6, 0.6))),
         ("Wood", world_material("wood.png")),
         ("Thatch", world_material("roof.png")),
-        ("Stone", world_material("stone.png")),
+        ("Stone", world_material("stone.png", (0.8, 0.8, 0.8))),
         ("Rock", world_material("rock.png")),
         ("Bark", world_material("bark.png")),
         ("Leaves", world_material("leaves.png", (1.2, 1.2, 1.2))),
@@ -700,7 +700,9 @@ def verdmoor_path(ground, seconds=120.0, rate=30):
         y = max(smooth[k], clear[k])
         a = 2 * math.pi * k / n + 0.9
         target = (20.0 + 70.0 * math.cos(a), 0.0, 10.0 + 60.0 * math.sin(a))
-        target = (target[0], max(ground.at(target[0], target[2]), 0.0) + 4.0, target[2])
+        # look across the valley just below the horizon, so the sky shows above the far hills
+        flat = norm((target[0] - x, 0.0, target[2] - z))
+        target = add((x, y, z), add(mul(flat, 300.0), (0.0, -(y - 12.0), 0.0)))
         keys.append(((k + 1) / float(rate), (x, y, z), look_quat((x, y, z), target)))
     return keys
 
