@@ -34,16 +34,22 @@ Image MaterialGenerator::rock()
 {
     return paint([](int x, int y) {
         double n = tileFbm(x, y, 4, 6, 0x40C1u, 0.55);
-        double fine = tileFbm(x, y, 32, 2, 0x40C2u);
-        // Cracks: thin dark lines along cell borders, broken up by noise.
-        double wx = x + 10 * tileFbm(x, y, 4, 2, 0x40C3u);
-        double wy = y + 10 * tileFbm(x, y, 4, 2, 0x40C4u);
-        CellDistances c = Noise::cellular2(wx * 5.0 / N, wy * 5.0 / N, 5, 5, 0x40C5u);
-        double crack = 1.0 - smoothstep(0.0, 0.05, c.f2 - c.f1);
+        double fine = tileFbm(x, y, 32, 3, 0x40C2u);
+        // Strata: faint diagonal bands of lighter and darker rock.
+        double strata = std::sin((x * 2.0 / N + y * 3.0 / N + 0.5 * n) * 6.283185307);
+        // Cracks: thin dark lines along warped cell borders, only where a mask allows, so
+        // they break off instead of forming a paving pattern.
+        double wx = x + 18 * tileFbm(x, y, 4, 3, 0x40C3u);
+        double wy = y + 18 * tileFbm(x, y, 4, 3, 0x40C4u);
+        CellDistances c = Noise::cellular2(wx * 4.0 / N, wy * 4.0 / N, 4, 4, 0x40C5u);
+        double mask = smoothstep(-0.2, 0.15, tileFbm(x, y, 6, 3, 0x40C6u));
+        double crack = (1.0 - smoothstep(0.0, 0.045, c.f2 - c.f1)) * mask;
         double tone = (c.id & 255) / 255.0;
-        Vec3 base = Vec3::mix(Vec3(0.42, 0.39, 0.35), Vec3(0.56, 0.52, 0.47), 0.5 + 0.6 * n);
-        base = base * (0.92 + 0.1 * tone + 0.08 * fine);
-        return base * (1.0 - 0.55 * crack);
+        Vec3 base = Vec3::mix(Vec3(0.40, 0.37, 0.33), Vec3(0.58, 0.54, 0.49), 0.5 + 0.7 * n);
+        base = base * (0.9 + 0.08 * tone + 0.12 * fine + 0.05 * strata);
+        // Light edge along one side of each crack: the chipped rim catches the light.
+        double rim = (1.0 - smoothstep(0.035, 0.08, c.f2 - c.f1)) * mask * 0.12;
+        return base * (1.0 + rim - 0.6 * crack);
     });
 }
 
@@ -52,8 +58,13 @@ Image MaterialGenerator::bark()
     return paint([](int x, int y) {
         // Long vertical ridges: noise stretched along y, furrows where the ridge pattern dips.
         double stretch = Noise::fbm2xy(x * 12.0 / N, y * 2.0 / N, 12, 2, 4, 0xBA4Cu);
-        double ridges = std::sin((x * 10.0 / N + 0.35 * stretch) * 6.283185307);
-        double furrow = smoothstep(0.3, 0.95, ridges);
+        double wobble = Noise::fbm2xy(x * 4.0 / N, y * 3.0 / N, 4, 3, 3, 0xBA4Fu);
+        double ridges = std::sin((x * 9.0 / N + 0.9 * stretch + 0.4 * wobble) * 6.283185307);
+        // Furrow depth varies along the trunk; short horizontal breaks cross the ridges.
+        double depthVar = 0.5 + 0.5 * Noise::fbm2xy(x * 9.0 / N, y * 6.0 / N, 9, 6, 2, 0xBA50u);
+        double furrow = smoothstep(0.2 + 0.4 * depthVar, 1.0, ridges);
+        double breaks = smoothstep(0.55, 0.75, Noise::fbm2xy(x * 8.0 / N, y * 16.0 / N, 8, 16, 2, 0xBA51u));
+        furrow = std::max(furrow, breaks * 0.6);
         double fine = tileFbm(x, y, 32, 2, 0xBA4Du);
         double knots = tileFbm(x, y, 3, 3, 0xBA4Eu);
         Vec3 ridge(0.40, 0.32, 0.24), deep(0.15, 0.11, 0.08);

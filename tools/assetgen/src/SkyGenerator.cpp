@@ -13,8 +13,8 @@ const uint32_t kCloudSeed = 0x5C1E5u;
 const Vec3 kZenith(0.16, 0.34, 0.70);
 const Vec3 kMidSky(0.33, 0.55, 0.86);
 const Vec3 kHaze(0.78, 0.85, 0.92);
-const Vec3 kGround(0.36, 0.42, 0.42);     // muted greenish grey-blue below the horizon
-const Vec3 kGroundFar(0.55, 0.62, 0.64);  // the ground fading into haze
+const Vec3 kGround(0.38, 0.45, 0.42);     // muted greenish grey-blue below the horizon
+const Vec3 kGroundFar(0.56, 0.64, 0.64);  // the ground fading into haze
 const Vec3 kSunColor(1.0, 0.93, 0.78);
 
 double cloudDensity(const Vec3& d)
@@ -26,7 +26,7 @@ double cloudDensity(const Vec3& d)
     double n = Noise::fbm3(p.x, 3.7 + d.y * 0.8, p.z, 6, kCloudSeed, 0.52);
     // Larger weather pattern: some sky areas clear, others with more clouds.
     double cover = Noise::fbm3(p.x * 0.25, 11.3, p.z * 0.25, 2, kCloudSeed + 9u);
-    double c = smoothstep(0.02, 0.38, n + 0.22 * cover - 0.02);
+    double c = smoothstep(0.0, 0.36, n + 0.25 * cover + 0.02);
     return c;
 }
 

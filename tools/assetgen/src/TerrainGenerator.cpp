@@ -37,6 +37,8 @@ Vec3 groundColor(double x, double z)
     // Meadows: two greens mixed by broad patches.
     Vec3 meadow = Vec3::mix(meadowA, meadowB, smoothstep(-0.3, 0.5, big));
     meadow = Vec3::mix(meadow, darkGreen, smoothstep(0.1, 0.6, mid) * 0.35);
+    double dryPatch = Noise::fbm2(x / 35.0 + 4.0, z / 35.0 - 2.0, 0, 3, kColorSeed + 3u);
+    meadow = Vec3::mix(meadow, Vec3(0.55, 0.56, 0.26), smoothstep(0.25, 0.55, dryPatch) * 0.5);
     // Higher ground: darker greens with brown earth.
     Vec3 upland = Vec3::mix(darkGreen, brown, smoothstep(-0.2, 0.5, big + 0.3 * mid));
 
@@ -46,11 +48,13 @@ Vec3 groundColor(double x, double z)
     c = Vec3::mix(c, sand, shore);
     c = Vec3::mix(c, bed, 1.0 - smoothstep(-2.5, 0.5, h));
 
-    // Slopes turn to brown earth, then to rock; peaks are rocky too.
-    double steep = smoothstep(0.35, 0.6, s + 0.1 * mid);
+    // Slopes turn to brown earth, then to rock; peaks are rocky too. Under water the bed
+    // stays mud whatever its slope.
+    double dry = smoothstep(0.5, 3.0, h);
+    double steep = smoothstep(0.35, 0.6, s + 0.1 * mid) * dry;
     c = Vec3::mix(c, brown, steep * 0.6);
     double rocky = std::max(smoothstep(0.75, 1.0, s + 0.15 * mid),
-                            smoothstep(40.0, 48.0, h + 4.0 * mid));
+                            smoothstep(40.0, 48.0, h + 4.0 * mid)) * dry;
     Vec3 stone = Vec3::mix(rock, paleRock, smoothstep(-0.3, 0.4, mid));
     c = Vec3::mix(c, stone, rocky);
 

@@ -32,7 +32,7 @@ Image WaterRippleGenerator::ripples(int size)
             h[static_cast<size_t>(y) * size + x] = height(static_cast<double>(x) / size,
                                                           static_cast<double>(y) / size);
     Image img(size, size, 3);
-    const double strength = 2.2 * size / 256.0;
+    const double strength = 1.1 * size / 256.0;
     for (int y = 0; y < size; ++y) {
         for (int x = 0; x < size; ++x) {
             // Central differences with wrap-around keep the normals seamless too.

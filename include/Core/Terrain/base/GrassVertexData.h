@@ -10,6 +10,7 @@ namespace Vorm {
 
 struct GrassVertexData
 {
+    GrassVertexData() : pos(0.0f, 0.0f, 0.0f), sc2_tx2(0.0f, 0.0f, 0.0f, 0.0f) {}
     GrassVertexData(const Vector3<float>& pos_, const Vector4<float>& sc2_tx2_) : pos(pos_), sc2_tx2(sc2_tx2_) {}
 
     Vector3<float> pos;      // "pos": the anchor, the same for all four corners

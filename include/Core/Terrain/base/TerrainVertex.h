@@ -11,6 +11,7 @@ namespace Vorm {
 
 struct TerrainVertex
 {
+    TerrainVertex() : pos(0.0f, 0.0f, 0.0f), normal(0.0f, 1.0f, 0.0f), tex0(0.0f, 0.0f), tangent(0.0f, 0.0f, 0.0f) {}
     // tex0 and tangent start at zero so no undefined bytes reach the GPU.
     TerrainVertex(const Vector3<float>& pos_, const Vector3<float>& normal_)
         : pos(pos_), normal(normal_), tex0(0.0f, 0.0f), tangent(0.0f, 0.0f, 0.0f)
