@@ -735,7 +735,7 @@ def make_nature1(root):
     n = int(rate * seconds)
     for k in range(n):
         a = 2 * math.pi * k / n
-        rr = 40.0 + 6.0 * math.sin(2 * a)
+        rr = 47.0 + 5.0 * math.sin(2 * a)
         x, z = rr * math.cos(a), rr * math.sin(a) * 0.9
         y = max(nature_ground(x, z), WATER_N1) + 6.0 + 2.5 * math.sin(3 * a + 0.7)
         target = (4.0 * math.cos(a + 1.2), 1.5, 4.0 * math.sin(a + 1.2))
@@ -761,7 +761,7 @@ def make_nature1(root):
         ("Tree0", "Tree", "Tree", 22.0, -8.0, 0.2),
         ("Tree1", "TallTree", "Tree", -20.0, -14.0, 0.2),
         ("Tree2", "Tree", "Tree", -6.0, 23.0, 0.2),
-        ("Tree3", "TallTree", "Tree", 27.0, 14.0, 0.2),
+        ("Tree3", "TallTree", "Tree", 24.0, 12.0, 0.2),
         ("Tree4", "Tree", "Tree", -28.0, 9.0, 0.2),
         ("Rock0", "Rock0", "Rock", 6.0, -3.0, 0.4),
         ("Rock1", "Rock1", "Rock", -9.0, 4.0, 0.5),
