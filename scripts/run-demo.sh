@@ -8,10 +8,13 @@ bash scripts/install-deps.sh
 cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build build -j"$(nproc)"
 
-if [ ! -x build/world_demo ]; then
-  echo "The demo program is not part of the engine yet: the engine, its tests and benchmarks were built."
+demo=world_demo
+if [ "${1:-}" = "nature1" ]; then demo=nature1_demo; fi
+if [ ! -x "build/$demo" ]; then
+  echo "$demo is not built yet (it needs the window frame): the engine, its tests and benchmarks were built."
   exit 0
 fi
+# bin/ sits beside data/, so the program finds its files at ../data/.
 mkdir -p bin
-cp build/world_demo bin/
-cd bin && exec ./world_demo
+cp "build/$demo" bin/
+cd bin && exec "./$demo"

@@ -1,0 +1,39 @@
+#include "AppRunner.h"
+
+#include "Verdmoor.h"
+#include "WINGLApp/IApp.h"
+
+AppRunner::AppRunner(Vorm::IApp* app) : m_pExec(nullptr), m_pApp(app), m_bOk(false) {}
+
+AppRunner::~AppRunner() { Destroy(); }
+
+bool AppRunner::Init()
+{
+    if (!m_pApp->Create()) {
+        delete m_pApp;
+        m_pApp = nullptr;
+        return false;
+    }
+    m_pExec = new Verdmoor();
+    if (!m_pExec->PreInit()) {
+        Destroy();
+        return false;
+    }
+    m_bOk = true;
+    return true;
+}
+
+int AppRunner::Run() { return m_bOk ? m_pApp->Run(m_pExec) : 0; }
+
+void AppRunner::Destroy()
+{
+    // The demo holds GL objects and sound: it goes before the application.
+    if (m_pExec) {
+        delete m_pExec;
+        m_pExec = nullptr;
+    }
+    if (m_pApp) {
+        delete m_pApp;
+        m_pApp = nullptr;
+    }
+}

@@ -1,0 +1,131 @@
+// The demo: loads the Verdmoor or the Nature1 scene with its light, cameras,
+// effects and music, updates and draws it every frame and answers the keys.
+#ifndef VORM_DEMO_VERDMOOR_H
+#define VORM_DEMO_VERDMOOR_H
+
+#include "Core/Math/Vector4.h"
+#include "Core/Scenegraph/AnimatedCamera.h"
+#include "Core/Scenegraph/Culler.h"
+#include "Core/Scenegraph/SceneCamera.h"
+#include "MusicPlayer.h"
+#include "WINGLApp/IExec.h"
+
+#include <boost/shared_ptr.hpp>
+
+#include <string>
+#include <vector>
+
+namespace Vorm {
+class Geometry;
+class GLGrassEffect;
+class GLShadowMappingEffect;
+class GLSkyboxEffect;
+class GLWaterEffect;
+class GLWireframeEffect;
+class Model;
+class Spatial;
+class Terrain;
+} // namespace Vorm
+
+class Verdmoor : public Vorm::IExec
+{
+public:
+    Verdmoor();
+    ~Verdmoor() override;
+
+    bool PreInit() override;
+    void Init() override;
+    void Update(float dt) override;
+    void Render() override;
+    void Resize(int width, int height) override;
+    void Shutdown() override;
+
+    // Scene set-ups; false (with a message) when the scene is missing or short of children.
+    bool LoadWorldScene();
+    bool LoadNature1Scene();
+
+    // What the tests and the benchmark look at.
+    bool IsWireframe() const { return m_bWireframe; }
+    bool IsAnimatedCameraActive() const { return m_bAnimatedCameraActive; }
+    bool IsDrawingAnimatedCamera() const { return m_bDrawAnimatedCamera; }
+    bool IsAnimationPlaying() const { return m_bAnimationPlaying; }
+    bool IsSoundOn() const { return m_bSoundOn; }
+    bool IsLightOrbiting() const { return m_bLightOrbit; }
+    float GetLightAngle() const { return m_fLightAngle; }
+    float GetTotalTime() const { return m_fTotalTime; }
+    float GetKeyLock() const { return m_fKeyLock; }
+    int GetSceneKind() const { return m_iSceneKind; }
+    bool IsSceneReady() const { return m_bSceneReady; }
+    Vorm::Camera* GetAnimatedCamera() { return &m_animatedCamera; }
+    Vorm::Camera* GetSceneCamera() { return &m_sceneCamera; }
+    boost::shared_ptr<Vorm::Model> GetSceneRoot() const { return m_spSceneRoot; }
+    boost::shared_ptr<Vorm::Terrain> GetTerrain() const { return m_spTerrain; }
+    boost::shared_ptr<Vorm::GLWaterEffect> GetWaterEffect() const { return m_spWaterEffect; }
+    const std::vector<Vorm::Geometry*>& GetShadowCasters() const { return m_shadowCasters; }
+
+    // The frame's parts, in the order Render runs them (for the benchmark's pass timings).
+    void RenderShadows();
+    void RenderScene();
+    void RenderSky();
+    void RenderWater();
+    void RenderModels();
+
+private:
+    void HandleKeys();
+    bool SetupScene();
+    bool LoadScene();
+    void SetupLight();
+    void SetupCameras();
+    void SetupWaterEffect();
+    void SetupSkyboxEffect();
+    void SetupShadowEffect();
+    void SetupWireframeEffect();
+    void SetupGrassEffect();
+    void ReleaseScene();
+    void TurnLight(float step);
+    void Fail(const std::string& what);
+    // The window's part: present the frame, leave full screen, end the program.
+    void Present();
+    void LeaveFullscreen();
+    void RequestQuit();
+
+    Vorm::AnimatedCamera m_animatedCamera;
+    Vorm::SceneCamera m_sceneCamera;
+    boost::shared_ptr<Vorm::Model> m_spSceneRoot;
+    boost::shared_ptr<Vorm::Spatial> m_spAnimatedMesh;
+    Vorm::Culler m_sceneCuller;
+    boost::shared_ptr<Vorm::Terrain> m_spTerrain;
+    Vorm::Culler m_terrainCuller;
+    boost::shared_ptr<Vorm::GLShadowMappingEffect> m_spShadowEffect;
+    boost::shared_ptr<Vorm::GLSkyboxEffect> m_spSkyboxEffect;
+    boost::shared_ptr<Vorm::GLWaterEffect> m_spWaterEffect;
+    boost::shared_ptr<Vorm::GLWireframeEffect> m_spWireframeEffect;
+    boost::shared_ptr<Vorm::GLGrassEffect> m_spGrassEffect;
+    std::vector<Vorm::Geometry*> m_shadowCasters;
+    float m_fTotalTime;
+    bool m_bAnimatedCameraActive;
+    bool m_bDrawAnimatedCamera;
+    bool m_bAnimationPlaying;
+    bool m_bWireframe;
+    bool m_bSoundOn;
+    float m_fFov;
+    float m_fNearPlane;
+    float m_fFarPlane;
+    int m_iReflectedCount;
+    int m_iAnimatedChild;
+    int m_iWaterChild;
+    float m_fWaterHeight;
+    int m_iSceneKind;
+    Vector4<float> m_lightAmbient;
+    Vector4<float> m_lightDiffuse;
+    std::string m_sceneDir;
+    std::string m_sceneName;
+    float m_fLightAngle;
+    bool m_bLightOrbit;
+    MusicPlayer m_musicPlayer;
+    float m_fKeyLock;
+    // false until a set-up found everything it needs; the frame then does nothing.
+    bool m_bSceneReady;
+};
+
+#endif
