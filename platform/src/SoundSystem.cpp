@@ -76,7 +76,11 @@ SOUND_RESULT SoundSystem::CreateSound(const char* path, Sound** ppSound)
     *ppSound = nullptr;
     if (!m_bOpen)
         return SoundFailure(SOUND_ERR_NOT_READY, "the sound system is not open");
-    Mix_Chunk* chunk = Mix_LoadWAV(path);
+    // Opened here so a missing file reports the file, not an empty stream.
+    SDL_RWops* file = SDL_RWFromFile(path, "rb");
+    if (!file)
+        return SoundFailure(SOUND_ERR_FILE, SDL_GetError());
+    Mix_Chunk* chunk = Mix_LoadWAV_RW(file, 1);
     if (!chunk)
         return SoundFailure(SOUND_ERR_FILE, Mix_GetError());
     *ppSound = new Sound(chunk);
