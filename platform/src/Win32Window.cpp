@@ -487,6 +487,11 @@ BOOL SetWindowPos(HWND hwnd, HWND, int x, int y, int width, int height, UINT fla
     const bool coversDisplay = g_displayModeSet && (w->style & WS_POPUP) && !(w->style & WS_CAPTION) &&
                                x == 0 && y == 0 && width == g_displayMode.w && height == g_displayMode.h;
     if (coversDisplay) {
+        // Placed over the display first: without a window manager nothing
+        // else moves a shown window there.
+        SDL_SetWindowBordered(w->window, SDL_FALSE);
+        SDL_SetWindowPosition(w->window, 0, 0);
+        SDL_SetWindowSize(w->window, width, height);
         SDL_SetWindowDisplayMode(w->window, &g_displayMode);
         if (SDL_SetWindowFullscreen(w->window, SDL_WINDOW_FULLSCREEN) != 0)
             return 0;
