@@ -7,7 +7,7 @@
 #include "Core/Scenegraph/AnimatedCamera.h"
 #include "Core/Scenegraph/Culler.h"
 #include "Core/Scenegraph/SceneCamera.h"
-#include "MusicPlayer.h"
+#include "Sound/MusicPlayer.h"
 #include "WINGLApp/IExec.h"
 
 #include <boost/shared_ptr.hpp>
