@@ -25,8 +25,8 @@ const float kDistortion = 0.025;
 // How strongly the ripples tilt the fresnel normal.
 const float kNormalTilt = 0.35;
 // Reflectance straight down.
-const float kF0 = 0.06;
-const vec3 kWaterTint = vec3(0.62, 0.80, 0.84);
+const float kF0 = 0.1;
+const vec3 kWaterTint = vec3(0.55, 0.72, 0.76);
 const vec3 kDeepColour = vec3(0.01, 0.05, 0.07);
 
 void main()
