@@ -15,8 +15,8 @@ class Terrain;
 class GrassPlacement
 {
 public:
-    static const std::uint32_t kSamplesX = 300;
-    static const std::uint32_t kSamplesY = 300;
+    static constexpr std::uint32_t kSamplesX = 300;
+    static constexpr std::uint32_t kSamplesY = 300;
 
     // Adds the clumps of the coverage image to the patch, on the terrain's
     // surface; does not upload. An empty image places nothing.

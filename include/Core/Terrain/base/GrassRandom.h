@@ -10,7 +10,7 @@ namespace Vorm {
 class GrassRandom
 {
 public:
-    static const int kMax = 32767;
+    static constexpr int kMax = 32767;
 
     GrassRandom() : m_state(1) {}
 
