@@ -15,7 +15,6 @@
 #include "RenderGL/texture/GLTexture.h"
 
 #include <GL/glew.h>
-#include <IL/il.h>
 
 #include <iostream>
 
@@ -59,7 +58,6 @@ bool ContextHasPerFacePolygonMode()
 GLRenderer::GLRenderer()
     : IRenderer(), m_pEffectSystem(nullptr), m_bPerFacePolygonMode(ContextHasPerFacePolygonMode())
 {
-    ilInit();
     MaterialEffectFactory::Register(&GLMaterialEffect::Make);
     GLRenderer::SetViewport(0, 0, 800, 600);
     GLRenderer::SetCullMode(1);
