@@ -26,8 +26,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         return 0;
     }
 
-    Renderer::VertexBuffer* vb = dynamic_cast<Renderer::VertexBuffer*>(mesh.GetVertexBuffer());
-    Renderer::IndexBuffer* ib = dynamic_cast<Renderer::IndexBuffer*>(mesh.GetIndexBuffer());
+    RecordingVertexBuffer* vb = dynamic_cast<RecordingVertexBuffer*>(mesh.GetVertexBuffer());
+    RecordingIndexBuffer* ib = dynamic_cast<RecordingIndexBuffer*>(mesh.GetIndexBuffer());
     Check(vb && ib, "accepted mesh without buffers");
     const uint32_t vertexCount = vb->GetCount();
     Check(vertexCount > 0 && vb->bytes.size() == size_t(vertexCount) * 44, "vertex data size");

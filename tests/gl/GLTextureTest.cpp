@@ -2,7 +2,7 @@
 #include "GLFixture.h"
 #include "GLReadBack.h"
 #include "TestImages.h"
-#include "TestRenderer.h"
+#include "RecordingRenderer.h"
 
 #include "RenderGL/texture/GLTexture.h"
 
@@ -64,7 +64,7 @@ protected:
         return v;
     }
 
-    TestRenderer renderer;
+    RecordingRenderer renderer;
 };
 
 // 3 x 2 picture, top row first, as (R, G, B); files hold (B, G, R).

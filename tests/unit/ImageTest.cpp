@@ -2,7 +2,7 @@
 #include "TempFolder.h"
 #include "TestImages.h"
 #include "TrackerLog.h"
-#include "TestRenderer.h"
+#include "RecordingRenderer.h"
 
 #include "Core/Memory/MemTracker.h"
 #include "Core/Rendering/texture/Image.h"
@@ -33,7 +33,7 @@ protected:
         renderer.GetTexturePath() = dir;
     }
 
-    TestRenderer renderer;
+    RecordingRenderer renderer;
     TempFolder folder;
     std::string dir;
 };
