@@ -37,6 +37,7 @@ bool s_cleanupLogOnFirstRun = true;
 bool s_staticDeinitTime;
 
 MemTracker::Statistics s_stats;
+u32 s_libraryUnitCount;
 
 namespace {
 
@@ -339,7 +340,7 @@ bool MemTracker::ValidateAllAllocUnits()
         }
     }
 
-    if (allocCount != s_stats.m_uTotalAllocUnitCount)
+    if (allocCount != s_stats.m_uTotalAllocUnitCount + s_libraryUnitCount)
     {
         Log("[!] Memory tracking hash table corrupt!");
         ++errors;
@@ -405,12 +406,18 @@ MemTracker::u32 MemTracker::CalcAllUnused()
     u32 total = 0;
     for (u32 i = 0; i < kHashSize; ++i)
         for (const AllocUnit* unit = s_hashTable[i]; unit; unit = unit->m_pNext)
-            total += CalcUnused(unit);
+            if (!unit->m_bLibrary)
+                total += CalcUnused(unit);
     return total;
 }
 MemTracker::Statistics MemTracker::GetMemoryStatistics()
 {
     return s_stats;
+}
+
+MemTracker::u32 MemTracker::GetLibraryUnitCount()
+{
+    return s_libraryUnitCount;
 }
 
 bool& MemTracker::AlwaysValidateAll() { return s_alwaysValidateAll; }

@@ -147,6 +147,8 @@ void MemTracker::DumpAllocations(std::FILE* fp)
     {
         for (const AllocUnit* unit = s_hashTable[i]; unit; unit = unit->m_pNext)
         {
+            if (unit->m_bLibrary)
+                continue;
             std::fprintf(fp, "%06u 0x%016llX 0x%08X 0x%016llX 0x%08X 0x%08X %-8s    %c       %c    %s\r\n",
                          unit->m_uAllocationNumber, AddressValue(unit->m_pReportedAddress),
                          unit->m_uReportedSize, AddressValue(unit->m_pActualAddress), unit->m_uActualSize,
@@ -181,8 +183,10 @@ void MemTracker::DumpLeakReport()
     else
     {
         std::fprintf(fp, "Congratulations! No memory leaks found!\r\n");
-        // Nothing is live: every record is back in the reservoir.
-        FreeReservoir();
+        // Nothing is live: every record is back in the reservoir. Blocks of
+        // shared libraries may still be, and keep their records.
+        if (s_libraryUnitCount == 0)
+            FreeReservoir();
     }
     std::fprintf(fp, "\r\n");
 

@@ -62,6 +62,8 @@ extern bool s_cleanupLogOnFirstRun;
 extern bool s_staticDeinitTime;
 
 extern MemTracker::Statistics s_stats;
+// Live units that shared libraries asked for; not part of s_stats.
+extern u32 s_libraryUnitCount;
 
 // Logging, breaks and failures are off the allocation path: keep them out
 // of line so the hot code stays small.
@@ -294,7 +296,8 @@ inline AllocUnit* Lookup(const void* reportedAddress)
 }
 
 __attribute__((always_inline)) inline void* DoAllocate(const char* file, unsigned line, const char* function,
-                                                       u32 allocationType, std::size_t reportedSize)
+                                                       u32 allocationType, std::size_t reportedSize,
+                                                       bool library = false)
 {
     CountAllocation();
     if (__builtin_expect(s_alwaysLogAll, 0))
@@ -324,6 +327,7 @@ __attribute__((always_inline)) inline void* DoAllocate(const char* file, unsigne
     unit->m_uAllocationType = allocationType;
     unit->m_bBreakOnDealloc = false;
     unit->m_bBreakOnRealloc = false;
+    unit->m_bLibrary = library;
     unit->m_uAllocationNumber = s_currentAllocation;
     UseOwner(unit, file, line, function);
 
@@ -331,13 +335,20 @@ __attribute__((always_inline)) inline void* DoAllocate(const char* file, unsigne
         Break("allocation of unknown type");
 
     Link(unit);
-    AddTotals(unit);
-    ++s_stats.m_uTotalAllocUnitCount;
-    if (s_stats.m_uTotalAllocUnitCount > s_stats.m_uPeakAllocUnitCount)
-        s_stats.m_uPeakAllocUnitCount = s_stats.m_uTotalAllocUnitCount;
-    s_stats.m_uAccumulatedReportedMemory += unit->m_uReportedSize;
-    s_stats.m_uAccumulatedActualMemory += unit->m_uActualSize;
-    ++s_stats.m_uAccumulatedAllocUnitCount;
+    if (__builtin_expect(library, 0))
+    {
+        ++s_libraryUnitCount;
+    }
+    else
+    {
+        AddTotals(unit);
+        ++s_stats.m_uTotalAllocUnitCount;
+        if (s_stats.m_uTotalAllocUnitCount > s_stats.m_uPeakAllocUnitCount)
+            s_stats.m_uPeakAllocUnitCount = s_stats.m_uTotalAllocUnitCount;
+        s_stats.m_uAccumulatedReportedMemory += unit->m_uReportedSize;
+        s_stats.m_uAccumulatedActualMemory += unit->m_uActualSize;
+        ++s_stats.m_uAccumulatedAllocUnitCount;
+    }
 
     Wipe(unit, kUnusedPattern, 0);
     if (__builtin_expect(allocationType == MemTracker::AT_Calloc, 0))
@@ -379,8 +390,15 @@ __attribute__((always_inline)) inline void DoDeallocate(const char* file, unsign
         std::free(unit->m_pActualAddress);
 
         Unlink(unit, unit->m_pReportedAddress);
-        SubtractTotals(unit);
-        --s_stats.m_uTotalAllocUnitCount;
+        if (__builtin_expect(unit->m_bLibrary, 0))
+        {
+            --s_libraryUnitCount;
+        }
+        else
+        {
+            SubtractTotals(unit);
+            --s_stats.m_uTotalAllocUnitCount;
+        }
 
         ClearText(unit->m_szSourceFile);
         ClearText(unit->m_szSourceFunc);
