@@ -106,7 +106,7 @@ bool Verdmoor::SetupScene()
     // A repeated set-up starts from nothing: the last scene's meshes, terrain
     // and effects (with their GPU objects) go before new ones are made.
     ReleaseScene();
-    if (!LoadScene())
+    if (!CheckEffects() || !LoadScene())
         return false;
     SetupLight();
     SetupCameras();
@@ -119,6 +119,31 @@ bool Verdmoor::SetupScene()
     m_musicPlayer.Stop();
     m_musicPlayer.Play(kMusicTrack);
     m_bSceneReady = true;
+    // Places the cameras and culls before the first frame, which the window's
+    // first resize draws before any update.
+    Advance(0.0f);
+    return true;
+}
+
+bool Verdmoor::CheckEffects()
+{
+    // The effects stop the program on a missing program: ask first (the
+    // renderer caches each program, so the effects get the same ones).
+    Vorm::IRenderer& renderer = Renderer();
+    if (!renderer.CreateMaterialApiEffect("MaterialEffect.glslfx")) {
+        Fail("the effect \"MaterialEffect.glslfx\" is missing or does not build");
+        return false;
+    }
+    std::vector<std::string> names = {"WaterAlphaMaskEffect.glslfx", "WaterEffect.glslfx", "SkyboxEffect.glslfx",
+                                      "ShadowMapping.glslfx", "WireframeEffect.glslfx"};
+    if (m_iSceneKind == 1)
+        names.push_back("GrassEffect.glslfx");
+    for (const std::string& name : names) {
+        if (!renderer.CreateApiEffect(name)) {
+            Fail("the effect \"" + name + "\" is missing or does not build");
+            return false;
+        }
+    }
     return true;
 }
 

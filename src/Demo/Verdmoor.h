@@ -63,16 +63,23 @@ public:
     boost::shared_ptr<Vorm::GLWaterEffect> GetWaterEffect() const { return m_spWaterEffect; }
     const std::vector<Vorm::Geometry*>& GetShadowCasters() const { return m_shadowCasters; }
 
-    // The frame's parts, in the order Render runs them (for the benchmark's pass timings).
+    // The frame's parts, in the order Render runs them (public for the
+    // benchmark's pass timings). RenderScene is the meshes, terrain and grass.
     void RenderShadows();
     void RenderScene();
+    void RenderSceneMeshes();
+    void RenderTerrain();
+    void RenderGrass();
     void RenderSky();
     void RenderWater();
     void RenderModels();
 
 private:
     void HandleKeys();
+    // Everything Update does after the keys, with the (paused or not) step.
+    void Advance(float step);
     bool SetupScene();
+    bool CheckEffects();
     bool LoadScene();
     void SetupLight();
     void SetupCameras();

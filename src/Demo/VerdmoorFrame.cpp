@@ -14,6 +14,7 @@
 #include "RenderGL/effects/GLSkyboxEffect.h"
 #include "RenderGL/effects/GLWaterEffect.h"
 #include "WINGLApp/IApp.h"
+#include "Platform/Win32Window.h"
 #include "WINGLApp/WINGLAppWindow.h"
 
 #include <algorithm>
@@ -43,9 +44,13 @@ void Verdmoor::Update(float dt)
 {
     m_fKeyLock = std::max(m_fKeyLock - dt, 0.0f);
     HandleKeys();
+    Advance(m_bAnimationPlaying ? dt : 0.0f);
+}
+
+void Verdmoor::Advance(float step)
+{
     if (!m_bSceneReady)
         return;
-    const float step = m_bAnimationPlaying ? dt : 0.0f;
     m_sceneCamera.Update();
     m_spAnimatedMesh->Update(step, true);
     m_animatedCamera.Update(step);
@@ -132,8 +137,7 @@ void Verdmoor::HandleKeys()
         handled = true;
     }
     if (KeyDown(VormInput::eKey_LEFT) && !m_bLightOrbit) {
-        if (m_bSceneReady)
-            TurnLight(0.1f);
+        TurnLight(0.1f);
         handled = true;
     }
     if (KeyDown(VormInput::eKey_ESCAPE))
@@ -163,6 +167,15 @@ void Verdmoor::RenderShadows()
 
 void Verdmoor::RenderScene()
 {
+    RenderSceneMeshes();
+    if (m_iSceneKind != 1)
+        return;
+    RenderTerrain();
+    RenderGrass();
+}
+
+void Verdmoor::RenderSceneMeshes()
+{
     Vorm::IRenderer& renderer = Renderer();
     bool applied = false;
     for (Vorm::Geometry* geometry : m_sceneCuller.GetVisibleList()) {
@@ -177,9 +190,12 @@ void Verdmoor::RenderScene()
         material->Apply();
         renderer.DrawGeometry(geometry);
     }
-    if (m_iSceneKind != 1)
-        return;
-    applied = false;
+}
+
+void Verdmoor::RenderTerrain()
+{
+    Vorm::IRenderer& renderer = Renderer();
+    bool applied = false;
     for (Vorm::Geometry* cell : m_terrainCuller.GetVisibleList()) {
         if (!applied) {
             const boost::shared_ptr<Vorm::IMaterialEffect> material = m_spTerrain->GetMaterialEffect();
@@ -189,7 +205,11 @@ void Verdmoor::RenderScene()
         }
         renderer.DrawGeometry(cell);
     }
-    const Vorm::Camera* camera = renderer.GetCamera();
+}
+
+void Verdmoor::RenderGrass()
+{
+    const Vorm::Camera* camera = Renderer().GetCamera();
     m_spGrassEffect->SetCameraVectors(camera->GetLocation(), camera->GetRight(), camera->GetUp());
     m_spGrassEffect->Render(&m_spTerrain->GetGrassPatch());
 }
@@ -235,5 +255,6 @@ void Verdmoor::LeaveFullscreen()
 
 void Verdmoor::RequestQuit()
 {
-    // TODO(frame): close the application window once the frame offers it.
+    // Ends the main loop as closing the window does, with a failure code.
+    Win32::PostQuitMessage(1);
 }
