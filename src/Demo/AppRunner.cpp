@@ -3,6 +3,17 @@
 #include "Verdmoor.h"
 #include "WINGLApp/IApp.h"
 
+namespace {
+
+// Each program is built with the scene its set-up loads.
+#if defined(VORM_DEMO_SCENE_NATURE1)
+const Verdmoor::Scene kFirstScene = Verdmoor::eScene_Nature1;
+#else
+const Verdmoor::Scene kFirstScene = Verdmoor::eScene_World;
+#endif
+
+} // namespace
+
 AppRunner::AppRunner(Vorm::IApp* app) : m_pExec(nullptr), m_pApp(app), m_bOk(false) {}
 
 AppRunner::~AppRunner() { Destroy(); }
@@ -14,7 +25,7 @@ bool AppRunner::Init()
         m_pApp = nullptr;
         return false;
     }
-    m_pExec = new Verdmoor();
+    m_pExec = new Verdmoor(kFirstScene);
     if (!m_pExec->PreInit()) {
         Destroy();
         return false;

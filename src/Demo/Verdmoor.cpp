@@ -28,12 +28,12 @@ Vorm::IRenderer& Renderer() { return *TSingleton<Vorm::IRenderer>::Instance(); }
 
 } // namespace
 
-Verdmoor::Verdmoor()
+Verdmoor::Verdmoor(Scene firstScene)
     : m_fTotalTime(0.0f), m_bAnimatedCameraActive(true), m_bDrawAnimatedCamera(false),
       m_bAnimationPlaying(true), m_bWireframe(false), m_bSoundOn(true), m_fFov(0.0f), m_fNearPlane(0.0f),
       m_fFarPlane(0.0f), m_iReflectedCount(0), m_iAnimatedChild(0), m_iWaterChild(0), m_fWaterHeight(0.0f),
       m_iSceneKind(0), m_fLightAngle(0.0f), m_bLightOrbit(false), m_musicPlayer("../data/sound/"),
-      m_fKeyLock(0.0f), m_bSceneReady(false)
+      m_fKeyLock(0.0f), m_bSceneReady(false), m_firstScene(firstScene)
 {
 }
 
@@ -54,11 +54,10 @@ void Verdmoor::Init()
     renderer.EnableDepthTest(true);
     m_musicPlayer.Load(kMusicTrack);
     m_musicPlayer.SetLoop(kMusicTrack, true);
-#if defined(VORM_DEMO_SCENE_NATURE1)
-    LoadNature1Scene();
-#else
-    LoadWorldScene();
-#endif
+    if (m_firstScene == eScene_Nature1)
+        LoadNature1Scene();
+    else
+        LoadWorldScene();
 }
 
 void Verdmoor::Shutdown() {}

@@ -30,7 +30,14 @@ class Terrain;
 class Verdmoor : public Vorm::IExec
 {
 public:
-    Verdmoor();
+    // The set-up Init runs: the only difference between the two programs.
+    enum Scene
+    {
+        eScene_World,
+        eScene_Nature1
+    };
+
+    explicit Verdmoor(Scene firstScene);
     ~Verdmoor() override;
 
     bool PreInit() override;
@@ -133,6 +140,7 @@ private:
     float m_fKeyLock;
     // false until a set-up found everything it needs; the frame then does nothing.
     bool m_bSceneReady;
+    Scene m_firstScene;
 };
 
 #endif

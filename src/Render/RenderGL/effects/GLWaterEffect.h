@@ -45,6 +45,10 @@ public:
     // writable, the surface program current. Draws nothing without both
     // programs.
     void Render();
+    // Render's three passes in its order; public so that each can be timed.
+    void RenderReflection();
+    void RenderRefraction();
+    void RenderSurface();
 
     IRenderTarget* GetReflectionTarget() const { return m_pReflectionTarget; }
     IRenderTarget* GetRefractionTarget() const { return m_pRefractionTarget; }
@@ -53,10 +57,6 @@ public:
     float GetRippleTime() const { return m_fRippleTime; }
 
 private:
-    void RenderReflection();
-    void RenderRefraction();
-    void RenderSurface();
-
     int m_iWidth;
     int m_iHeight;
     std::vector<TriangleMesh*> m_reflectedMeshes;
