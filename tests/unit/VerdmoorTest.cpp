@@ -1,0 +1,286 @@
+#include "AssertRecorder.h"
+#include "CoutCapture.h"
+#include "RecordingRenderer.h"
+#include "ScopedWorkingDir.h"
+#include "StubApp.h"
+#include "StubInputSource.h"
+#include "Verdmoor.h"
+
+#include "Core/Input/InputMngr.h"
+#include "Core/Scenegraph/Light.h"
+#include "Core/Scenegraph/Model.h"
+#include "Platform/Win32Window.h"
+#include "RenderGL/effects/GLWaterEffect.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace {
+
+using VormInput::eKey;
+
+const eKey kLowerL = static_cast<eKey>('l');
+const eKey kUpperL = static_cast<eKey>('L');
+
+std::vector<std::string> Lines(const std::string& text)
+{
+    std::vector<std::string> lines;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);)
+        lines.push_back(line);
+    return lines;
+}
+
+Vector3<float> OrbitDirection(float a)
+{
+    Vector3<float> d(std::sin(a), -1.0f, std::cos(a));
+    d.Normalize();
+    return d;
+}
+
+void ExpectDirection(const Vector3<float>& expected, const Vector3<float>& actual)
+{
+    EXPECT_NEAR(expected.x, actual.x, 1e-5f);
+    EXPECT_NEAR(expected.y, actual.y, 1e-5f);
+    EXPECT_NEAR(expected.z, actual.z, 1e-5f);
+}
+
+// Quit requests waiting in the frame's message queue, by their code.
+std::vector<int> TakeQuitCodes()
+{
+    std::vector<int> codes;
+    Win32::MSG msg = {};
+    while (Win32::PeekMessageW(&msg, nullptr, 0, 0, Win32::PM_REMOVE))
+        if (msg.message == Win32::WM_QUIT)
+            codes.push_back(static_cast<int>(msg.wParam));
+    return codes;
+}
+
+// The demo on the recording renderer, with keys the test holds down. No
+// scene is set up: the keys work all the same, the frame does nothing.
+class VerdmoorTest : public ::testing::Test
+{
+protected:
+    VerdmoorTest() : m_demo(Verdmoor::eScene_World) { m_input.SetInputSource(&m_keys); }
+
+    // One update with exactly these keys down; returns what it printed.
+    std::vector<std::string> UpdateWith(std::initializer_list<eKey> keys, float dt = 0.0f)
+    {
+        m_keys.ReleaseAll();
+        for (eKey key : keys)
+            m_keys.Press(key);
+        CoutCapture out;
+        m_demo.Update(dt);
+        return Lines(out.Text());
+    }
+    // Lets the key lock run out.
+    void Unlock() { UpdateWith({}, 0.5f); }
+
+    Vorm::Light& Light0() { return *m_renderer.GetLights()[0]; }
+
+    RecordingRenderer m_renderer;
+    StubApp m_app;
+    StubInputSource m_keys;
+    Vorm::InputMngr m_input;
+    Verdmoor m_demo;
+};
+
+TEST_F(VerdmoorTest, AllKeysInOnePassActInTableOrderWithTheirMessages)
+{
+    // 'l' comes before Left: the orbit (off before any set-up) goes on, so Left does nothing.
+    const std::vector<std::string> lines =
+        UpdateWith({VormInput::eKey_LEFT, kLowerL, VormInput::eKey_F5, VormInput::eKey_F1, VormInput::eKey_BACKSPACE,
+                    VormInput::eKey_SPACE, VormInput::eKey_F3, VormInput::eKey_F2, VormInput::eKey_F4});
+    const std::vector<std::string> expected = {
+        "Draw Animated Camera? 0", "Scene Camera active. ", "Animated Camera active. ", "Is animation playing? 0",
+        "Stop Animation. ",        "Is Wireframe mode? 1",  "Is sound playing? 0"};
+    EXPECT_EQ(expected, lines);
+
+    EXPECT_TRUE(m_demo.IsAnimatedCameraActive());
+    EXPECT_EQ(m_demo.GetAnimatedCamera(), m_renderer.GetCamera());
+    EXPECT_FALSE(m_demo.IsAnimationPlaying());
+    EXPECT_TRUE(m_demo.IsWireframe());
+    EXPECT_FALSE(m_demo.IsSoundOn());
+    EXPECT_TRUE(m_demo.IsLightOrbiting());
+    EXPECT_EQ(0.0f, m_demo.GetLightAngle());
+    EXPECT_EQ(0.5f, m_demo.GetKeyLock());
+    EXPECT_EQ(std::vector<std::string>{"SetPolygonMode 3"}, m_renderer.Find("SetPolygonMode"));
+}
+
+TEST_F(VerdmoorTest, CamerasSwitchAndTheAnimatedCameraIsDrawnOnlyFromTheSceneCamera)
+{
+    EXPECT_EQ((std::vector<std::string>{"Draw Animated Camera? 0"}), UpdateWith({VormInput::eKey_F4}));
+    Unlock();
+    EXPECT_EQ((std::vector<std::string>{"Scene Camera active. "}), UpdateWith({VormInput::eKey_F2}));
+    EXPECT_EQ(m_demo.GetSceneCamera(), m_renderer.GetCamera());
+    Unlock();
+    EXPECT_EQ((std::vector<std::string>{"Draw Animated Camera? 1"}), UpdateWith({VormInput::eKey_F4}));
+    Unlock();
+    // F2 and F3 together: F2 first, so the animated camera ends active and undrawn.
+    EXPECT_EQ((std::vector<std::string>{"Scene Camera active. ", "Animated Camera active. "}),
+              UpdateWith({VormInput::eKey_F2, VormInput::eKey_F3}));
+    EXPECT_EQ(m_demo.GetAnimatedCamera(), m_renderer.GetCamera());
+    EXPECT_TRUE(m_demo.IsAnimatedCameraActive());
+    EXPECT_FALSE(m_demo.IsDrawingAnimatedCamera());
+}
+
+TEST_F(VerdmoorTest, AHeldKeyActsOncePerHalfSecondOfUpdateTime)
+{
+    // dt of 1/8 s: the lock of 0.5 s runs out on the fourth update after a toggle.
+    std::vector<std::string> all;
+    for (int i = 0; i < 9; ++i)
+        for (const std::string& line : UpdateWith({VormInput::eKey_F1}, 0.125f))
+            all.push_back(std::to_string(i) + " " + line);
+    EXPECT_EQ((std::vector<std::string>{"0 Is Wireframe mode? 1", "4 Is Wireframe mode? 0", "8 Is Wireframe mode? 1"}),
+              all);
+
+    // The lock runs down while the animation is paused, too.
+    Unlock();
+    UpdateWith({VormInput::eKey_SPACE});
+    EXPECT_FALSE(m_demo.IsAnimationPlaying());
+    UpdateWith({}, 0.2f);
+    EXPECT_FLOAT_EQ(0.3f, m_demo.GetKeyLock());
+    // A lock never goes below zero.
+    UpdateWith({}, 5.0f);
+    EXPECT_EQ(0.0f, m_demo.GetKeyLock());
+}
+
+TEST_F(VerdmoorTest, EscapeAloneSetsNoLockAndPrintsNothing)
+{
+    EXPECT_TRUE(UpdateWith({VormInput::eKey_ESCAPE}).empty());
+    EXPECT_EQ(0.0f, m_demo.GetKeyLock());
+    // With another key the lock is set by that key.
+    UpdateWith({VormInput::eKey_ESCAPE, VormInput::eKey_F1});
+    EXPECT_EQ(0.5f, m_demo.GetKeyLock());
+    // Nothing else happened to the renderer than the F1 polygon mode.
+    EXPECT_EQ((std::vector<std::string>{"SetPolygonMode 3"}), m_renderer.Log());
+}
+
+TEST_F(VerdmoorTest, LeftTurnsTheLightOnlyWithTheOrbitOffAndWrapsAfter648)
+{
+    UpdateWith({kLowerL}); // on
+    Unlock();
+    ASSERT_TRUE(m_demo.IsLightOrbiting());
+    UpdateWith({VormInput::eKey_LEFT});
+    EXPECT_EQ(0.0f, m_demo.GetLightAngle());
+    EXPECT_EQ(0.0f, m_demo.GetKeyLock()) << "Left with the orbit on is not handled";
+
+    // Upper-case L is another key.
+    UpdateWith({kUpperL});
+    EXPECT_TRUE(m_demo.IsLightOrbiting());
+    UpdateWith({kLowerL}); // off
+    Unlock();
+    ASSERT_FALSE(m_demo.IsLightOrbiting());
+
+    float before = m_demo.GetLightAngle();
+    int presses = 0;
+    while (presses < 100) {
+        UpdateWith({VormInput::eKey_LEFT});
+        ++presses;
+        // The direction comes from the angle before the turn.
+        ExpectDirection(OrbitDirection(before), Light0().GetDirection());
+        const float after = m_demo.GetLightAngle();
+        if (after == 0.0f) {
+            EXPECT_GT(before + 0.1f, 6.48f);
+            break;
+        }
+        EXPECT_NEAR(before + 0.1f, after, 1e-5f);
+        before = after;
+        Unlock();
+    }
+    EXPECT_EQ(65, presses);
+}
+
+TEST_F(VerdmoorTest, AFailedSetUpSaysWhatIsMissingAndEndsTheProgram)
+{
+    TakeQuitCodes();
+    m_renderer.MarkMissing("SkyboxEffect.glslfx");
+    CoutCapture out;
+    EXPECT_FALSE(m_demo.LoadWorldScene());
+    EXPECT_EQ((std::vector<std::string>{
+                  "Cannot set up the scene: the effect \"SkyboxEffect.glslfx\" is missing or does not build."}),
+              Lines(out.Text()));
+    EXPECT_EQ(std::vector<int>{1}, TakeQuitCodes());
+    EXPECT_FALSE(m_demo.IsSceneReady());
+}
+
+// The real scene files read on the recording renderer, from a folder beside
+// data/. The recording programs have no uniforms: the effects' reports of
+// that are recorded, not fatal.
+class VerdmoorSceneTest : public VerdmoorTest
+{
+protected:
+    VerdmoorSceneTest() : m_bin(VORM_SOURCE_DIR "/bin") {}
+
+    ScopedWorkingDir m_bin;
+    AssertRecorder m_asserts;
+};
+
+TEST_F(VerdmoorSceneTest, Nature1TakesOutTheFlightAndTheWaterAndCastsWithTwelveChildren)
+{
+    ASSERT_TRUE(m_bin.Ok());
+    {
+        CoutCapture out;
+        ASSERT_TRUE(m_demo.LoadNature1Scene()) << out.Text();
+    }
+    EXPECT_EQ(2, m_demo.GetSceneKind());
+    EXPECT_EQ(12u, m_demo.GetShadowCasters().size());
+    for (int i = 0; i < 12; ++i)
+        EXPECT_EQ(m_demo.GetSceneRoot()->GetChild(i).get(), m_demo.GetShadowCasters()[i]);
+    EXPECT_FALSE(m_demo.GetTerrain());
+    EXPECT_EQ(m_demo.GetAnimatedCamera(), m_renderer.GetCamera());
+    EXPECT_TRUE(m_demo.IsLightOrbiting());
+
+    // F6 replaces it by the world scene.
+    {
+        CoutCapture out;
+        UpdateWith({VormInput::eKey_F6});
+    }
+    EXPECT_EQ(1, m_demo.GetSceneKind());
+    EXPECT_TRUE(m_demo.GetTerrain());
+    EXPECT_TRUE(m_demo.GetShadowCasters().empty());
+    EXPECT_TRUE(m_demo.IsSceneReady());
+}
+
+TEST_F(VerdmoorSceneTest, PausingStopsTheLightTheRipplesAndTheTotalTime)
+{
+    ASSERT_TRUE(m_bin.Ok());
+    {
+        CoutCapture out;
+        ASSERT_TRUE(m_demo.LoadNature1Scene()) << out.Text();
+    }
+    UpdateWith({}, 0.25f);
+    EXPECT_FLOAT_EQ(0.25f, m_demo.GetTotalTime());
+    EXPECT_FLOAT_EQ(0.25f * 0.2f, m_demo.GetLightAngle());
+    EXPECT_NEAR(0.25 * 0.006, m_demo.GetWaterEffect()->GetRippleTime(), 1e-7);
+    ExpectDirection(OrbitDirection(0.0f), Light0().GetDirection());
+
+    UpdateWith({}, 0.25f);
+    const float angle = m_demo.GetLightAngle();
+    const float ripples = m_demo.GetWaterEffect()->GetRippleTime();
+    ExpectDirection(OrbitDirection(0.05f), Light0().GetDirection());
+
+    // Space pauses in the same update: its step is already zero. The light's
+    // direction lags its angle by one step; a zero step only catches it up.
+    UpdateWith({VormInput::eKey_SPACE}, 0.25f);
+    for (int i = 0; i < 4; ++i)
+        UpdateWith({}, 0.25f);
+    EXPECT_FLOAT_EQ(0.5f, m_demo.GetTotalTime());
+    EXPECT_EQ(angle, m_demo.GetLightAngle());
+    EXPECT_EQ(ripples, m_demo.GetWaterEffect()->GetRippleTime());
+    ExpectDirection(OrbitDirection(angle), Light0().GetDirection());
+    EXPECT_EQ(0.0f, m_demo.GetKeyLock());
+
+    // Backspace rewinds the time and keeps the animation stopped.
+    UpdateWith({VormInput::eKey_SPACE});
+    Unlock();
+    UpdateWith({VormInput::eKey_BACKSPACE}, 0.25f);
+    EXPECT_EQ(0.0f, m_demo.GetTotalTime());
+    EXPECT_FALSE(m_demo.IsAnimationPlaying());
+}
+
+} // namespace
