@@ -1,0 +1,157 @@
+#!/usr/bin/env bash
+# End to end: runs world_demo and nature1_demo on their own Xvfb display,
+# presses keys with xdotool, checks the console messages, probes screenshots
+# (sky, terrain, water, shadows, wireframe) and ends each with SIGTERM:
+# exit code 0, no leaks in memleaks.log, no GL error printed.
+#   demo_e2e.sh <build dir> <source dir>
+set -uo pipefail
+
+build=$(cd "$1" && pwd)
+src=$(cd "$2" && pwd)
+
+# Own display of a known size, whatever the caller has.
+if [ -z "${VORM_E2E_INNER:-}" ]; then
+  export VORM_E2E_INNER=1
+  exec xvfb-run -a -s "-screen 0 1024x768x24" bash "$0" "$build" "$src"
+fi
+export MESA_GL_VERSION_OVERRIDE=3.1FC MESA_GLSL_VERSION_OVERRIDE=140
+export SDL_AUDIODRIVER="${SDL_AUDIODRIVER:-dummy}"
+
+work=$(mktemp -d)
+shots="$build/e2e"
+mkdir -p "$work/bin" "$shots"
+ln -s "$src/data" "$work/data"
+trap 'rm -rf "$work"' EXIT
+
+failures=0
+fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
+
+# Mean colour "r g b" (0..255) of a rectangle x y w h of a PNG.
+mean() {
+  convert "$1" -crop "$4x$5+$2+$3" +repage -scale '1x1!' -depth 8 \
+    -format '%[fx:int(255*r+0.5)] %[fx:int(255*g+0.5)] %[fx:int(255*b+0.5)]' info:
+}
+# Brightness 0..255 of the same.
+bright() { mean "$@" | awk '{ print int(($1 + $2 + $3) / 3) }'; }
+# Share (0..100) of the pixels of a rectangle that are the black clear colour.
+black_share() {
+  convert "$1" -crop "$4x$5+$2+$3" +repage -colorspace gray -threshold 1% -negate \
+    -format '%[fx:int(100*mean+0.5)]' info:
+}
+shot() { import -window root "$shots/$1.png" && echo "$shots/$1.png"; }
+
+# Polls until the console log has one more line matching the text than before.
+wait_line() {
+  local text=$1 before=$2 limit=$3 t=0
+  while [ "$(grep -cF -- "$text" "$log")" -le "$before" ]; do
+    sleep 0.2; t=$((t + 1))
+    if [ $t -gt $((limit * 5)) ]; then return 1; fi
+    kill -0 "$pid" 2>/dev/null || return 1
+  done
+}
+# Holds the keys down until the message appears (the demo reads keys once per
+# frame and locks them for half a second of update time after each action).
+press() {
+  local text=$1; shift
+  local before; before=$(grep -cF -- "$text" "$log")
+  xdotool keydown "$@"
+  wait_line "$text" "$before" 60 || fail "keys $* printed no \"$text\""
+  xdotool keyup "$@"
+}
+
+# First frame: something other than black on the screen.
+wait_frame() {
+  local t=0
+  while [ $t -lt 120 ]; do
+    kill -0 "$pid" 2>/dev/null || { fail "$demo ended before its first frame"; return 1; }
+    import -window root "$work/probe.png" 2>/dev/null &&
+      [ "$(bright "$work/probe.png" 0 0 1024 768)" -gt 20 ] && return 0
+    sleep 0.5; t=$((t + 1))
+  done
+  fail "$demo showed no frame within 60 s"; return 1
+}
+
+start() {
+  demo=$1
+  cp "$build/$demo" "$work/bin/"
+  log="$shots/$demo.log"
+  rm -f "$work/bin/memleaks.log"
+  (cd "$work/bin" && exec "./$demo") >"$log" 2>&1 &
+  pid=$!
+  local t0=$SECONDS
+  wait_frame || return 1
+  echo "$demo: first frame after about $((SECONDS - t0)) s"
+  wid=$(xdotool search --sync --name VormWindow | head -1)
+  xdotool windowfocus --sync "$wid" 2>/dev/null || xdotool windowfocus "$wid"
+}
+
+stop() {
+  kill -TERM "$pid"
+  wait "$pid"; local code=$?
+  [ $code -eq 0 ] || fail "$demo exited with $code after SIGTERM"
+  grep -q "No memory leaks found" "$work/bin/memleaks.log" 2>/dev/null || fail "$demo: memleaks.log reports leaks"
+  if grep -qiE "invalid (enumerant|value|operation|framebuffer)|out of memory|unknown GL error|compile failed|link failed|Assertion failed" "$log"; then
+    fail "$demo printed a GL error:"; grep -iE "invalid|memory|error|failed" "$log" | head -5
+  fi
+}
+
+# ---- world_demo ----
+if start world_demo; then
+  f=$(shot world)
+  terrain_black=$(black_share "$f" 0 180 1024 200)
+  sky=$(mean "$f" 0 0 1024 40); land=$(bright "$f" 0 300 1024 120); water=$(mean "$f" 0 700 1024 68)
+  echo "world: sky $sky, land $(mean "$f" 0 300 1024 120), water $water"
+  read -r r g b <<<"$sky"
+  [ "$b" -gt 120 ] && [ "$b" -ge "$r" ] || fail "world: no sky at the top ($sky)"
+  [ "$land" -lt "$(( (r + g + b) / 3 - 60 ))" ] || fail "world: no terrain below the sky (brightness $land)"
+  read -r wr wg wb <<<"$water"
+  [ $(( (wr - r) * (wr - r) + (wg - g) * (wg - g) + (wb - b) * (wb - b) )) -gt 900 ] ||
+    fail "world: the water looks like the sky ($water against $sky)"
+  [ "$wb" -gt "$wr" ] || fail "world: the water is not blue ($water)"
+
+  press "Is sound playing? 0" F5
+  press "Is Wireframe mode? 1" F1
+  sleep 1
+  f=$(shot world-wireframe)
+  # The terrain band: filled, no pixel is the clear colour; in lines, most are.
+  share=$(black_share "$f" 0 180 1024 200)
+  echo "world: background in the terrain band $terrain_black% filled, $share% in wireframe"
+  [ "$terrain_black" -lt 10 ] && [ "$share" -gt 40 ] ||
+    fail "world: wireframe shows no background through the terrain ($terrain_black% against $share%)"
+  press "Is Wireframe mode? 0" F1
+  press "Scene Camera active. " F2
+  # F5 before F6 in the same pass: its message says the set-up ran as well.
+  press "Is sound playing? 1" F5 F6
+  sleep 2
+  f=$(shot world-again)
+  kill -0 "$pid" 2>/dev/null || fail "world_demo ended after F6"
+  # The scene camera stands in the grass by the scene's origin.
+  grass=$(mean "$f" 0 100 1024 100)
+  echo "world after F6 (scene camera): grass $grass"
+  read -r r g b <<<"$grass"
+  [ "$g" -gt 30 ] && [ $((g * 2)) -gt $((r * 3)) ] && [ "$g" -gt "$b" ] || fail "world: no grass before the scene camera ($grass)"
+  stop
+fi
+
+# ---- nature1_demo ----
+if start nature1_demo; then
+  # Rewound and stopped: the flight's first position.
+  press "Stop Animation. " BackSpace
+  sleep 2
+  f=$(shot nature1)
+  sky=$(mean "$f" 400 0 300 60); water=$(mean "$f" 300 400 400 100)
+  shade=$(bright "$f" 650 645 250 30); lit=$(bright "$f" 600 730 300 35); lit2=$(bright "$f" 150 645 250 30)
+  echo "nature1: sky $sky, water $water, shadow $shade, lit ground $lit and $lit2"
+  read -r r g b <<<"$sky"
+  [ "$b" -gt 120 ] && [ "$b" -gt "$r" ] || fail "nature1: no sky at the top ($sky)"
+  read -r wr wg wb <<<"$water"
+  [ $(( (wr - r) * (wr - r) + (wg - g) * (wg - g) + (wb - b) * (wb - b) )) -gt 900 ] ||
+    fail "nature1: the water looks like the sky ($water against $sky)"
+  [ $((shade * 4)) -lt $((lit * 3)) ] && [ $((shade * 4)) -lt $((lit2 * 3)) ] ||
+    fail "nature1: the shadow on the ground ($shade) is not darker than the lit ground ($lit, $lit2)"
+  stop
+fi
+
+echo "screenshots and console logs: $shots"
+[ $failures -eq 0 ] || { echo "$failures check(s) failed"; exit 1; }
+echo "e2e passed"
