@@ -264,3 +264,23 @@ TEST_F(GLSLEffectSystemTest, GeometryShaderEffectLinksOnlyWhereTheContextHasTheS
 }
 
 } // namespace
+
+namespace {
+
+// Every effect the system ships compiles and links on the 3.1 context.
+TEST_F(GLSLEffectSystemTest, EveryShippedEffectBuilds)
+{
+    const std::filesystem::path folder =
+        std::filesystem::path(__FILE__).parent_path().parent_path().parent_path() / "data" / "effects";
+    m_system.SetEffectPath(folder.string());
+    int effects = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+        if (entry.path().extension() != ".glslfx")
+            continue;
+        ++effects;
+        EXPECT_TRUE(AsProgram(m_system.GetEffect(entry.path().filename().string()))) << entry.path();
+    }
+    EXPECT_GE(effects, 6);
+}
+
+} // namespace

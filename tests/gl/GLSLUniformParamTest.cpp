@@ -190,3 +190,35 @@ TEST_F(GLSLUniformParamTest, SamplerSettersSelectUnitsAndCheckTheType)
 }
 
 } // namespace
+
+namespace {
+
+// A handle no lookup filled (a uniform the shader lacks) uploads nothing:
+// no GL call, so no error even when no program is current, while its
+// sampler setters still select their unit for the texture bound next.
+TEST(GLSLUniformParamEmptyTest, UploadsThroughAnEmptyHandleMakeNoGLCall)
+{
+    Win32::GLWindowContext ctx(16, 16);
+    ASSERT_TRUE(ctx.Ok()) << ctx.Error();
+    DrainGLErrors();
+    glUseProgram(0);
+    const GLSLUniformParam empty;
+    EXPECT_TRUE(empty.IsEmpty());
+    const Matrix44<float> m = Matrix44<float>::IDENTITY;
+    const int units[2] = {1, 2};
+    const float values[3] = {1, 2, 3};
+    empty.SetFloat(1.0f);
+    empty.SetFloat3v(Vector3<float>(1, 2, 3));
+    empty.SetFloatArray(values, 1, 3);
+    empty.SetInt(3);
+    empty.SetMatrix4(&m, false);
+    empty.SetValue(values);
+    empty.SetTextures2D(units, 2);
+    EXPECT_EQ(GLenum(GL_NO_ERROR), DrainGLErrors());
+    empty.SetTexture2D(3);
+    EXPECT_EQ(GL_TEXTURE3, GLInt(GL_ACTIVE_TEXTURE));
+    glActiveTexture(GL_TEXTURE0);
+    EXPECT_EQ(GLenum(GL_NO_ERROR), DrainGLErrors());
+}
+
+} // namespace

@@ -53,6 +53,16 @@ protected:
         m_renderer->GetTexturePath() = textures;
     }
 
+    // Copies the shipped effect files and shaders into the test's folder and
+    // uses it for effects and textures, so a test can remove or replace any.
+    void UseShippedEffects()
+    {
+        for (const auto& entry : std::filesystem::directory_iterator(RepoPath("data/effects")))
+            std::filesystem::copy_file(entry.path(), m_folder.Path(entry.path().filename().string()),
+                                       std::filesystem::copy_options::overwrite_existing);
+        UseFolders(m_folder.Dir(), m_folder.Dir());
+    }
+
     std::unique_ptr<Renderer> m_renderer;
 };
 

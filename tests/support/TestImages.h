@@ -20,6 +20,18 @@ bool WriteGrey(const std::string& path, int width, int height, const std::vector
 bool WritePalette(const std::string& path, int width, int height, const std::vector<std::uint8_t>& indices,
                   const std::vector<std::uint8_t>& paletteBgr, bool topFirst = true);
 
+// RGB PNG through DevIL; rows of 3 bytes, first row = bottom row (the order
+// glReadPixels gives).
+bool WritePng(const std::string& path, int width, int height, const std::vector<std::uint8_t>& rgbBottomFirst);
+// The current read buffer's lower-left width x height pixels as a PNG.
+bool SaveReadBufferPng(const std::string& path, int width, int height);
+
+// Six PNG cube faces "px_", "py_", "pz_", "nx_", "ny_", "nz_" + name in
+// `folder`, size x size each: the upper half of face f in top[f], the lower
+// half in bottom[f] (RGB), faces in that order.
+bool WriteCubeFaces(const std::string& folder, const std::string& name, int size,
+                    const std::uint8_t top[6][3], const std::uint8_t bottom[6][3]);
+
 // ilInit, once per process.
 void InitDevIL();
 

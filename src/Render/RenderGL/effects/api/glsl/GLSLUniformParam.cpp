@@ -87,32 +87,44 @@ void UploadMatrixByType(unsigned type, int location, int count, bool transpose, 
 
 void GLSLUniformParam::SetValue(const void* data) const
 {
+    if (IsEmpty())
+        return;
     UploadByType(m_type, m_location, 1, data);
 }
 
 void GLSLUniformParam::SetValueArray(const void* data) const
 {
+    if (IsEmpty())
+        return;
     UploadByType(m_type, m_location, m_size, data);
 }
 
 void GLSLUniformParam::SetMatrixValue(const float* m, bool transpose) const
 {
+    if (IsEmpty())
+        return;
     UploadMatrixByType(m_type, m_location, 1, transpose, m);
 }
 
 void GLSLUniformParam::SetMatrixValueArray(const float* m, bool transpose) const
 {
+    if (IsEmpty())
+        return;
     UploadMatrixByType(m_type, m_location, m_size, transpose, m);
 }
 
 void GLSLUniformParam::SetTextureUnit(int unit) const
 {
+    if (IsEmpty())
+        return;
     VORM_ASSERT(IsTex());
     glUniform1i(m_location, unit);
 }
 
 void GLSLUniformParam::SetTextureUnits(const int* units) const
 {
+    if (IsEmpty())
+        return;
     int dummy = 0;
     VORM_ASSERT(IsTex() && IsArray(dummy));
     glUniform1iv(m_location, m_size, units);
@@ -120,19 +132,23 @@ void GLSLUniformParam::SetTextureUnits(const int* units) const
 
 // --- floats -----------------------------------------------------------------
 
-void GLSLUniformParam::SetFloat(float x) const { glUniform1f(m_location, x); }
-void GLSLUniformParam::SetFloat2(float x, float y) const { glUniform2f(m_location, x, y); }
-void GLSLUniformParam::SetFloat3(float x, float y, float z) const { glUniform3f(m_location, x, y, z); }
+void GLSLUniformParam::SetFloat(float x) const { if (IsEmpty()) return; glUniform1f(m_location, x); }
+void GLSLUniformParam::SetFloat2(float x, float y) const { if (IsEmpty()) return; glUniform2f(m_location, x, y); }
+void GLSLUniformParam::SetFloat3(float x, float y, float z) const { if (IsEmpty()) return; glUniform3f(m_location, x, y, z); }
 void GLSLUniformParam::SetFloat4(float x, float y, float z, float w) const
 {
+    if (IsEmpty())
+        return;
     glUniform4f(m_location, x, y, z, w);
 }
-void GLSLUniformParam::SetFloat2v(const float* v) const { glUniform2fv(m_location, 1, v); }
-void GLSLUniformParam::SetFloat3v(const Vector3<float>& v) const { glUniform3fv(m_location, 1, v.Ptr()); }
-void GLSLUniformParam::SetFloat4v(const Vector4<float>& v) const { glUniform4fv(m_location, 1, v.Ptr()); }
+void GLSLUniformParam::SetFloat2v(const float* v) const { if (IsEmpty()) return; glUniform2fv(m_location, 1, v); }
+void GLSLUniformParam::SetFloat3v(const Vector3<float>& v) const { if (IsEmpty()) return; glUniform3fv(m_location, 1, v.Ptr()); }
+void GLSLUniformParam::SetFloat4v(const Vector4<float>& v) const { if (IsEmpty()) return; glUniform4fv(m_location, 1, v.Ptr()); }
 
 void GLSLUniformParam::SetFloatArray(const float* values, int components, int count) const
 {
+    if (IsEmpty())
+        return;
     switch (components) {
     case 1: glUniform1fv(m_location, count, values); break;
     case 2: glUniform2fv(m_location, count, values); break;
@@ -144,16 +160,18 @@ void GLSLUniformParam::SetFloatArray(const float* values, int components, int co
 
 // --- integers ---------------------------------------------------------------
 
-void GLSLUniformParam::SetInt(int i) const { glUniform1i(m_location, i); }
-void GLSLUniformParam::SetInt2(int i, int j) const { glUniform2i(m_location, i, j); }
-void GLSLUniformParam::SetInt3(int i, int j, int k) const { glUniform3i(m_location, i, j, k); }
-void GLSLUniformParam::SetInt4(int i, int j, int k, int l) const { glUniform4i(m_location, i, j, k, l); }
-void GLSLUniformParam::SetInt2v(const int* v) const { glUniform2iv(m_location, 1, v); }
-void GLSLUniformParam::SetInt3v(const int* v) const { glUniform3iv(m_location, 1, v); }
-void GLSLUniformParam::SetInt4v(const int* v) const { glUniform4iv(m_location, 1, v); }
+void GLSLUniformParam::SetInt(int i) const { if (IsEmpty()) return; glUniform1i(m_location, i); }
+void GLSLUniformParam::SetInt2(int i, int j) const { if (IsEmpty()) return; glUniform2i(m_location, i, j); }
+void GLSLUniformParam::SetInt3(int i, int j, int k) const { if (IsEmpty()) return; glUniform3i(m_location, i, j, k); }
+void GLSLUniformParam::SetInt4(int i, int j, int k, int l) const { if (IsEmpty()) return; glUniform4i(m_location, i, j, k, l); }
+void GLSLUniformParam::SetInt2v(const int* v) const { if (IsEmpty()) return; glUniform2iv(m_location, 1, v); }
+void GLSLUniformParam::SetInt3v(const int* v) const { if (IsEmpty()) return; glUniform3iv(m_location, 1, v); }
+void GLSLUniformParam::SetInt4v(const int* v) const { if (IsEmpty()) return; glUniform4iv(m_location, 1, v); }
 
 void GLSLUniformParam::SetIntArray(const int* values, int components, int count) const
 {
+    if (IsEmpty())
+        return;
     switch (components) {
     case 1: glUniform1iv(m_location, count, values); break;
     case 2: glUniform2iv(m_location, count, values); break;
@@ -165,6 +183,8 @@ void GLSLUniformParam::SetIntArray(const int* values, int components, int count)
 
 void GLSLUniformParam::SetUIntArray(const unsigned* values, int components, int count) const
 {
+    if (IsEmpty())
+        return;
     switch (components) {
     case 1: glUniform1uiv(m_location, count, values); break;
     case 2: glUniform2uiv(m_location, count, values); break;
@@ -176,19 +196,23 @@ void GLSLUniformParam::SetUIntArray(const unsigned* values, int components, int 
 
 // --- booleans (uploaded as integers 0 and 1) -------------------------------
 
-void GLSLUniformParam::SetBool(bool b) const { glUniform1i(m_location, b ? 1 : 0); }
-void GLSLUniformParam::SetBool2(bool a, bool b) const { glUniform2i(m_location, a ? 1 : 0, b ? 1 : 0); }
+void GLSLUniformParam::SetBool(bool b) const { if (IsEmpty()) return; glUniform1i(m_location, b ? 1 : 0); }
+void GLSLUniformParam::SetBool2(bool a, bool b) const { if (IsEmpty()) return; glUniform2i(m_location, a ? 1 : 0, b ? 1 : 0); }
 void GLSLUniformParam::SetBool3(bool a, bool b, bool c) const
 {
+    if (IsEmpty())
+        return;
     glUniform3i(m_location, a ? 1 : 0, b ? 1 : 0, c ? 1 : 0);
 }
 void GLSLUniformParam::SetBool4(bool a, bool b, bool c, bool d) const
 {
+    if (IsEmpty())
+        return;
     glUniform4i(m_location, a ? 1 : 0, b ? 1 : 0, c ? 1 : 0, d ? 1 : 0);
 }
-void GLSLUniformParam::SetBool2v(const int* v) const { glUniform2iv(m_location, 1, v); }
-void GLSLUniformParam::SetBool3v(const int* v) const { glUniform3iv(m_location, 1, v); }
-void GLSLUniformParam::SetBool4v(const int* v) const { glUniform4iv(m_location, 1, v); }
+void GLSLUniformParam::SetBool2v(const int* v) const { if (IsEmpty()) return; glUniform2iv(m_location, 1, v); }
+void GLSLUniformParam::SetBool3v(const int* v) const { if (IsEmpty()) return; glUniform3iv(m_location, 1, v); }
+void GLSLUniformParam::SetBool4v(const int* v) const { if (IsEmpty()) return; glUniform4iv(m_location, 1, v); }
 
 void GLSLUniformParam::SetBoolArray(const int* values, int components, int count) const
 {
@@ -199,21 +223,29 @@ void GLSLUniformParam::SetBoolArray(const int* values, int components, int count
 
 void GLSLUniformParam::SetMatrix2(const float* m, bool transpose) const
 {
+    if (IsEmpty())
+        return;
     glUniformMatrix2fv(m_location, 1, transpose ? GL_TRUE : GL_FALSE, m);
 }
 
 void GLSLUniformParam::SetMatrix3(const float* m, bool transpose) const
 {
+    if (IsEmpty())
+        return;
     glUniformMatrix3fv(m_location, 1, transpose ? GL_TRUE : GL_FALSE, m);
 }
 
 void GLSLUniformParam::SetMatrix4(const Matrix44<float>* m, bool transpose) const
 {
+    if (IsEmpty())
+        return;
     glUniformMatrix4fv(m_location, 1, transpose ? GL_TRUE : GL_FALSE, m->Ptr());
 }
 
 void GLSLUniformParam::SetMatrixArray(const float* m, int dimension, int count, bool transpose) const
 {
+    if (IsEmpty())
+        return;
     const GLboolean t = transpose ? GL_TRUE : GL_FALSE;
     switch (dimension) {
     case 2: glUniformMatrix2fv(m_location, count, t, m); break;
@@ -228,7 +260,9 @@ void GLSLUniformParam::SetMatrixArray(const float* m, int dimension, int count, 
 void GLSLUniformParam::SetSampler(int unit) const
 {
     glActiveTexture(GLTextureUnit::Get(static_cast<std::uint32_t>(unit)));
-    glUniform1i(m_location, unit);
+    // An empty handle still selects the unit: callers bind their texture next.
+    if (!IsEmpty())
+        glUniform1i(m_location, unit);
 }
 
 void GLSLUniformParam::SetTexture1D(int unit) const { SetSampler(unit); }
@@ -238,16 +272,20 @@ void GLSLUniformParam::SetTextureCube(int unit) const { SetSampler(unit); }
 void GLSLUniformParam::SetTexture1DShadow(int unit) const { SetSampler(unit); }
 void GLSLUniformParam::SetTexture2DShadow(int unit) const { SetSampler(unit); }
 
-void GLSLUniformParam::SetTextures1D(const int* units, int count) const { glUniform1iv(m_location, count, units); }
-void GLSLUniformParam::SetTextures2D(const int* units, int count) const { glUniform1iv(m_location, count, units); }
-void GLSLUniformParam::SetTextures3D(const int* units, int count) const { glUniform1iv(m_location, count, units); }
-void GLSLUniformParam::SetTexturesCube(const int* units, int count) const { glUniform1iv(m_location, count, units); }
+void GLSLUniformParam::SetTextures1D(const int* units, int count) const { if (IsEmpty()) return; glUniform1iv(m_location, count, units); }
+void GLSLUniformParam::SetTextures2D(const int* units, int count) const { if (IsEmpty()) return; glUniform1iv(m_location, count, units); }
+void GLSLUniformParam::SetTextures3D(const int* units, int count) const { if (IsEmpty()) return; glUniform1iv(m_location, count, units); }
+void GLSLUniformParam::SetTexturesCube(const int* units, int count) const { if (IsEmpty()) return; glUniform1iv(m_location, count, units); }
 void GLSLUniformParam::SetTextures1DShadow(const int* units, int count) const
 {
+    if (IsEmpty())
+        return;
     glUniform1iv(m_location, count, units);
 }
 void GLSLUniformParam::SetTextures2DShadow(const int* units, int count) const
 {
+    if (IsEmpty())
+        return;
     glUniform1iv(m_location, count, units);
 }
 

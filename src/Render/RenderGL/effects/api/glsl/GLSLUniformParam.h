@@ -10,8 +10,9 @@ namespace Vorm {
 // Value handle on one active uniform of a linked GLSLProgram. Every setter is
 // one glUniform* call on the program current in GL (the sampler setters
 // activate their texture unit first); nothing is checked against the handle's
-// program. The default handle is empty: location -1, type 0, so uploads
-// through it are ignored by GL.
+// program. The default handle is empty (location -1, type 0): uploads
+// through it make no GL call, so a uniform a shader lacks costs nothing and
+// raises no GL error, whatever program is current.
 class GLSLUniformParam
 {
 public:
@@ -31,6 +32,8 @@ public:
     int GetLinkVersion() const { return m_version; }
     int GetLocation() const { return m_location; }
     int GetSize() const { return m_size; }
+    // Never filled by a lookup.
+    bool IsEmpty() const { return m_location < 0; }
 
     // Generic setters dispatching on the uniform's own GL type.
     void SetValue(const void* data) const;

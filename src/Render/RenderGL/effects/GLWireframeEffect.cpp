@@ -1,0 +1,20 @@
+#include "RenderGL/effects/GLWireframeEffect.h"
+
+#include "Core/Rendering/ApiEffect.h"
+#include "Core/Rendering/IRenderer.h"
+#include "Core/Util/Assert.h"
+#include "Core/Util/TSingleton.h"
+
+namespace Vorm {
+
+GLWireframeEffect::GLWireframeEffect()
+{
+    m_spApiEffect = TSingleton<IRenderer>::Instance()->CreateApiEffect("WireframeEffect.glslfx");
+    VORM_ASSERT(m_spApiEffect && "Can not load WireframeEffect.glslfx");
+}
+
+GLWireframeEffect::~GLWireframeEffect()
+{
+}
+
+} // namespace Vorm
