@@ -9,17 +9,23 @@ using FuzzSupport::Check;
 
 namespace {
 
-// Joining the pieces with blanks gives the line back, less one trailing blank.
+// The pieces are the line's words: none empty, none holding a blank or a
+// tab, and together the line without its blanks and tabs.
 void CheckSplit(const std::string& line)
 {
     std::vector<std::string> pieces;
     Vorm::OgreXmlModelLoader::Split(line, pieces);
     std::string joined;
-    for (size_t i = 0; i < pieces.size(); ++i)
-        joined += (i ? " " : "") + pieces[i];
-    if (!line.empty() && line[line.size() - 1] == ' ')
-        joined += ' ';
-    Check(joined == line, "Split lost or added text");
+    for (const std::string& piece : pieces) {
+        Check(!piece.empty() && piece.find_first_of(" \t") == std::string::npos, "Split gave a blank piece");
+        joined += piece;
+    }
+    std::string words;
+    for (char c : line) {
+        if (c != ' ' && c != '\t')
+            words += c;
+    }
+    Check(joined == words, "Split lost or added text");
 }
 
 } // namespace

@@ -21,7 +21,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 
     Renderer renderer;
     Vorm::TriangleMesh mesh;
-    if (!Vorm::OgreXmlModelLoader::LoadMesh(path, &mesh)) {
+    std::string material = "unset";
+    if (!Vorm::OgreXmlModelLoader::LoadMesh(path, &mesh, &material)) {
+        Check(material == "unset", "rejected mesh named a material");
         Check(!mesh.IsCreated() && !mesh.GetVertexBuffer(), "rejected mesh was touched");
         return 0;
     }
@@ -29,6 +31,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     Renderer::VertexBuffer* vb = dynamic_cast<Renderer::VertexBuffer*>(mesh.GetVertexBuffer());
     Renderer::IndexBuffer* ib = dynamic_cast<Renderer::IndexBuffer*>(mesh.GetIndexBuffer());
     Check(vb && ib, "accepted mesh without buffers");
+    Check(material.find('"') == std::string::npos, "material name runs past its value");
     const uint32_t vertexCount = vb->GetCount();
     Check(vertexCount > 0 && vb->bytes.size() == size_t(vertexCount) * 44, "vertex data size");
     Check(ib->GetCount() > 0 && ib->GetCount() % 3 == 0, "index count");

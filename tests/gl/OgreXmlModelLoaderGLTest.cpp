@@ -78,7 +78,7 @@ TEST_F(OgreXmlModelLoaderGLTest, ValleyLoadsIntoGLBuffersAndSharedMipmappedTextu
     GLVertexBuffer* vb = dynamic_cast<GLVertexBuffer*>(ground->GetVertexBuffer());
     ASSERT_TRUE(vb != 0);
     EXPECT_NE(0u, vb->GetHandle());
-    EXPECT_EQ(5u, vb->GetCount());
+    EXPECT_EQ(4u, vb->GetCount());
     ASSERT_TRUE(dynamic_cast<GLIndexBuffer*>(ground->GetIndexBuffer()) != 0);
     EXPECT_EQ(6u, ground->GetIndexBuffer()->GetCount());
 

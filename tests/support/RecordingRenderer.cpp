@@ -8,7 +8,10 @@
 
 #include "Core/Rendering/IIndexBuffer.h"
 #include "Core/Rendering/IVertexBuffer.h"
+#include "Core/Rendering/MaterialEffectFactory.h"
 #include "Core/Scenegraph/Geometry.h"
+
+#include "RenderGL/effects/GLMaterialEffect.h"
 
 #include <sstream>
 
@@ -18,6 +21,8 @@ RecordingRenderer::RecordingRenderer() : m_log(new RecordingLogLines())
     m_viewport.y = 0;
     m_viewport.width = 0;
     m_viewport.height = 0;
+    // Materials that core code builds are the GL ones, as with the real renderer.
+    Vorm::MaterialEffectFactory::Register(&Vorm::GLMaterialEffect::Make);
 }
 
 RecordingRenderer::~RecordingRenderer()

@@ -5,6 +5,7 @@
 #include "TempFolder.h"
 
 #include "Core/Rendering/IMaterialEffect.h"
+#include "Core/Rendering/ITexture.h"
 #include "Core/Scenegraph/model/OgreXmlModelLoader.h"
 #include "RenderGL/effects/GLMaterialEffect.h"
 
@@ -52,12 +53,13 @@ protected:
 
 } // namespace
 
-TEST(OgreXmlSplit, PiecesBetweenSingleBlanksAreAppended)
+TEST(OgreXmlSplit, WordsBetweenRunsOfBlanksAndTabsAreAppended)
 {
     typedef std::vector<std::string> Pieces;
     const std::pair<const char*, Pieces> table[] = {
-        {"ambient 1 0.5", {"ambient", "1", "0.5"}}, {"a  b", {"a", "", "b"}}, {" a", {"", "a"}},
-        {"a ", {"a"}}, {"\ttexture\tx.png", {"\ttexture\tx.png"}}, {"", {}},
+        {"ambient 1 0.5", {"ambient", "1", "0.5"}}, {"a  b", {"a", "b"}}, {" a", {"a"}},
+        {"a ", {"a"}}, {"\ttexture\tx.png", {"texture", "x.png"}}, {" \t diffuse \t1\t 0", {"diffuse", "1", "0"}},
+        {"", {}}, {" \t ", {}},
     };
     for (const auto& row : table) {
         Pieces pieces(1, "kept");
@@ -127,35 +129,93 @@ TEST_F(OgreXmlMaterialReaderTest, BlocksFollowTheBraceDepthAndTheNameLine)
     ASSERT_EQ(1u, m_materials.size());
     ExpectNear(Get("A")->GetDiffuseColor(), 1, 0, 0, 1);
 
-    // A brace on the material line opens nothing: A's '}' takes the depth
-    // to -1 and B's braces only bring it back there.
-    m_materials.clear();
-    ASSERT_TRUE(Load("material A {\n\tdiffuse 1 0 0 1\n}\nmaterial B\n{\n}\n"));
-    EXPECT_TRUE(m_materials.empty());
 }
 
-TEST_F(OgreXmlMaterialReaderTest, KeywordsMatchAnywhereAndNeedTheirNumbersInPlace)
+TEST_F(OgreXmlMaterialReaderTest, FileShapesGiveTheirMaterials)
 {
-    CoutCapture out;
-    ASSERT_TRUE(Load("material A\n{\n"
-                     "\ttechnique\n\t{\n\t\tpass\n\t\t{\n\t\t\tdiffuse 1 0 0 1\n\t\t}\n\t}\n"
-                     "\t// diffuse 0 0 1 1\n"          // a comment counts as well...
-                     "\ttextureNormal n.png\n"         // ...and this is no "texture " line
-                     "}\n"
-                     "material B\n{\n  ambient 1 1 1 1\n\tspecular 0.5 0.5 0.5 1\n}\n"));
-    IMaterialEffect* a = Get("A");
-    IMaterialEffect* b = Get("B");
-    ASSERT_TRUE(a && b);
-    // Pieces count from the line start: "//" is piece 0, so the pieces 1-4
-    // are "diffuse", "0", "0", "1" and "diffuse" is not a number: skipped.
-    ExpectNear(a->GetDiffuseColor(), 1, 0, 0, 1);
-    EXPECT_FALSE(a->GetDiffuseTexture());
-    EXPECT_TRUE(a->GetNormalMap() != 0);
-    EXPECT_TRUE(out.Contains("line 10: colour needs four numbers")) << out.Text();
-    // Two leading blanks make empty pieces: B's ambient is skipped, too.
-    ExpectNear(b->GetAmbientColor(), 0, 0, 0, 0);
-    ExpectNear(b->GetSpecularColor(), 0.5f, 0.5f, 0.5f, 1);
-    EXPECT_TRUE(out.Contains("line 15: colour needs four numbers")) << out.Text();
+    // One material per row, named M unless the row says otherwise.
+    const struct
+    {
+        const char* what;
+        std::string text;
+        std::vector<float> diffuse; // rgba
+        const char* texture;        // "" for none
+        const char* normalMap;
+        const char* name;
+    } table[] = {
+        // As read before.
+        {"tab indented", "material M\n{\n\ttechnique\n\t{\n\t\tpass\n\t\t{\n\t\t\tdiffuse 1 0.5 0.25 1\n"
+                         "\t\t\ttexture_unit\n\t\t\t{\n\t\t\t\ttexture m.png\n\t\t\t}\n\t\t}\n\t}\n}\n",
+         {1, 0.5f, 0.25f, 1}, "m.png", "", "M"},
+        {"not indented", "material M\n{\ndiffuse 1 0.5 0.25 1\ntextureNormal n.png\n}\n",
+         {1, 0.5f, 0.25f, 1}, "", "n.png", "M"},
+        {"CR LF", ModelTestFiles::ToCrLf("material M\n{\n\tdiffuse 1 0.5 0.25 1\n}\n"), {1, 0.5f, 0.25f, 1}, "", "", "M"},
+        // As exporters write them.
+        {"blank indented", "material M\n{\n    technique\n    {\n        pass\n        {\n"
+                           "            diffuse 1 0.5 0.25 1\n            texture_unit\n            {\n"
+                           "                texture m.png\n            }\n        }\n    }\n}\n",
+         {1, 0.5f, 0.25f, 1}, "m.png", "", "M"},
+        {"blanks and tabs between values", "material  M\n{\n diffuse\t1  0.5 \t0.25 1\n}\n",
+         {1, 0.5f, 0.25f, 1}, "", "", "M"},
+        {"braces on the keyword lines", "material M {\n\tpass {\n\t\tdiffuse 1 0.5 0.25 1\n\t\ttexture_unit {\n"
+                                        "\t\t\ttexture m.png }\n\t}\n}\n",
+         {1, 0.5f, 0.25f, 1}, "m.png", "", "M"},
+        {"one-line blocks", "material M\n{\n\tpass {}\n\tdiffuse 1 0.5 0.25 1\n\t{ }\n\ttexture m.png\n}\n",
+         {1, 0.5f, 0.25f, 1}, "m.png", "", "M"},
+        {"whole material on one line", "material M {}\n", {0, 0, 0, 0}, "", "", "M"},
+        {"keywords in the middle of lines",
+         "material M\n{\n\tdiffuse 1 0.5 0.25 1\n\tcolour_op_ex add src_texture src_current\n"
+         "\t// diffuse 0 0 1 1\n\tscene_blend alpha_blend // texture x.png\n\tlod_material other\n}\n",
+         {1, 0.5f, 0.25f, 1}, "", "", "M"},
+        {"texture_unit is not texture", "material M\n{\n\ttexture_unit t\n\t{\n\t\ttexture m.png\n\t}\n}\n",
+         {0, 0, 0, 0}, "m.png", "", "M"},
+        {"three colour values", "material M\n{\n\tdiffuse 1 0.5 0.25\n}\n", {1, 0.5f, 0.25f, 1}, "", "", "M"},
+        {"derived material", "material M : Base\n{\n\tdiffuse 1 0.5 0.25 1\n}\n", {1, 0.5f, 0.25f, 1}, "", "", "M"},
+    };
+    for (const auto& row : table) {
+        SCOPED_TRACE(row.what);
+        m_materials.clear();
+        CoutCapture out;
+        ASSERT_TRUE(Load(row.text));
+        ASSERT_EQ(1u, m_materials.size());
+        IMaterialEffect* m = Get(row.name);
+        ASSERT_TRUE(m != 0);
+        ExpectNear(m->GetDiffuseColor(), row.diffuse[0], row.diffuse[1], row.diffuse[2], row.diffuse[3]);
+        EXPECT_EQ(std::string(row.texture).empty() ? boost::shared_ptr<ITexture>()
+                                                   : m_renderer.GetResourceMap().Find(row.texture),
+                  m->GetDiffuseTexture());
+        EXPECT_EQ(std::string(row.normalMap).empty() ? boost::shared_ptr<ITexture>()
+                                                     : m_renderer.GetResourceMap().Find(row.normalMap),
+                  m->GetNormalMap());
+        EXPECT_EQ("", out.Text());
+    }
+    // No texture but the ones named on texture lines was loaded.
+    EXPECT_TRUE(m_renderer.GetResourceMap().Find("add") == 0);
+    EXPECT_TRUE(m_renderer.GetResourceMap().Find("x.png") == 0);
+}
+
+TEST_F(OgreXmlMaterialReaderTest, BracesCountEveryOneOfTheLine)
+{
+    // "{ }" opens and closes: the material ends at its own closing brace,
+    // and the next block is a material of its own.
+    ASSERT_TRUE(Load("material A\n{\n\tpass { }\n\tdiffuse 1 0 0 1\n}\nmaterial B\n{\n\tdiffuse 0 1 0 1\n}\n"));
+    ASSERT_EQ(2u, m_materials.size());
+    ExpectNear(Get("A")->GetDiffuseColor(), 1, 0, 0, 1);
+    ExpectNear(Get("B")->GetDiffuseColor(), 0, 1, 0, 1);
+
+    // An empty one-line material still counts, with zero colours.
+    m_materials.clear();
+    ASSERT_TRUE(Load("material E {}\nmaterial F\n{\n\tdiffuse 0 0 1 1\n}\n"));
+    ASSERT_EQ(2u, m_materials.size());
+    ExpectNear(Get("E")->GetDiffuseColor(), 0, 0, 0, 0);
+    ExpectNear(Get("F")->GetDiffuseColor(), 0, 0, 1, 1);
+
+    // The values on a closing line belong to the block it closes.
+    m_materials.clear();
+    ASSERT_TRUE(Load("material A {\n\tdiffuse 1 0 0 1 }\nmaterial B {\n}\n"));
+    ASSERT_EQ(2u, m_materials.size());
+    ExpectNear(Get("A")->GetDiffuseColor(), 1, 0, 0, 1);
+    ExpectNear(Get("B")->GetDiffuseColor(), 0, 0, 0, 0);
 }
 
 TEST_F(OgreXmlMaterialReaderTest, ShortLinesKeepTheRunningValueAndAreReported)
@@ -168,9 +228,10 @@ TEST_F(OgreXmlMaterialReaderTest, ShortLinesKeepTheRunningValueAndAreReported)
         const char* rest;
         const char* reason; // part of the console line
     } table[] = {
-        {"colour with three values", "\tdiffuse 0 1 0\n}\n", "line 4: colour needs four numbers"},
-        {"colour without values", "\tdiffuse \n}\n", "line 4: colour needs four numbers"},
-        {"colour value not a number", "\tdiffuse 0 green 0 1\n}\n", "line 4: colour needs four numbers"},
+        {"colour with two values", "\tdiffuse 0 1\n}\n", "line 4: colour needs three or four numbers"},
+        {"colour without values", "\tdiffuse \n}\n", "line 4: colour needs three or four numbers"},
+        {"colour value not a number", "\tdiffuse 0 green 0 1\n}\n", "line 4: colour needs three or four numbers"},
+        {"three values and a word", "\tdiffuse 0 1 0 x\n}\n", "line 4: colour needs three or four numbers"},
         {"material line without a name", "}\nmaterial \n{\n\tdiffuse 0 1 0 1\n}\n", "line 5: material without a name"},
         {"texture line without a name", "\ttexture \n}\n", "line 4: texture without a file name"},
         {"normal map line without a name", "\ttextureNormal \n}\n", "line 4: textureNormal without a file name"},

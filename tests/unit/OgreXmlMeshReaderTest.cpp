@@ -88,23 +88,23 @@ TEST(OgreXmlTextHelpers, NumbersReadLikeAStreamAndZeroWhenAbsent)
     EXPECT_FLOAT_EQ(0.0f, Loader::ToFloat("1e99")); // out of float range
 }
 
-TEST_F(OgreXmlMeshReaderTest, GroundQuadWithEnclosingCloseTagGetsAnExtraVertex)
+TEST_F(OgreXmlMeshReaderTest, GroundQuadFromTwoVertexBuffersOfSharedGeometry)
 {
     ASSERT_TRUE(Load(SceneDir() + "Ground.mesh.xml"));
     const std::vector<VT_PosNorTexTan> v = Vertices();
-    // Four vertices plus the copy made by "</vertexbuffer>".
-    ASSERT_EQ(5u, v.size());
+    // Positions and normals in one buffer, texture coordinates in the next.
+    ASSERT_EQ(4u, v.size());
     EXPECT_EQ((std::vector<std::uint32_t>{0, 1, 2, 0, 2, 3}), Indices());
     ExpectNear(v[1].pos, -5, 0, 5);
     ExpectNear(v[2].normal, 0, 1, 0);
     EXPECT_FLOAT_EQ(1.0f, v[2].tex0.x);
     EXPECT_FLOAT_EQ(1.0f, v[2].tex0.y);
-    ExpectNear(v[4].pos, 5, 0, -5);
-    // u grows along +x over the quad; the unused copy keeps a zero tangent.
-    ExpectNear(v[0].tangent, 1, 0, 0);
-    ExpectNear(v[4].tangent, 0, 0, 0);
+    EXPECT_FLOAT_EQ(0.0f, v[3].tex0.y);
+    // u grows along +x over the quad.
+    for (const VT_PosNorTexTan& vertex : v)
+        ExpectNear(vertex.tangent, 1, 0, 0);
 
-    EXPECT_EQ(5u * 44u, Vb().Data().m_size);
+    EXPECT_EQ(4u * 44u, Vb().Data().m_size);
     EXPECT_EQ(0u, Vb().Data().m_usage);
     EXPECT_EQ(44u, Vb().GetVertexFormat().m_size);
     EXPECT_TRUE(Vb().GetVertexFormat().GetAttribute("tangent") != 0);
@@ -114,15 +114,17 @@ TEST_F(OgreXmlMeshReaderTest, GroundQuadWithEnclosingCloseTagGetsAnExtraVertex)
     EXPECT_NEAR(std::sqrt(200.0f) / 2.0f, Bound().GetRadius(), 1e-4f);
 }
 
-TEST_F(OgreXmlMeshReaderTest, SubmeshesShareOneListMissingLinesRepeatAndCrLfReadsLikeLf)
+TEST_F(OgreXmlMeshReaderTest, SubmeshGeometriesFollowEachOtherAndCrLfReadsLikeLf)
 {
-    ASSERT_TRUE(Load(SceneDir() + "Rock.mesh.xml"));
+    std::string material;
+    ASSERT_TRUE(Loader::LoadMesh(SceneDir() + "Rock.mesh.xml", &m_mesh, &material));
+    EXPECT_EQ("Stone", material); // the first sub-mesh's
     const std::vector<VT_PosNorTexTan> v = Vertices();
     ASSERT_EQ(6u, v.size());
+    // Both sub-meshes write 0 1 2 for their own geometry.
     EXPECT_EQ((std::vector<std::uint32_t>{0, 1, 2, 3, 4, 5}), Indices());
-    ExpectNear(v[3].pos, 0, 0, -1); // written y, x, z
+    ExpectNear(v[3].pos, 0, 0, -1);
     ExpectNear(v[4].normal, 0, 1, 0);
-    ExpectNear(v[5].normal, 0, 1, 0);
     EXPECT_FLOAT_EQ(1.0f, v[5].tex0.x);
     EXPECT_FLOAT_EQ(0.0f, v[5].tex0.y);
     ExpectNear(Bound().GetCenter(), 1, 0.5f, -1.5f);
@@ -133,6 +135,146 @@ TEST_F(OgreXmlMeshReaderTest, SubmeshesShareOneListMissingLinesRepeatAndCrLfRead
     ASSERT_TRUE(Loader::LoadMesh(m_folder.Write("crlf.mesh.xml", ModelTestFiles::ToCrLf(text)), &crlf));
     EXPECT_EQ(Vb().bytes, static_cast<TestVb*>(crlf.GetVertexBuffer())->bytes);
     EXPECT_EQ(Ib().bytes, static_cast<TestIb*>(crlf.GetIndexBuffer())->bytes);
+
+    // A level of detail lists fewer faces of the same vertices: not read.
+    TriangleMesh tree;
+    ASSERT_TRUE(Loader::LoadMesh(SceneDir() + "Tree.mesh.xml", &tree, &material));
+    EXPECT_EQ("Bark", material);
+    EXPECT_EQ(4u, tree.GetVertexBuffer()->GetCount());
+    EXPECT_EQ(12u, tree.GetIndexBuffer()->GetCount());
+}
+
+namespace {
+
+// Mesh text in the layout of Ogre's tools, one element per line. A vertex
+// is written with the parts it is given.
+std::string MeshVertex(const std::string& parts)
+{
+    return "<vertex>\n" + parts + "</vertex>\n";
+}
+std::string Pos(float x, float y, float z)
+{
+    return "<position x=\"" + std::to_string(x) + "\" y=\"" + std::to_string(y) + "\" z=\"" + std::to_string(z) +
+           "\" />\n";
+}
+std::string Tex(float u, float v)
+{
+    return "<texcoord u=\"" + std::to_string(u) + "\" v=\"" + std::to_string(v) + "\" />\n";
+}
+std::string Buffer(const std::string& vertices)
+{
+    return "<vertexbuffer positions=\"true\">\n" + vertices + "</vertexbuffer>\n";
+}
+std::string GeometryXml(const std::string& tag, const std::string& buffers)
+{
+    return "<" + tag + " vertexcount=\"3\">\n" + buffers + "</" + tag + ">\n";
+}
+std::string Faces(const std::string& faces)
+{
+    return "<faces count=\"1\">\n" + faces + "</faces>\n";
+}
+std::string Submesh(const std::string& material, bool shared, const std::string& body)
+{
+    return "<submesh material=\"" + material + "\" usesharedvertices=\"" + (shared ? "true" : "false") +
+           "\" use32bitindexes=\"false\" operationtype=\"triangle_list\">\n" + body + "</submesh>\n";
+}
+std::string MeshFile(const std::string& body)
+{
+    return "<?xml version=\"1.0\"?>\n<mesh>\n" + body + "</mesh>\n";
+}
+
+// Three vertices at x = first, first + 1, first + 2 with u = x / 10.
+std::string Positions(int first)
+{
+    std::string text;
+    for (int x = first; x < first + 3; ++x)
+        text += MeshVertex(Pos(float(x), 0, 0));
+    return text;
+}
+std::string TexCoords(int first)
+{
+    std::string text;
+    for (int x = first; x < first + 3; ++x)
+        text += MeshVertex(Tex(x / 10.0f, 1));
+    return text;
+}
+std::string Full(int first)
+{
+    std::string text;
+    for (int x = first; x < first + 3; ++x)
+        text += MeshVertex(Pos(float(x), 0, 0) + Tex(x / 10.0f, 1));
+    return text;
+}
+
+const std::string kFace012 = "<face v1=\"0\" v2=\"1\" v3=\"2\" />\n";
+
+} // namespace
+
+TEST_F(OgreXmlMeshReaderTest, FileShapesGiveTheirVerticesAndFaces)
+{
+    const std::string lod = "<levelofdetail strategy=\"distance_sphere\" numlevels=\"2\" manual=\"false\">\n"
+                            "<lodgenerated value=\"400\">\n<lodfacelist submeshindex=\"0\" numfaces=\"1\">\n"
+                            "<face v1=\"2\" v2=\"1\" v3=\"0\" />\n</lodfacelist>\n</lodgenerated>\n</levelofdetail>\n";
+    const struct
+    {
+        const char* what;
+        std::string text;
+        std::vector<float> xs; // position x of every vertex; u is x / 10
+        std::vector<std::uint32_t> indices;
+        const char* material;
+    } table[] = {
+        // As read before: vertex lists without enclosing elements.
+        {"bare vertex list", kFace012 + Full(0), {0, 1, 2}, {0, 1, 2}, ""},
+        {"bare vertex lists, faces as written", kFace012 + Full(0) + "<face v1=\"3\" v2=\"4\" v3=\"5\" />\n" + Full(3),
+         {0, 1, 2, 3, 4, 5}, {0, 1, 2, 3, 4, 5}, ""},
+        {"buffers outside geometry follow each other", kFace012 + Buffer(Full(0)) + Buffer(Full(3)),
+         {0, 1, 2, 3, 4, 5}, {0, 1, 2}, ""},
+        {"blank before the end of a vertex tag", kFace012 + "<vertex>\n" + Pos(5, 0, 0) + "</vertex >\n" + Full(0),
+         {5, 0, 1, 2}, {0, 1, 2}, ""},
+        // As Ogre's tools write them.
+        {"one buffer of shared geometry",
+         MeshFile(GeometryXml("sharedgeometry", Buffer(Full(0))) + Submesh("A", true, Faces(kFace012))),
+         {0, 1, 2}, {0, 1, 2}, "A"},
+        {"two buffers of shared geometry",
+         MeshFile(GeometryXml("sharedgeometry", Buffer(Positions(0)) + Buffer(TexCoords(0))) +
+                  Submesh("A", true, Faces(kFace012))),
+         {0, 1, 2}, {0, 1, 2}, "A"},
+        {"two sub-meshes with geometry of their own, two buffers each",
+         MeshFile(Submesh("A", false, Faces(kFace012) + GeometryXml("geometry", Buffer(Positions(0)) + Buffer(TexCoords(0)))) +
+                  Submesh("B", false, Faces(kFace012) + GeometryXml("geometry", Buffer(Positions(3)) + Buffer(TexCoords(3))))),
+         {0, 1, 2, 3, 4, 5}, {0, 1, 2, 3, 4, 5}, "A"},
+        {"shared geometry, then a sub-mesh of its own between shared ones",
+         MeshFile(GeometryXml("sharedgeometry", Buffer(Full(0))) + Submesh("A", true, Faces(kFace012)) +
+                  Submesh("B", false, Faces("<face v1=\"2\" v2=\"1\" v3=\"0\" />\n") + GeometryXml("geometry", Buffer(Full(3)))) +
+                  Submesh("C", true, Faces("<face v1=\"1\" v2=\"2\" v3=\"0\" />\n"))),
+         {0, 1, 2, 3, 4, 5}, {0, 1, 2, 5, 4, 3, 1, 2, 0}, "A"},
+        {"geometry before the faces",
+         MeshFile(Submesh("A", false, GeometryXml("geometry", Buffer(Full(0)))) +
+                  Submesh("B", false, GeometryXml("geometry", Buffer(Full(3))) + Faces(kFace012))),
+         {0, 1, 2, 3, 4, 5}, {3, 4, 5}, "A"},
+        {"level of detail", MeshFile(GeometryXml("sharedgeometry", Buffer(Full(0))) + Submesh("A", true, Faces(kFace012)) + lod),
+         {0, 1, 2}, {0, 1, 2}, "A"},
+        {"sub-mesh without the usesharedvertices attribute keeps its indices",
+         MeshFile(GeometryXml("sharedgeometry", Buffer(Full(0))) +
+                  "<submesh material=\"A\">\n" + Faces(kFace012) + "</submesh>\n"),
+         {0, 1, 2}, {0, 1, 2}, "A"},
+    };
+    for (const auto& row : table) {
+        SCOPED_TRACE(row.what);
+        TriangleMesh mesh;
+        std::string material = "unset";
+        ASSERT_TRUE(Loader::LoadMesh(m_folder.Write("t.mesh.xml", row.text), &mesh, &material));
+        EXPECT_EQ(row.material, material);
+        const std::vector<VT_PosNorTexTan> v = Records<VT_PosNorTexTan>(static_cast<TestVb*>(mesh.GetVertexBuffer())->bytes);
+        ASSERT_EQ(row.xs.size(), v.size());
+        for (size_t i = 0; i < v.size(); ++i) {
+            ExpectNear(v[i].pos, row.xs[i], 0, 0);
+            if (row.xs[i] < 5) { // the lone vertex at 5 has no texture coordinate
+                EXPECT_NEAR(row.xs[i] / 10.0f, v[i].tex0.x, 1e-6f) << "vertex " << i;
+            }
+        }
+        EXPECT_EQ(row.indices, Records<std::uint32_t>(static_cast<TestIb*>(mesh.GetIndexBuffer())->bytes));
+    }
 }
 
 TEST_F(OgreXmlMeshReaderTest, MarkersNeedTheirBlankAndTheFirstMatchDecides)
@@ -180,6 +322,19 @@ TEST_F(OgreXmlMeshReaderTest, MalformedOrMissingFilesAreRejectedWithTheFileNamed
         {"file cut inside the vertex list", tree.substr(0, tree.find("<position x=\"1\" y=\"0\" z=\"-1\" />")),
          "uses vertex"},
         {"binary junk", std::string("\x00\xff<face \x01\x02", 9), "v1 missing"},
+        {"second buffer shorter",
+         MeshFile(GeometryXml("sharedgeometry", Buffer(Positions(0)) + Buffer(MeshVertex(Tex(0, 0)))) +
+                  Submesh("A", true, Faces(kFace012))),
+         "vertex buffer 2 of a geometry holds 1 vertices, the first 3"},
+        {"second buffer longer",
+         MeshFile(GeometryXml("sharedgeometry", Buffer(Positions(0)) + Buffer(TexCoords(0) + TexCoords(0)))),
+         "holds more vertices than the first, 3"},
+        // Inside the vertex list, but in the next sub-mesh's geometry.
+        {"face past its sub-mesh's geometry",
+         MeshFile(Submesh("A", false, Faces("<face v1=\"0\" v2=\"1\" v3=\"3\" />\n") +
+                                          GeometryXml("geometry", Buffer(Full(0)))) +
+                  Submesh("B", false, Faces(kFace012) + GeometryXml("geometry", Buffer(Full(3))))),
+         "face 0 of sub-mesh 1 uses vertex 3 of its geometry's 3"},
         {"empty value, line named", kTriangle + std::string("<vertex>\n<position x=\"1\" y=\"\" z=\"0\" />\n"),
          "line 18: attribute y missing or not a number"},
     };

@@ -87,7 +87,7 @@ void ExpectValley(const Model& model)
               (std::vector<std::string>{model.GetName(), ground->GetName(), forest->GetName(), shape->GetName(),
                                         tree1->GetName(), tree2->GetName(), path->GetName()}));
 
-    EXPECT_EQ(5u, ground->GetVertexBuffer()->GetCount());
+    EXPECT_EQ(4u, ground->GetVertexBuffer()->GetCount());
     ASSERT_TRUE(ground->GetMaterialEffect() != 0);
     ExpectNear(ground->GetMaterialEffect()->GetDiffuseColor(), 0.8f, 0.9f, 0.7f, 1);
 
@@ -181,7 +181,7 @@ namespace {
 const std::string kPos = "<position x=\"0\" y=\"0\" z=\"0\" />\n";
 const std::string kRot = "<rotation qx=\"0\" qy=\"0\" qz=\"0\" qw=\"1\" />\n";
 const std::string kPose = kPos + kRot;
-const std::string kNoSubentities = "<entity meshFile=\"Rock.mesh\" />\n";
+const std::string kNoMeshFile = "<entity name=\"Rock\" />\n";
 
 std::string Scene(const std::string& nodes)
 {
@@ -262,8 +262,6 @@ TEST_F(OgreXmlSceneLoaderTest, MalformedScenesGiveNoModelNameTheFileAndLeaveNoth
         {"tag never closed", "<scene>\n<a />\n<nodes>\n<node name=\"x\"\n</nodes>\n</scene>\n", "on line 5"},
         {"NUL inside", std::string("<scene>\n<a />\n<nodes>\0</nodes></scene>", 38), "XML error: "},
         {"root without children", "<scene />", "no <nodes> element"},
-        {"nodes as the first child", "<scene>\n<nodes>\n" + SceneNode("A", kPose + rock) + "</nodes>\n</scene>\n",
-         "no <nodes> element"},
     };
     // The content of a well-formed <nodes> list.
     const std::string key = "<position x=\"1\" y=\"2\" z=\"3\" />\n" + kRot;
@@ -281,7 +279,6 @@ TEST_F(OgreXmlSceneLoaderTest, MalformedScenesGiveNoModelNameTheFileAndLeaveNoth
          "<translation> needs three numbers"},
         {"entity without meshFile", SceneNode("L", kPose + "<entity name=\"x\">\n<subentities />\n</entity>\n"),
          "<entity> has no meshFile"},
-        {"entity without subentities", SceneNode("L", kPose + kNoSubentities), "<entity> has no <subentities>"},
         {"subentity without material",
          SceneNode("L", kPose + "<entity meshFile=\"Rock.mesh\">\n<subentities>\n<subentity />\n"
                                 "</subentities>\n</entity>\n"),
@@ -296,10 +293,10 @@ TEST_F(OgreXmlSceneLoaderTest, MalformedScenesGiveNoModelNameTheFileAndLeaveNoth
          "<keyframe> \"0\" has no <position>"},
         {"text as a key frame", SceneNode("A", Animation("soon\n")), "<text> has no <position>"},
         {"fault deep in the tree",
-         SceneNode("A", kPose + SceneNode("B", kPose + SceneNode("C", kPose + kNoSubentities))),
-         "<node> \"C\": <entity> has no <subentities>"},
-        {"fault after a good subtree", SceneNode("Good", kPose + rock) + SceneNode("Bad", kPose + kNoSubentities),
-         "<node> \"Bad\": <entity> has no <subentities>"},
+         SceneNode("A", kPose + SceneNode("B", kPose + SceneNode("C", kPose + kNoMeshFile))),
+         "<node> \"C\": <entity> has no meshFile"},
+        {"fault after a good subtree", SceneNode("Good", kPose + rock) + SceneNode("Bad", kPose + kNoMeshFile),
+         "<node> \"Bad\": <entity> has no meshFile"},
     };
     const auto expectRejected = [this](const Malformed& row, const std::string& text) {
         SCOPED_TRACE(row.what);
@@ -316,4 +313,69 @@ TEST_F(OgreXmlSceneLoaderTest, MalformedScenesGiveNoModelNameTheFileAndLeaveNoth
     for (const Malformed& row : nodes)
         expectRejected(row, Scene(row.text));
     EXPECT_LT(0u, m_renderer.Find("VB.Destroy").size());
+}
+
+TEST_F(OgreXmlSceneLoaderTest, SceneShapesGiveTheirMeshesAndMaterials)
+{
+    // Meshes whose first sub-mesh names no material, or one the scene lacks.
+    std::string ground = ReadText(SceneDir() + "Ground.mesh.xml");
+    ground.erase(ground.find("material=\"Grass\" "), 17);
+    m_folder.Write("Bare.mesh.xml", ground);
+    std::string tree = ReadText(SceneDir() + "Tree.mesh.xml");
+    tree.replace(tree.find("material=\"Bark\""), 15, "material=\"Gold\"");
+    m_folder.Write("Gold.mesh.xml", tree);
+
+    const std::string rock = SceneNode("R", kPose + Entity("Rock.mesh", "Grass"));
+    const std::string bare = "<entity name=\"e\" meshFile=\"Rock.mesh\" />\n";
+    const std::vector<float> grass = {0.8f, 0.9f, 0.7f, 1}; // diffuse colours
+    const std::vector<float> stone = {0.6f, 0.6f, 0.6f, 1};
+    const struct
+    {
+        const char* what;
+        std::string text;
+        unsigned vertices;          // of the first mesh
+        std::vector<float> diffuse; // of its material; empty for none
+    } table[] = {
+        // As read before.
+        {"node list second", Scene(rock), 6, grass},
+        {"node list after several children",
+         "<scene>\n<environment />\n<externals />\n<nodes>\n" + rock + "</nodes>\n</scene>\n", 6, grass},
+        {"empty sub-entity list: no material",
+         Scene(SceneNode("R", kPose + "<entity meshFile=\"Rock.mesh\">\n<subentities />\n</entity>\n")), 6, {}},
+        // As exporters write them.
+        {"node list first", "<scene formatVersion=\"1.0\">\n<nodes>\n" + rock + "</nodes>\n<environment />\n</scene>\n",
+         6, grass},
+        {"node list alone", "<scene>\n<nodes>\n" + rock + "</nodes>\n</scene>\n", 6, grass},
+        {"entity without sub-entities takes the mesh's material", Scene(SceneNode("R", kPose + bare)), 6, stone},
+        {"the same on an inner node and its child",
+         Scene(SceneNode("R", kPose + bare + SceneNode("C", kPose + bare))), 6, stone},
+        {"mesh material missing from the table",
+         Scene(SceneNode("R", kPose + "<entity meshFile=\"Gold.mesh\" />\n")), 4, {}},
+        {"mesh without material", Scene(SceneNode("R", kPose + "<entity meshFile=\"Bare.mesh\" />\n")), 4, {}},
+    };
+    for (const auto& row : table) {
+        SCOPED_TRACE(row.what);
+        CoutCapture out;
+        boost::shared_ptr<Model> model = LoadScene(row.text);
+        ASSERT_TRUE(model != 0) << out.Text();
+        EXPECT_EQ("", out.Text());
+        ASSERT_EQ(1, model->GetChildCount());
+        const TriangleMesh* mesh = ChildAs<TriangleMesh>(*model, 0);
+        if (const Node* node = ChildAs<Node>(*model, 0)) {
+            // The node's own mesh, then its child's, alike.
+            ASSERT_EQ(2, node->GetChildCount());
+            mesh = ChildAs<TriangleMesh>(*node, 0);
+            ASSERT_TRUE(mesh && ChildAs<TriangleMesh>(*node, 1));
+            EXPECT_EQ(mesh->GetMaterialEffect(), ChildAs<TriangleMesh>(*node, 1)->GetMaterialEffect());
+        }
+        ASSERT_TRUE(mesh != 0);
+        EXPECT_EQ(row.vertices, mesh->GetVertexBuffer()->GetCount());
+        if (row.diffuse.empty()) {
+            EXPECT_FALSE(mesh->GetMaterialEffect());
+        } else {
+            ASSERT_TRUE(mesh->GetMaterialEffect() != 0);
+            ExpectNear(mesh->GetMaterialEffect()->GetDiffuseColor(), row.diffuse[0], row.diffuse[1], row.diffuse[2],
+                       row.diffuse[3]);
+        }
+    }
 }

@@ -45,10 +45,15 @@ public:
     // does not open; malformed lines are reported and skipped.
     static bool LoadMaterialsFromFile(const std::string& path, MaterialMap* materials);
 
-    // Mesh file into `mesh`. false (mesh untouched) when the file does not
-    // open or is malformed: no vertex or no face, a face index outside the
-    // vertex list, no position, or a read value missing or not a number.
-    static bool LoadMesh(const std::string& path, TriangleMesh* mesh);
+    // Mesh file into `mesh`: the vertices of every geometry (the vertex
+    // buffers of one geometry side by side) and the faces of every sub-mesh,
+    // without lower levels of detail. false (mesh untouched) when the file
+    // does not open or is malformed: no vertex or no face, a face index
+    // outside the vertex list or its sub-mesh's geometry, vertex buffers of
+    // one geometry with different counts, no position, or a read value
+    // missing or not a number. `materialName`, when given, gets the material
+    // that the first sub-mesh names (empty if none).
+    static bool LoadMesh(const std::string& path, TriangleMesh* mesh, std::string* materialName = 0);
 
     // Line-reading helpers shared by the three readers.
     static bool Contains(const std::string& line, const std::string& marker);
@@ -58,8 +63,8 @@ public:
     // Leading number of the text; 0 when it holds none.
     static int ToInt(const std::string& text);
     static float ToFloat(const std::string& text);
-    // Pieces between single blanks: "a  b" gives "a", "", "b"; a trailing
-    // blank gives no piece.
+    // The words of the line: pieces between runs of blanks and tabs, none
+    // of them empty.
     static void Split(const std::string& line, std::vector<std::string>& tokens);
 
     // The first child named `name` (case-sensitive), or null; null for a

@@ -113,12 +113,10 @@ boost::shared_ptr<Model> OgreXmlModelLoader::LoadFromFile(const std::string& pat
 
     XmlNode* nodes = 0;
     if (!Failed()) {
-        XmlNode* root = document.first_node();
-        XmlNode* first = root ? root->first_node() : 0;
-        // The node list must follow some other child of the root.
-        nodes = first ? first->next_sibling("nodes") : 0;
+        // The node list may stand anywhere among the root's children.
+        nodes = FindChild(document.first_node(), "nodes");
         if (!nodes)
-            Fail("no <nodes> element after the first child of the root");
+            Fail("no <nodes> element in the root");
     }
 
     boost::shared_ptr<Model> model;
@@ -206,11 +204,8 @@ TriangleMesh* OgreXmlModelLoader::CreateGeometry(XmlNode* element)
         Fail(Describe(element) + ": <entity> has no meshFile");
         return 0;
     }
+    // Without sub-entities the mesh file's own material serves.
     XmlNode* subentities = FindChild(entity, "subentities");
-    if (!subentities) {
-        Fail(Describe(element) + ": <entity> has no <subentities>");
-        return 0;
-    }
     XmlNode* sub = FindChild(subentities, "subentity");
     XmlAttribute* materialName = sub ? sub->first_attribute() : 0;
     if (sub && !materialName) {
@@ -219,7 +214,8 @@ TriangleMesh* OgreXmlModelLoader::CreateGeometry(XmlNode* element)
     }
 
     TriangleMesh* mesh = VORM_NEW TriangleMesh();
-    if (!LoadMesh(m_basePath + meshFile->value() + ".xml", mesh)) {
+    std::string meshMaterial;
+    if (!LoadMesh(m_basePath + meshFile->value() + ".xml", mesh, &meshMaterial)) {
         VORM_DELETE mesh;
         return 0;
     }
@@ -227,6 +223,8 @@ TriangleMesh* OgreXmlModelLoader::CreateGeometry(XmlNode* element)
     // without material.
     if (materialName)
         mesh->SetMaterialEffect(m_materials[materialName->value()]);
+    else if (!subentities && !meshMaterial.empty())
+        mesh->SetMaterialEffect(m_materials[meshMaterial]);
     return mesh;
 }
 

@@ -50,13 +50,14 @@ void ReportLine(const std::string& path, int lineNumber, const char* reason)
 
 void OgreXmlModelLoader::Split(const std::string& line, std::vector<std::string>& tokens)
 {
-    size_t pos = 0;
-    while (pos < line.size()) {
-        size_t blank = line.find(' ', pos);
-        if (blank == std::string::npos)
-            blank = line.size();
-        tokens.push_back(line.substr(pos, blank - pos));
-        pos = blank + 1;
+    static const char* const kBlanks = " \t";
+    size_t pos = line.find_first_not_of(kBlanks);
+    while (pos != std::string::npos) {
+        size_t end = line.find_first_of(kBlanks, pos);
+        if (end == std::string::npos)
+            end = line.size();
+        tokens.push_back(line.substr(pos, end - pos));
+        pos = line.find_first_not_of(kBlanks, end);
     }
 }
 
@@ -88,71 +89,80 @@ bool OgreXmlModelLoader::LoadMaterialsFromFile(const std::string& path, Material
         pieces.clear();
         Split(line, pieces);
 
-        // A piece that is not there, or a colour that does not parse, keeps
-        // the running value: the line counts as absent.
+        // Only the first word is a keyword. A piece that is not there, or a
+        // colour that does not parse, keeps the running value: the line
+        // counts as absent.
+        const std::string keyword = pieces.empty() ? std::string() : pieces[0];
         Vector4<float>* color = 0;
-        if (Contains(line, "material ")) {
+        if (keyword == "material") {
             if (pieces.size() < 2)
                 ReportLine(path, lineNumber, "material without a name");
             else
                 name = pieces[1];
-        } else if (Contains(line, "ambient ")) {
+        } else if (keyword == "ambient") {
             color = &ambient;
-        } else if (Contains(line, "diffuse ")) {
+        } else if (keyword == "diffuse") {
             color = &diffuse;
-        } else if (Contains(line, "specular ")) {
+        } else if (keyword == "specular") {
             color = &specular;
-        } else if (Contains(line, "texture ")) {
+        } else if (keyword == "texture") {
             if (pieces.size() < 2)
                 ReportLine(path, lineNumber, "texture without a file name");
             else
                 textureName = pieces[1];
-        } else if (Contains(line, "textureNormal ")) {
+        } else if (keyword == "textureNormal") {
             if (pieces.size() < 2)
                 ReportLine(path, lineNumber, "textureNormal without a file name");
             else
                 normalMapName = pieces[1];
-        } else if (Contains(line, "{")) {
-            ++depth;
-        } else if (Contains(line, "}")) {
-            --depth;
-            boost::shared_ptr<IMaterialEffect> material;
-            if (depth == 0)
-                material = MaterialEffectFactory::Create();
-            if (depth == 0 && !material)
-                ReportLine(path, lineNumber, "no renderer makes material effects");
-            if (material) {
-                material->SetAmbientColor(ambient);
-                material->SetDiffuseColor(diffuse);
-                material->SetSpecularColor(specular);
-                material->SetShadowReceiver(true);
-                material->AddLightIndex(0);
-                if (!textureName.empty()) {
-                    boost::shared_ptr<ITexture> texture = GetTexture(textureName);
-                    material->SetDiffuseTexture(texture);
-                    material->SetAmbientTexture(texture);
-                }
-                if (!normalMapName.empty())
-                    material->SetNormalMap(GetTexture(normalMapName));
-                materials->insert(std::make_pair(name, material));
-
-                textureName.clear();
-                normalMapName.clear();
-                ambient = zero;
-                diffuse = zero;
-                specular = zero;
-            }
         }
 
         if (color) {
-            float rgba[4] = {0.0f, 0.0f, 0.0f, 0.0f};
-            bool ok = pieces.size() >= 5;
-            for (size_t i = 0; i < 4 && ok; ++i)
+            // Three values leave the colour opaque.
+            float rgba[4] = {0.0f, 0.0f, 0.0f, 1.0f};
+            const size_t values = pieces.size() == 4 ? 3 : 4;
+            bool ok = pieces.size() > values;
+            for (size_t i = 0; i < values && ok; ++i)
                 ok = TryToFloat(pieces[i + 1], rgba[i]);
             if (ok)
                 *color = Vector4<float>(rgba[0], rgba[1], rgba[2], rgba[3]);
             else
-                ReportLine(path, lineNumber, "colour needs four numbers");
+                ReportLine(path, lineNumber, "colour needs three or four numbers");
+        }
+
+        // Every brace of the line counts, after its keyword: "pass {}" opens
+        // and closes, "material A {" names and opens.
+        for (size_t c = 0; c < line.size(); ++c) {
+            if (line[c] == '{') {
+                ++depth;
+                continue;
+            }
+            if (line[c] != '}' || --depth != 0)
+                continue;
+            boost::shared_ptr<IMaterialEffect> material = MaterialEffectFactory::Create();
+            if (!material) {
+                ReportLine(path, lineNumber, "no renderer makes material effects");
+                continue;
+            }
+            material->SetAmbientColor(ambient);
+            material->SetDiffuseColor(diffuse);
+            material->SetSpecularColor(specular);
+            material->SetShadowReceiver(true);
+            material->AddLightIndex(0);
+            if (!textureName.empty()) {
+                boost::shared_ptr<ITexture> texture = GetTexture(textureName);
+                material->SetDiffuseTexture(texture);
+                material->SetAmbientTexture(texture);
+            }
+            if (!normalMapName.empty())
+                material->SetNormalMap(GetTexture(normalMapName));
+            materials->insert(std::make_pair(name, material));
+
+            textureName.clear();
+            normalMapName.clear();
+            ambient = zero;
+            diffuse = zero;
+            specular = zero;
         }
     }
 

@@ -13,7 +13,9 @@
 #include "Core/Scenegraph/mesh/TriangleMesh.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cstdint>
+#include <cstring>
 #include <fstream>
 #include <iostream>
 #include <locale>
@@ -29,6 +31,25 @@ const float kLargestFloat = 3.402823466e+38f;
 void ReportMesh(const std::string& path, const std::string& reason)
 {
     std::cout << "Mesh file not loaded: " << path << ": " << reason << std::endl;
+}
+
+// A character that may continue an XML element name.
+bool IsNameChar(char c)
+{
+    const unsigned char u = static_cast<unsigned char>(c);
+    return std::isalnum(u) || u >= 0x80 || c == '_' || c == '-' || c == '.' || c == ':';
+}
+
+// The tag `open` (such as "<geometry" or "</vertex") with its whole name:
+// "</vertex" is not found in "</vertexbuffer>".
+bool HasTag(const std::string& line, const char* open)
+{
+    const size_t length = std::strlen(open);
+    for (size_t p = line.find(open); p != std::string::npos; p = line.find(open, p + 1)) {
+        if (p + length == line.size() || !IsNameChar(line[p + length]))
+            return true;
+    }
+    return false;
 }
 
 } // namespace
@@ -89,7 +110,7 @@ float OgreXmlModelLoader::ToFloat(const std::string& text)
     return v;
 }
 
-bool OgreXmlModelLoader::LoadMesh(const std::string& path, TriangleMesh* mesh)
+bool OgreXmlModelLoader::LoadMesh(const std::string& path, TriangleMesh* mesh, std::string* materialName)
 {
     std::ifstream in(path.c_str());
     if (!in.is_open()) {
@@ -105,6 +126,34 @@ bool OgreXmlModelLoader::LoadMesh(const std::string& path, TriangleMesh* mesh)
     Vector3<float> minCorner(kLargestFloat, kLargestFloat, kLargestFloat);
     Vector3<float> maxCorner(-kLargestFloat, -kLargestFloat, -kLargestFloat);
     bool hasPosition = false;
+    std::string firstMaterial;
+    bool seenSubmesh = false;
+
+    // What the vertex being read has set itself, for filling in a vertex
+    // that an earlier buffer of the geometry made.
+    bool setPosition = false;
+    bool setNormal = false;
+    bool setTexCoord = false;
+
+    // The vertex buffers of one geometry hold different parts of the same
+    // vertices: the first one makes them, the later ones fill them in.
+    bool inGeometry = false;
+    size_t geometryBase = 0; // vertices read before the geometry
+    int buffers = 0;         // buffers of the geometry begun so far
+    bool filling = false;
+    size_t fillNext = 0;
+
+    // A sub-mesh with its own geometry counts its face indices from that
+    // geometry's first vertex; one that uses the shared geometry keeps them.
+    bool inSubmesh = false;
+    bool ownGeometry = false;
+    bool submeshHasGeometry = false;
+    size_t submeshBase = 0;
+    size_t submeshFirstIndex = 0;
+    int submeshNumber = 0;
+
+    // Face lists of lower levels of detail repeat the mesh in fewer faces.
+    bool inLevelOfDetail = false;
 
     std::string line;
     std::string error;
@@ -117,11 +166,47 @@ bool OgreXmlModelLoader::LoadMesh(const std::string& path, TriangleMesh* mesh)
         error = std::string("attribute ") + name + " missing or not a number";
         return false;
     };
+    // A later buffer must describe as many vertices as the first.
+    const auto endBuffer = [&]() {
+        const bool ok = !filling || fillNext == vertices.size();
+        if (!ok) {
+            std::ostringstream reason;
+            reason << "vertex buffer " << buffers << " of a geometry holds " << fillNext - geometryBase
+                   << " vertices, the first " << vertices.size() - geometryBase;
+            error = reason.str();
+        }
+        filling = false;
+        return ok;
+    };
+    const auto endSubmesh = [&]() {
+        bool ok = true;
+        if (inSubmesh && ownGeometry && submeshHasGeometry) {
+            const size_t count = vertices.size() - submeshBase;
+            for (size_t i = submeshFirstIndex; i < indices.size() && ok; ++i) {
+                if (indices[i] >= count) {
+                    std::ostringstream reason;
+                    reason << "face " << (i - submeshFirstIndex) / 3 << " of sub-mesh " << submeshNumber
+                           << " uses vertex " << indices[i] << " of its geometry's " << count;
+                    error = reason.str();
+                    ok = false;
+                }
+                indices[i] += static_cast<std::uint32_t>(submeshBase);
+            }
+        }
+        inSubmesh = false;
+        return ok;
+    };
     while (std::getline(in, line)) {
         ++lineNumber;
         // CR LF files read like LF files.
         if (!line.empty() && line[line.size() - 1] == '\r')
             line.erase(line.size() - 1);
+
+        if (inLevelOfDetail) {
+            if (HasTag(line, "</levelofdetail"))
+                inLevelOfDetail = false;
+            continue;
+        }
 
         bool ok = true;
         if (Contains(line, "<face ")) {
@@ -143,6 +228,7 @@ bool OgreXmlModelLoader::LoadMesh(const std::string& path, TriangleMesh* mesh)
                  readFloat("z", position.z);
             if (ok) {
                 hasPosition = true;
+                setPosition = true;
                 minCorner.x = std::min(minCorner.x, position.x);
                 minCorner.y = std::min(minCorner.y, position.y);
                 minCorner.z = std::min(minCorner.z, position.z);
@@ -153,10 +239,64 @@ bool OgreXmlModelLoader::LoadMesh(const std::string& path, TriangleMesh* mesh)
         } else if (Contains(line, "<normal ")) {
             ok = readFloat("x", normal.x) && readFloat("y", normal.y) &&
                  readFloat("z", normal.z);
+            setNormal = ok;
         } else if (Contains(line, "<texcoord ")) {
             ok = readFloat("u", texCoord.x) && readFloat("v", texCoord.y);
-        } else if (Contains(line, "</vertex")) {
-            vertices.push_back(VT_PosNorTexTan(position, normal, texCoord, Vector3<float>(0.0f, 0.0f, 0.0f)));
+            setTexCoord = ok;
+        } else if (HasTag(line, "</vertex")) {
+            if (!filling) {
+                vertices.push_back(VT_PosNorTexTan(position, normal, texCoord, Vector3<float>(0.0f, 0.0f, 0.0f)));
+            } else if (fillNext < vertices.size()) {
+                VT_PosNorTexTan& v = vertices[fillNext++];
+                if (setPosition)
+                    v.pos = position;
+                if (setNormal)
+                    v.normal = normal;
+                if (setTexCoord)
+                    v.tex0 = texCoord;
+            } else {
+                std::ostringstream reason;
+                reason << "vertex buffer " << buffers << " of a geometry holds more vertices than the first, "
+                       << vertices.size() - geometryBase;
+                error = reason.str();
+                ok = false;
+            }
+            setPosition = setNormal = setTexCoord = false;
+        } else if (HasTag(line, "<sharedgeometry") || HasTag(line, "<geometry")) {
+            ok = endBuffer();
+            inGeometry = true;
+            geometryBase = vertices.size();
+            buffers = 0;
+            if (inSubmesh && !submeshHasGeometry) {
+                submeshHasGeometry = true;
+                submeshBase = geometryBase;
+            }
+        } else if (HasTag(line, "</sharedgeometry") || HasTag(line, "</geometry")) {
+            ok = endBuffer();
+            inGeometry = false;
+        } else if (HasTag(line, "<vertexbuffer")) {
+            ok = endBuffer();
+            // Outside a geometry buffers follow each other as plain vertex lists.
+            if (inGeometry && ++buffers > 1) {
+                filling = true;
+                fillNext = geometryBase;
+            }
+        } else if (HasTag(line, "</vertexbuffer")) {
+            ok = endBuffer();
+        } else if (HasTag(line, "<submesh")) {
+            ok = endSubmesh();
+            inSubmesh = true;
+            ownGeometry = GetAttributeValue(line, "usesharedvertices") == "false";
+            submeshHasGeometry = false;
+            submeshFirstIndex = indices.size();
+            ++submeshNumber;
+            if (!seenSubmesh)
+                firstMaterial = GetAttributeValue(line, "material");
+            seenSubmesh = true;
+        } else if (HasTag(line, "</submesh")) {
+            ok = endSubmesh();
+        } else if (HasTag(line, "<levelofdetail")) {
+            inLevelOfDetail = !Contains(line, "/>");
         }
         if (!ok) {
             std::ostringstream where;
@@ -164,6 +304,10 @@ bool OgreXmlModelLoader::LoadMesh(const std::string& path, TriangleMesh* mesh)
             ReportMesh(path, where.str());
             return false;
         }
+    }
+    if (!endBuffer() || !endSubmesh()) {
+        ReportMesh(path, "at the end: " + error);
+        return false;
     }
 
     if (vertices.empty() || indices.empty() || !hasPosition) {
@@ -197,7 +341,11 @@ bool OgreXmlModelLoader::LoadMesh(const std::string& path, TriangleMesh* mesh)
     bound.SetFromMinMax(minCorner, maxCorner);
 
     const VertexFormat format = VT_PosNorTexTan::GetFormat();
-    return mesh->Create(vertexData, &format, indexData, DataType(eDataFormat_UINT1), &bound);
+    if (!mesh->Create(vertexData, &format, indexData, DataType(eDataFormat_UINT1), &bound))
+        return false;
+    if (materialName)
+        *materialName = firstMaterial;
+    return true;
 }
 
 } // namespace Vorm
