@@ -11,6 +11,7 @@ PACKAGES=(
   libdevil-dev libsdl2-dev libsdl2-mixer-dev
   libgtest-dev libbenchmark-dev
   xvfb xauth
+  zlib1g-dev lame
 )
 
 missing=()
