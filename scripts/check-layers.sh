@@ -19,7 +19,7 @@ check() { # folder, pattern, what
 check "include/Core src/Core" 'RenderGL/|WINGLApp/|Platform/|GL/|SDL' "core reaches up to GL, application or platform"
 check "src/Render" 'WINGLApp/|Platform/|SDL' "GL renderer reaches up to the application or platform"
 check "platform" 'Core/|RenderGL/|WINGLApp/' "platform layer reaches up into the engine"
-check "src/App src/*.cpp src/*.h include" 'SDL' "SDL outside the platform layer"
+check "src/App src/Sound src/*.cpp src/*.h include" 'SDL' "SDL outside the platform layer"
 
 [ $status -eq 0 ] && echo "layers: every include points down"
 exit $status

@@ -10,7 +10,7 @@ PACKAGES=(
   libglew-dev libglu1-mesa-dev libgl1-mesa-dri
   libdevil-dev libsdl2-dev libsdl2-mixer-dev
   libgtest-dev libbenchmark-dev
-  xvfb xauth
+  xvfb xauth xdotool
   zlib1g-dev lame
 )
 

@@ -1,0 +1,201 @@
+#include "WINGLApp/Win32InputSource.h"
+
+#include "Core/Input/InputMngr.h"
+#include "Core/Input/Keyboard.h"
+#include "Core/Input/Mouse.h"
+#include "Platform/Win32Window.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <vector>
+
+namespace {
+
+using VormInput::eKey;
+
+// Feeds messages straight to a source read through the input manager, as
+// the application window does once input is enabled.
+class Win32InputSourceTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        m_source.Init();
+        m_manager.SetInputSource(&m_source);
+    }
+    void TearDown() override
+    {
+        // The character latch is program-wide: leave it empty for the next test.
+        Send(Win32::WM_KEYUP, 0);
+    }
+
+    bool Send(Win32::UINT msg, Win32::WPARAM wParam, Win32::LPARAM lParam = 0)
+    {
+        return m_source.HandleMessage(nullptr, msg, wParam, lParam);
+    }
+    bool Down(unsigned code) { return m_manager.GetKeyboard()->IsKeyDown(static_cast<eKey>(code)); }
+    // Codes other than the given ones that read down.
+    std::vector<unsigned> OthersDown(std::vector<unsigned> expected)
+    {
+        std::vector<unsigned> others;
+        for (unsigned code = 32; code <= 150; ++code)
+            if (Down(code) && std::find(expected.begin(), expected.end(), code) == expected.end())
+                others.push_back(code);
+        return others;
+    }
+    std::uint32_t Modifiers() { return m_manager.GetMouse()->GetModifiers(); }
+
+    Vorm::Win32InputSource m_source;
+    Vorm::InputMngr m_manager;
+};
+
+TEST_F(Win32InputSourceTest, KeyTableMapsVirtualKeysToEngineCodes)
+{
+    struct Row { Win32::UINT vk; std::vector<unsigned> codes; };
+    std::vector<Row> rows = {
+        {Win32::VK_BACK, {145}}, {Win32::VK_TAB, {144}}, {Win32::VK_RETURN, {146, 147}},
+        {Win32::VK_SHIFT, {148}}, {Win32::VK_CONTROL, {149}}, {Win32::VK_ESCAPE, {143}},
+        {Win32::VK_LEFT, {139}}, {Win32::VK_UP, {140}}, {Win32::VK_RIGHT, {141}}, {Win32::VK_DOWN, {142}},
+    };
+    for (unsigned i = 0; i < 12; ++i)
+        rows.push_back({Win32::VK_F1 + i, {127 + i}});
+
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.vk);
+        EXPECT_TRUE(Send(Win32::WM_KEYDOWN, row.vk));
+        for (unsigned code : row.codes)
+            EXPECT_TRUE(Down(code));
+        EXPECT_TRUE(OthersDown(row.codes).empty());
+        EXPECT_TRUE(Send(Win32::WM_KEYUP, row.vk));
+        EXPECT_TRUE(OthersDown({}).empty());
+        m_source.Reset();
+    }
+}
+
+TEST_F(Win32InputSourceTest, UnmappedKeySetsOnlyTheAnyKeyFlag)
+{
+    EXPECT_FALSE(m_manager.GetKeyboard()->AnyKey());
+    EXPECT_TRUE(Send(Win32::WM_KEYDOWN, Win32::VK_HOME));
+    EXPECT_TRUE(m_manager.GetKeyboard()->AnyKey());
+    EXPECT_TRUE(OthersDown({}).empty());
+    // Releasing keys leaves the flag set.
+    Send(Win32::WM_KEYUP, Win32::VK_HOME);
+    EXPECT_TRUE(m_manager.GetKeyboard()->AnyKey());
+}
+
+TEST_F(Win32InputSourceTest, CharacterLatchReportsOnePrintableKeyAtATime)
+{
+    // a and b typed quickly: b's character arrives while a is held.
+    Send(Win32::WM_KEYDOWN, 'A');
+    Send(Win32::WM_CHAR, 'a');
+    Send(Win32::WM_KEYDOWN, 'B');
+    Send(Win32::WM_CHAR, 'b');
+    EXPECT_TRUE(Down('a'));
+    EXPECT_FALSE(Down('b'));
+    Send(Win32::WM_KEYUP, 'A');
+    EXPECT_FALSE(Down('a'));
+    Send(Win32::WM_KEYUP, 'B');
+    EXPECT_TRUE(OthersDown({}).empty());
+
+    // With Shift the character message carries the upper case.
+    Send(Win32::WM_KEYDOWN, Win32::VK_SHIFT);
+    Send(Win32::WM_KEYDOWN, 'A');
+    Send(Win32::WM_CHAR, 'A');
+    EXPECT_TRUE(Down(65));
+    EXPECT_FALSE(Down(97));
+    // Any release frees the latch, here Shift's.
+    Send(Win32::WM_KEYUP, Win32::VK_SHIFT);
+    EXPECT_FALSE(Down(65));
+
+    // Control characters and those past '~' are not keys.
+    for (Win32::WPARAM ch : {Win32::WPARAM(13), Win32::WPARAM(31), Win32::WPARAM(127), Win32::WPARAM(0xE9)}) {
+        EXPECT_TRUE(Send(Win32::WM_CHAR, ch));
+        EXPECT_TRUE(OthersDown({}).empty());
+    }
+    Send(Win32::WM_CHAR, ' ');
+    EXPECT_TRUE(Down(32));
+}
+
+TEST_F(Win32InputSourceTest, ModifierReleasesFlipTheirBits)
+{
+    Send(Win32::WM_KEYDOWN, Win32::VK_SHIFT);
+    Send(Win32::WM_KEYDOWN, Win32::VK_CONTROL);
+    EXPECT_EQ(3u, Modifiers());
+    Send(Win32::WM_KEYUP, Win32::VK_SHIFT);
+    EXPECT_EQ(2u, Modifiers());
+    Send(Win32::WM_KEYUP, Win32::VK_CONTROL);
+    EXPECT_EQ(0u, Modifiers());
+    // A release whose press happened elsewhere turns the bit on.
+    Send(Win32::WM_KEYUP, Win32::VK_SHIFT);
+    EXPECT_EQ(1u, Modifiers());
+    // Repeated presses only set it.
+    Send(Win32::WM_KEYDOWN, Win32::VK_SHIFT);
+    Send(Win32::WM_KEYDOWN, Win32::VK_SHIFT);
+    EXPECT_EQ(1u, Modifiers());
+}
+
+TEST_F(Win32InputSourceTest, SystemKeysHoldAltAndAreTaken)
+{
+    // Alt+F4: both presses are system keys; the window never sees them.
+    EXPECT_TRUE(Send(Win32::WM_SYSKEYDOWN, Win32::VK_MENU));
+    EXPECT_TRUE(Send(Win32::WM_SYSKEYDOWN, 115));
+    EXPECT_TRUE(Down(VormInput::eKey_ALT));
+    EXPECT_FALSE(Down(VormInput::eKey_F4));
+    EXPECT_EQ(4u, Modifiers());
+    EXPECT_TRUE(Send(Win32::WM_SYSKEYUP, 115));
+    EXPECT_FALSE(Down(VormInput::eKey_ALT));
+    EXPECT_EQ(0u, Modifiers());
+}
+
+TEST_F(Win32InputSourceTest, MouseMessagesWriteTheMouseBlock)
+{
+    Vorm::Mouse& mouse = *m_manager.GetMouse();
+    const VormInput::MousePosition* position = mouse.GetPosition();
+    EXPECT_FALSE(mouse.HasMoved());
+    EXPECT_TRUE(Send(Win32::WM_MOUSEMOVE, 0, (480 << 16) | 640));
+    EXPECT_TRUE(mouse.HasMoved());
+    EXPECT_EQ(640, position->x);
+    EXPECT_EQ(480, position->y);
+    EXPECT_TRUE(m_manager.MouseChanged());
+    EXPECT_FALSE(mouse.HasButtonEvent());
+
+    Send(Win32::WM_LBUTTONDOWN, 0);
+    Send(Win32::WM_MBUTTONDOWN, 0);
+    EXPECT_EQ(5u, mouse.GetButtons());
+    EXPECT_TRUE(mouse.HasButtonEvent());
+    Send(Win32::WM_RBUTTONDOWN, 0);
+    Send(Win32::WM_LBUTTONUP, 0);
+    EXPECT_EQ(6u, mouse.GetButtons());
+    Send(Win32::WM_MBUTTONUP, 0);
+    Send(Win32::WM_RBUTTONUP, 0);
+    EXPECT_EQ(0u, mouse.GetButtons());
+
+    // Reset clears flags, buttons and modifiers; the position stays.
+    Send(Win32::WM_RBUTTONDOWN, 0);
+    Send(Win32::WM_KEYDOWN, Win32::VK_CONTROL);
+    m_source.Reset();
+    EXPECT_FALSE(m_manager.MouseChanged());
+    EXPECT_EQ(0u, mouse.GetButtons());
+    EXPECT_EQ(0u, Modifiers());
+    EXPECT_EQ(640, position->x);
+
+    // Double clicks and dead characters are left to the window.
+    EXPECT_FALSE(Send(Win32::WM_LBUTTONDBLCLK, 0));
+    EXPECT_FALSE(Send(Win32::WM_DEADCHAR, '^'));
+}
+
+TEST_F(Win32InputSourceTest, WheelDeltaLastsUntilTheNextMessage)
+{
+    Vorm::Mouse& mouse = *m_manager.GetMouse();
+    const Win32::WPARAM down = static_cast<Win32::WPARAM>(static_cast<std::uint16_t>(-240)) << 16;
+    EXPECT_TRUE(Send(Win32::WM_MOUSEWHEEL, down));
+    EXPECT_EQ(-240, mouse.GetWheel());
+    EXPECT_TRUE(Send(Win32::WM_MOUSEWHEEL, Win32::WPARAM(120) << 16));
+    EXPECT_EQ(120, mouse.GetWheel());
+    // Any message clears it, even one the source does not take.
+    EXPECT_FALSE(Send(Win32::WM_SIZE, 0));
+    EXPECT_EQ(0, mouse.GetWheel());
+}
+
+} // namespace
