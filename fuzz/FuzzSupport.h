@@ -1,15 +1,16 @@
 #ifndef VORM_FUZZ_FUZZSUPPORT_H
 #define VORM_FUZZ_FUZZSUPPORT_H
 
-// Shared by the fuzz targets: the tests' renderer without a graphics API
-// (buffers keep a copy of their data so targets can check what a reader uploaded),
+// Shared by the fuzz targets: the tests' recording renderer without a graphics
+// API (buffers keep a copy of their data so targets can check what a reader uploaded),
 // a per-process temp folder for readers that take a path, and silencing of
 // the readers' console lines, which would flood the fuzzer's output.
 
 #include "../tests/support/ModelTestFiles.h"
-#include "../tests/support/TestRenderer.h"
-
-#include "Core/Rendering/ITexture.h"
+#include "RecordingIndexBuffer.h"
+#include "RecordingRenderer.h"
+#include "RecordingTexture.h"
+#include "RecordingVertexBuffer.h"
 
 #include <cstdint>
 #include <cstdio>
@@ -21,26 +22,9 @@
 
 namespace FuzzSupport {
 
-// The test renderer, with textures that remember their file name.
-class Renderer : public TestRenderer
-{
-public:
-    class Texture : public Vorm::ITexture
-    {
-    public:
-        void Create(const Vorm::TextureDesc&) override {}
-        void CreateFromData(const Vorm::TextureDesc&, const void*) override {}
-        void CreateFromFile(const Vorm::TextureDesc&, const std::string& fileName) override { name = fileName; }
-        void SetParameters(const Vorm::TextureParams&) override {}
-        void GenerateMipmaps() override {}
-        void CopyFromFramebuffer() override {}
-        void Bind() override {}
-        void Unbind() override {}
-        std::string name;
-    };
-
-    Vorm::ITexture* CreateTexture() override { return new Texture(); }
-};
+// The tests' recording renderer: its buffers keep a copy of their bytes and
+// its textures their file name.
+typedef RecordingRenderer Renderer;
 
 inline std::string& TempDirStorage()
 {

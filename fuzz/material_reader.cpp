@@ -51,8 +51,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         Check(m->IsShadowReceiver() && m->GetLightIndices().size() == 1, "material set-up");
         const Vorm::ITexture* textures[] = {m->GetDiffuseTexture().get(), m->GetNormalMap().get()};
         for (const Vorm::ITexture* t : textures) {
-            const FuzzSupport::Renderer::Texture* tex = dynamic_cast<const FuzzSupport::Renderer::Texture*>(t);
-            Check(!t || (tex && !tex->name.empty() && renderer.GetResourceMap().Find(tex->name).get() == t),
+            const RecordingTexture* tex = dynamic_cast<const RecordingTexture*>(t);
+            Check(!t || (tex && !tex->GetFileName().empty() &&
+                         renderer.GetResourceMap().Find(tex->GetFileName()).get() == t),
                   "texture not from the cache");
         }
     }

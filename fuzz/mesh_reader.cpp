@@ -28,8 +28,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         return 0;
     }
 
-    Renderer::VertexBuffer* vb = dynamic_cast<Renderer::VertexBuffer*>(mesh.GetVertexBuffer());
-    Renderer::IndexBuffer* ib = dynamic_cast<Renderer::IndexBuffer*>(mesh.GetIndexBuffer());
+    RecordingVertexBuffer* vb = dynamic_cast<RecordingVertexBuffer*>(mesh.GetVertexBuffer());
+    RecordingIndexBuffer* ib = dynamic_cast<RecordingIndexBuffer*>(mesh.GetIndexBuffer());
     Check(vb && ib, "accepted mesh without buffers");
     Check(material.find('"') == std::string::npos, "material name runs past its value");
     const uint32_t vertexCount = vb->GetCount();

@@ -2,12 +2,13 @@
 #include "GLFixture.h"
 #include "GLReadBack.h"
 #include "TestImages.h"
-#include "TestRenderer.h"
+#include "RecordingRenderer.h"
 
 #include "RenderGL/texture/GLTexture.h"
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <string>
 #include <vector>
 
@@ -31,7 +32,6 @@ protected:
         GLFixture::SetUp();
         if (HasFatalFailure())
             return;
-        TestImages::InitDevIL();
         renderer.GetTexturePath() = m_folder.Dir();
     }
 
@@ -64,7 +64,7 @@ protected:
         return v;
     }
 
-    TestRenderer renderer;
+    RecordingRenderer renderer;
 };
 
 // 3 x 2 picture, top row first, as (R, G, B); files hold (B, G, R).
@@ -151,6 +151,33 @@ TEST_F(GLTextureTest, RgbGreyAndPaletteFilesBecomeColourTheRightWayUp)
     pal.CreateFromFile(Desc(1, 1, 1, 0, 0, 1), "pal.tga");
     EXPECT_EQ(GLenum(GL_NO_ERROR), glGetError());
     EXPECT_EQ((Bytes{0, 0, 100, 200, 0, 0, 0, 150, 0}), ReadRgb(pal, GL_TEXTURE_2D, 3, 1));
+}
+
+TEST_F(GLTextureTest, GreyAlphaFilesKeepTheirAlphaAndSixteenBitFilesTheirDepth)
+{
+    ASSERT_TRUE(TestImages::WritePng(m_folder.Path("ga.png"), 2, 1, 4, 8, {10, 200, 30, 40}));
+    GLTexture ga;
+    ga.CreateFromFile(Desc(1, 1, 1), "ga.png");
+    EXPECT_EQ(GLenum(GL_NO_ERROR), glGetError());
+    Bytes rgba(8, 0xCD);
+    ga.Bind();
+    glGetTexImage(GL_TEXTURE_2D, 0, GL_RGBA, GL_UNSIGNED_BYTE, rgba.data());
+    ga.Unbind();
+    EXPECT_EQ((Bytes{10, 10, 10, 200, 30, 30, 30, 40}), rgba);
+
+    // Into half-float storage the samples arrive with more than 8 bits.
+    ASSERT_TRUE(TestImages::WritePng(m_folder.Path("deep.png"), 1, 1, 2, 16, {0x12, 0x34, 0x80, 0x80, 0xFF, 0xFF}));
+    GLTexture deep;
+    deep.CreateFromFile(Desc(1, 4, 0), "deep.png");
+    EXPECT_EQ(GLenum(GL_NO_ERROR), glGetError());
+    float rgb[3] = {-1.0f, -1.0f, -1.0f};
+    deep.Bind();
+    glGetTexImage(GL_TEXTURE_2D, 0, GL_RGB, GL_FLOAT, rgb);
+    deep.Unbind();
+    EXPECT_NEAR(0x1234 / 65535.0f, rgb[0], 1e-4f);
+    EXPECT_GT(std::fabs(0x12 / 255.0f - rgb[0]), 3e-4f); // not cut to 8 bits on the way
+    EXPECT_NEAR(0x8080 / 65535.0f, rgb[1], 1e-3f);
+    EXPECT_FLOAT_EQ(1.0f, rgb[2]);
 }
 
 TEST_F(GLTextureTest, UnreadableFileIsReportedAndUploadsNothing)

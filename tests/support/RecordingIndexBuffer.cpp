@@ -1,5 +1,6 @@
 #include "RecordingIndexBuffer.h"
 
+#include "RecordingRenderer.h"
 
 RecordingIndexBuffer::RecordingIndexBuffer(RecordingLog log) : m_log(log), m_bCreated(false)
 {
@@ -8,6 +9,7 @@ RecordingIndexBuffer::RecordingIndexBuffer(RecordingLog log) : m_log(log), m_bCr
 RecordingIndexBuffer::~RecordingIndexBuffer()
 {
     m_log->push_back("IB.Destroy");
+    ++RecordingRenderer::s_destroyedBuffers;
 }
 
 void RecordingIndexBuffer::Bind()
@@ -24,6 +26,7 @@ void RecordingIndexBuffer::Create(const Vorm::BufferData& data, const Vorm::Data
 {
     m_bufferData = data;
     m_bufferData.m_pData = nullptr;
+    bytes = CopyBytes(data);
     m_indexFormat = format;
     m_bCreated = true;
     m_log->push_back(LogEntry("IB.Create", data.m_count, data.m_size, data.m_usage, format.m_format));

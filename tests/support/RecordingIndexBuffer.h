@@ -5,7 +5,11 @@
 
 #include "Core/Rendering/IIndexBuffer.h"
 
-// Index-buffer stand-in: logs "IB.Operation ..."; valid once created.
+#include <cstdint>
+#include <vector>
+
+// Index-buffer stand-in: logs "IB.Operation ..."; valid once created. Keeps
+// a copy of the bytes handed to Create.
 class RecordingIndexBuffer : public Vorm::IIndexBuffer
 {
 public:
@@ -16,6 +20,10 @@ public:
     void Unbind() override;
     void Create(const Vorm::BufferData& data, const Vorm::DataType& format) override;
     bool IsValid() override;
+
+    // The description without the caller's pointer.
+    const Vorm::BufferData& Data() const { return m_bufferData; }
+    std::vector<std::uint8_t> bytes;
 
 private:
     RecordingLog m_log;

@@ -10,6 +10,7 @@
 #include "Core/Rendering/IVertexBuffer.h"
 #include "Core/Rendering/MaterialEffectFactory.h"
 #include "Core/Scenegraph/Geometry.h"
+#include "RenderGL/effects/GLMaterialEffect.h"
 
 #include "RenderGL/effects/GLMaterialEffect.h"
 
@@ -17,6 +18,10 @@
 
 RecordingRenderer::RecordingRenderer() : m_log(new RecordingLogLines())
 {
+    Vorm::MaterialEffectFactory::Register(&Vorm::GLMaterialEffect::Make);
+    // Room ahead, so that a resource's "Destroy" line does not allocate: that
+    // would take the tracker's owner meant for the resource's own release.
+    m_log->reserve(1024);
     m_viewport.x = 0;
     m_viewport.y = 0;
     m_viewport.width = 0;

@@ -10,12 +10,15 @@
 
 class RecordingApiEffect;
 
-// Renderer for tests without a GL context: every call is appended in order
-// to a log (e.g. "SetViewport 0 0 2048 2048"), and the factories hand out
-// recording resources and effects that log into the same list.
+// Renderer for tests, benchmarks and fuzz targets without a GL context: every
+// call is appended in order to a log (e.g. "SetViewport 0 0 2048 2048"), and
+// the factories hand out recording resources and effects that log into the
+// same list. Materials made while it lives are the GL ones, as with the real
+// renderer.
 class RecordingRenderer : public Vorm::IRenderer
 {
 public:
+    // Registers the GL material maker with MaterialEffectFactory.
     RecordingRenderer();
     ~RecordingRenderer() override;
 
@@ -48,6 +51,9 @@ public:
 
     // CreateApiEffect of this name answers empty, as for a missing file.
     void MarkMissing(const std::string& name) { m_missing.insert(name); }
+
+    // Recording buffers destroyed since the last reset.
+    inline static int s_destroyedBuffers = 0;
 
 private:
     void Record(const std::string& line) { m_log->push_back(line); }

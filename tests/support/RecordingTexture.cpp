@@ -36,6 +36,7 @@ void RecordingTexture::CreateFromData(const Vorm::TextureDesc& desc, const void*
 void RecordingTexture::CreateFromFile(const Vorm::TextureDesc& desc, const std::string& fileName)
 {
     m_desc = desc;
+    m_fileName = fileName;
     m_log->push_back("Tex.CreateFromFile " + fileName + " " + Describe(desc));
 }
 

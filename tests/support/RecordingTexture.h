@@ -5,6 +5,8 @@
 
 #include "Core/Rendering/ITexture.h"
 
+#include <string>
+
 // Texture stand-in: logs "Tex.Operation ..." and keeps its description.
 class RecordingTexture : public Vorm::ITexture
 {
@@ -23,11 +25,14 @@ public:
 
     const Vorm::TextureDesc& GetDesc() const { return m_desc; }
     const Vorm::TextureParams& GetParams() const { return m_params; }
+    // The name given to CreateFromFile; empty before.
+    const std::string& GetFileName() const { return m_fileName; }
 
 private:
     RecordingLog m_log;
     Vorm::TextureDesc m_desc;
     Vorm::TextureParams m_params;
+    std::string m_fileName;
 };
 
 #endif

@@ -1,5 +1,6 @@
 #include "RecordingVertexBuffer.h"
 
+#include "RecordingRenderer.h"
 
 RecordingVertexBuffer::RecordingVertexBuffer(RecordingLog log) : m_log(log)
 {
@@ -8,6 +9,7 @@ RecordingVertexBuffer::RecordingVertexBuffer(RecordingLog log) : m_log(log)
 RecordingVertexBuffer::~RecordingVertexBuffer()
 {
     m_log->push_back("VB.Destroy");
+    ++RecordingRenderer::s_destroyedBuffers;
 }
 
 void RecordingVertexBuffer::Bind()
@@ -24,6 +26,7 @@ void RecordingVertexBuffer::Create(const Vorm::BufferData& data, const Vorm::Ver
 {
     m_bufferData = data;
     m_bufferData.m_pData = nullptr; // the caller's data lives only during Create
+    bytes = CopyBytes(data);
     if (format)
         m_vertexFormat = *format;
     m_log->push_back(LogEntry("VB.Create", data.m_count, data.m_size, data.m_usage));

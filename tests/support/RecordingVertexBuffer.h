@@ -5,7 +5,12 @@
 
 #include "Core/Rendering/IVertexBuffer.h"
 
-// Vertex-buffer stand-in: logs "VB.Operation ..." and keeps the format.
+#include <cstdint>
+#include <vector>
+
+// Vertex-buffer stand-in: logs "VB.Operation ..." and keeps the format and a
+// copy of the bytes handed to Create, so tests can read what a builder
+// uploaded after the builder's own arrays are gone.
 class RecordingVertexBuffer : public Vorm::IVertexBuffer
 {
 public:
@@ -15,6 +20,10 @@ public:
     void Bind() override;
     void Unbind() override;
     void Create(const Vorm::BufferData& data, const Vorm::VertexFormat* format) override;
+
+    // The description without the caller's pointer.
+    const Vorm::BufferData& Data() const { return m_bufferData; }
+    std::vector<std::uint8_t> bytes;
 
 private:
     RecordingLog m_log;

@@ -6,7 +6,8 @@
 #include <vector>
 
 // Small image files for tests, written by hand as TGA so that every layout
-// (true colour, grey, palette, either origin) is under the test's control.
+// (true colour, grey, grey-alpha, palette, 16-bit, either origin) is under
+// the test's control.
 namespace TestImages {
 
 // True-colour TGA; pixels are rows of 3 (B, G, R) or 4 (B, G, R, A) bytes,
@@ -20,7 +21,13 @@ bool WriteGrey(const std::string& path, int width, int height, const std::vector
 bool WritePalette(const std::string& path, int width, int height, const std::vector<std::uint8_t>& indices,
                   const std::vector<std::uint8_t>& paletteBgr, bool topFirst = true);
 
-// RGB PNG through DevIL; rows of 3 bytes, first row = bottom row (the order
+// PNG (top row first) of colour type 0 (grey), 2 (RGB), 4 (grey-alpha) or
+// 6 (RGBA) with 8 or 16 bits per channel; 16-bit samples big-endian, as PNG
+// stores them. Written without compression.
+bool WritePng(const std::string& path, int width, int height, int colourType, int bitDepth,
+              const std::vector<std::uint8_t>& samples);
+
+// RGB PNG; rows of 3 bytes, first row = bottom row (the order
 // glReadPixels gives).
 bool WritePng(const std::string& path, int width, int height, const std::vector<std::uint8_t>& rgbBottomFirst);
 // The current read buffer's lower-left width x height pixels as a PNG.
@@ -31,9 +38,6 @@ bool SaveReadBufferPng(const std::string& path, int width, int height);
 // half in bottom[f] (RGB), faces in that order.
 bool WriteCubeFaces(const std::string& folder, const std::string& name, int size,
                     const std::uint8_t top[6][3], const std::uint8_t bottom[6][3]);
-
-// ilInit, once per process.
-void InitDevIL();
 
 } // namespace TestImages
 

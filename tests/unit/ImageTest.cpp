@@ -2,13 +2,14 @@
 #include "TempFolder.h"
 #include "TestImages.h"
 #include "TrackerLog.h"
-#include "TestRenderer.h"
+#include "RecordingRenderer.h"
 
 #include "Core/Memory/MemTracker.h"
 #include "Core/Rendering/texture/Image.h"
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <utility>
 #include <vector>
 
@@ -27,13 +28,12 @@ class ImageTest : public ::testing::Test
 protected:
     void SetUp() override
     {
-        TestImages::InitDevIL();
         ASSERT_TRUE(folder.Ok());
         dir = folder.Dir();
         renderer.GetTexturePath() = dir;
     }
 
-    TestRenderer renderer;
+    RecordingRenderer renderer;
     TempFolder folder;
     std::string dir;
 };
@@ -160,4 +160,64 @@ TEST(ImageBuffer, WidePixelsFailTheVectorIndexAssertionAndTheDestructorReleasesT
     });
     EXPECT_TRUE(rec.Failures().empty());
     EXPECT_NE(std::string::npos, log.find("::Vorm::Image::~Image")) << log;
+}
+
+TEST_F(ImageTest, GreyAlphaAndSixteenBitFilesGiveOneBytePerChannel)
+{
+    ASSERT_TRUE(TestImages::WritePng(dir + "ga.png", 2, 1, 4, 8, {10, 200, 30, 40}));
+    const Image ga("ga.png", true);
+    ASSERT_FALSE(ga.IsEmpty());
+    EXPECT_EQ(2u, ga.GetBytesPerPixel());
+    EXPECT_EQ(Image::ChannelOrder::GreyAlpha, ga.GetChannelOrder());
+    ExpectPixel(ga, 0, 0, 10, 200, 0, 0);
+    ExpectPixel(ga, 1, 0, 30, 40, 0, 0);
+
+    // Samples that are multiples of 257 reduce to their high byte.
+    ASSERT_TRUE(TestImages::WritePng(dir + "deep.png", 1, 2, 2, 16,
+                                     {0x12, 0x12, 0xAB, 0xAB, 0xFF, 0xFF, 0, 0, 0x01, 0x01, 0x80, 0x80}));
+    const Image deep("deep.png", false);
+    ASSERT_FALSE(deep.IsEmpty());
+    EXPECT_EQ(3u, deep.GetBytesPerPixel());
+    EXPECT_EQ(Image::ChannelType::UnsignedByte, deep.GetChannelType());
+    ExpectPixel(deep, 0, 1, 0x12, 0xAB, 0xFF, 0); // lower-left origin: the top row is row 1
+    ExpectPixel(deep, 0, 0, 0, 0x01, 0x80, 0);
+}
+
+TEST_F(ImageTest, ColourLayoutExpandsGreyAndPalettesButKeepsBlueFirstOrderAndDepth)
+{
+    ASSERT_TRUE(TestImages::WriteTrueColor(dir + "bgr.tga", 2, 1, 3, {1, 2, 3, 4, 5, 6}));
+    const Image bgr = Image::Load("bgr.tga", true, Image::Layout::Colour);
+    ASSERT_FALSE(bgr.IsEmpty());
+    EXPECT_EQ(Image::ChannelOrder::Bgr, bgr.GetChannelOrder());
+    EXPECT_EQ(Image::ChannelType::UnsignedByte, bgr.GetChannelType());
+    EXPECT_EQ((std::vector<std::uint8_t>{1, 2, 3, 4, 5, 6}),
+              std::vector<std::uint8_t>(bgr.GetData(), bgr.GetData() + 6));
+
+    ASSERT_TRUE(TestImages::WriteGrey(dir + "g.tga", 2, 1, {7, 9}));
+    const Image grey = Image::Load("g.tga", true, Image::Layout::Colour);
+    EXPECT_EQ(Image::ChannelOrder::Rgb, grey.GetChannelOrder());
+    ExpectPixel(grey, 1, 0, 9, 9, 9, 0);
+
+    ASSERT_TRUE(TestImages::WritePng(dir + "ga.png", 1, 1, 4, 8, {50, 60}));
+    const Image ga = Image::Load("ga.png", true, Image::Layout::Colour);
+    EXPECT_EQ(Image::ChannelOrder::Rgba, ga.GetChannelOrder());
+    ExpectPixel(ga, 0, 0, 50, 50, 50, 60);
+
+    ASSERT_TRUE(TestImages::WritePalette(dir + "p.tga", 1, 1, {0}, {0, 0, 200}));
+    const Image pal = Image::Load("p.tga", true, Image::Layout::Colour);
+    EXPECT_EQ(3u, pal.GetBytesPerPixel());
+    ExpectPixel(pal, 0, 0, 200, 0, 0, 0);
+
+    ASSERT_TRUE(TestImages::WritePng(dir + "deep.png", 1, 1, 2, 16, {0x12, 0x34, 0, 1, 0xFF, 0xFE}));
+    const Image deep = Image::Load("deep.png", true, Image::Layout::Colour);
+    ASSERT_EQ(6u, deep.GetBytesPerPixel());
+    EXPECT_EQ(Image::ChannelType::UnsignedShort, deep.GetChannelType());
+    std::uint16_t samples[3];
+    std::memcpy(samples, deep.GetData(), sizeof(samples));
+    EXPECT_EQ((std::vector<std::uint16_t>{0x1234, 1, 0xFFFE}), std::vector<std::uint16_t>(samples, samples + 3));
+
+    // Failures give an empty image without an assertion.
+    AssertRecorder rec;
+    EXPECT_TRUE(Image::Load("missing.png", true, Image::Layout::Colour).IsEmpty());
+    EXPECT_TRUE(rec.Failures().empty());
 }

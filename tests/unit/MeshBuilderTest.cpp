@@ -1,7 +1,9 @@
 #include "AssertRecorder.h"
 #include "MathExpect.h"
 #include "TrackerLog.h"
-#include "TestRenderer.h"
+#include "RecordingIndexBuffer.h"
+#include "RecordingRenderer.h"
+#include "RecordingVertexBuffer.h"
 
 #include "Core/Memory/MemTracker.h"
 #include "Core/Rendering/VertexTypes.h"
@@ -29,14 +31,14 @@ Vector3<float> TriangleNormal(const Vector3<float>& a, const Vector3<float>& b, 
 class MeshBuilderTest : public ::testing::Test
 {
 protected:
-    void SetUp() override { TestRenderer::s_destroyedBuffers = 0; }
+    void SetUp() override { RecordingRenderer::s_destroyedBuffers = 0; }
 
-    typedef TestRenderer::VertexBuffer TestVb;
-    typedef TestRenderer::IndexBuffer TestIb;
+    typedef RecordingVertexBuffer TestVb;
+    typedef RecordingIndexBuffer TestIb;
     TestVb* Vb() const { return dynamic_cast<TestVb*>(mesh.GetVertexBuffer()); }
     TestIb* Ib() const { return dynamic_cast<TestIb*>(mesh.GetIndexBuffer()); }
 
-    TestRenderer renderer;
+    RecordingRenderer renderer;
     TriangleMesh mesh;
 };
 
@@ -123,9 +125,9 @@ TEST_F(MeshBuilderTest, CreateWithoutBoundKeepsTheLocalBoundAndTheDestructorRele
         EXPECT_FLOAT_EQ(4.0f, own.GetLocalBound()->GetRadius());
         EXPECT_FLOAT_EQ(3.0f, own.GetLocalBound()->GetCenter().z);
         EXPECT_EQ(eDataFormat_UINT1, own.GetIndexBuffer()->GetFormat().m_format);
-        EXPECT_EQ(0, TestRenderer::s_destroyedBuffers);
+        EXPECT_EQ(0, RecordingRenderer::s_destroyedBuffers);
     }));
-    EXPECT_EQ(2, TestRenderer::s_destroyedBuffers);
+    EXPECT_EQ(2, RecordingRenderer::s_destroyedBuffers);
     // The tracker names the destructor for both, not a helper.
     int released = 0;
     for (std::string line; std::getline(log, line);)
@@ -140,7 +142,7 @@ TEST_F(MeshBuilderTest, SecondCreateIsReportedAndReleasesTheFirstBuffers)
     builder.CreatePlane(&mesh, 1.0f, 1.0f);
     builder.CreateBox(&mesh, 1.0f, 1.0f, 1.0f);
     EXPECT_TRUE(rec.Saw("!m_bCreated && \"Geometry created twice!\""));
-    EXPECT_EQ(2, TestRenderer::s_destroyedBuffers);
+    EXPECT_EQ(2, RecordingRenderer::s_destroyedBuffers);
     EXPECT_EQ(8u, mesh.GetVertexBuffer()->GetCount());
 }
 

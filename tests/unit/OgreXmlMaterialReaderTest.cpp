@@ -26,12 +26,7 @@ class OgreXmlMaterialReaderTest : public ::testing::Test
 {
 protected:
     void SetUp() override { ASSERT_TRUE(m_folder.Ok()); }
-    void TearDown() override
-    {
-        m_materials.clear();
-        // The shared program came from this test's renderer.
-        GLMaterialEffect::ReleaseMaterialProgram();
-    }
+    void TearDown() override { m_materials.clear(); }
 
     bool Load(const std::string& text)
     {

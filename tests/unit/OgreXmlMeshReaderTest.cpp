@@ -2,7 +2,9 @@
 #include "MathExpect.h"
 #include "ModelTestFiles.h"
 #include "TempFolder.h"
-#include "TestRenderer.h"
+#include "RecordingIndexBuffer.h"
+#include "RecordingRenderer.h"
+#include "RecordingVertexBuffer.h"
 
 #include "Core/Rendering/VertexTypes.h"
 #include "Core/Scenegraph/BoundingSphere.h"
@@ -22,8 +24,8 @@ using ModelTestFiles::SceneDir;
 namespace {
 
 typedef OgreXmlModelLoader Loader;
-typedef TestRenderer::VertexBuffer TestVb;
-typedef TestRenderer::IndexBuffer TestIb;
+typedef RecordingVertexBuffer TestVb;
+typedef RecordingIndexBuffer TestIb;
 
 class OgreXmlMeshReaderTest : public ::testing::Test
 {
@@ -37,7 +39,7 @@ protected:
     std::vector<std::uint32_t> Indices() const { return Records<std::uint32_t>(Ib().bytes); }
     const BoundingSphere& Bound() const { return *static_cast<BoundingSphere*>(m_mesh.GetLocalBound()); }
 
-    TestRenderer m_renderer;
+    RecordingRenderer m_renderer;
     TriangleMesh m_mesh;
     TempFolder m_folder;
 };

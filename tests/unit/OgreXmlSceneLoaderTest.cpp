@@ -44,7 +44,6 @@ class OgreXmlSceneLoaderTest : public ::testing::Test
 {
 protected:
     void SetUp() override { ASSERT_TRUE(m_folder.Ok()); }
-    void TearDown() override { GLMaterialEffect::ReleaseMaterialProgram(); }
 
     // The Valley files in the temp folder, plus the given scene text as
     // "S.scene" with Valley's materials.

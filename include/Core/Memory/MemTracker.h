@@ -44,6 +44,9 @@ public:
         u32 m_uAllocationType;
         bool m_bBreakOnDealloc;
         bool m_bBreakOnRealloc;
+        // Requested by code outside the program's own binary (a shared
+        // library): tracked, but not in the leak report or the statistics.
+        bool m_bLibrary;
         u32 m_uAllocationNumber;
         AllocUnit* m_pNext;
         AllocUnit* m_pPrev;
@@ -89,7 +92,9 @@ public:
     static void DumpAllocations(std::FILE* fp);
     static void DumpLeakReport();
     static void DumpMemoryReport(const char* path, bool overwrite);
+    // The program's blocks only; library blocks are counted apart.
     static Statistics GetMemoryStatistics();
+    static u32 GetLibraryUnitCount();
 
     static bool& AlwaysValidateAll();
     static bool& AlwaysLogAll();

@@ -11,11 +11,9 @@
 #include "RenderGL/GLVertexBuffer.h"
 #include "RenderGL/effects/GLMaterialEffect.h"
 #include "RenderGL/effects/api/glsl/GLSLEffectSystem.h"
-#include "RenderGL/effects/api/glsl/GLSLMaterialProgram.h"
 #include "RenderGL/texture/GLTexture.h"
 
 #include <GL/glew.h>
-#include <IL/il.h>
 
 #include <iostream>
 
@@ -59,7 +57,6 @@ bool ContextHasPerFacePolygonMode()
 GLRenderer::GLRenderer()
     : IRenderer(), m_pEffectSystem(nullptr), m_bPerFacePolygonMode(ContextHasPerFacePolygonMode())
 {
-    ilInit();
     MaterialEffectFactory::Register(&GLMaterialEffect::Make);
     GLRenderer::SetViewport(0, 0, 800, 600);
     GLRenderer::SetCullMode(1);
@@ -70,11 +67,15 @@ GLRenderer::GLRenderer()
 
 GLRenderer::~GLRenderer()
 {
-    // The materials' shared program must go while this context still exists.
-    GLMaterialEffect::ReleaseMaterialProgram();
+    // Every program lives in the effect system's cache: they go with it
+    // while this context still exists.
     VORM_DELETE m_pEffectSystem;
     m_pEffectSystem = nullptr;
-    m_spMaterialProgram.reset();
+}
+
+IEffectSystem* GLRenderer::GetEffectSystem() const
+{
+    return m_pEffectSystem;
 }
 
 void GLRenderer::Clear(unsigned flags)
@@ -202,16 +203,10 @@ boost::shared_ptr<ApiEffect> GLRenderer::CreateApiEffect(const std::string& name
 
 boost::shared_ptr<ApiEffect> GLRenderer::CreateMaterialApiEffect(const std::string& name)
 {
-    if (!m_spMaterialProgram) {
-        boost::shared_ptr<ApiEffect> program = m_pEffectSystem->GetEffect(name);
-        // Nothing to wrap: the next call tries again.
-        if (!program) {
-            std::cout << "Material program not created: " << name << " did not load" << std::endl;
-            return boost::shared_ptr<ApiEffect>();
-        }
-        m_spMaterialProgram = boost::shared_ptr<ApiEffect>(VORM_NEW GLSLMaterialProgram(program));
-    }
-    return m_spMaterialProgram;
+    boost::shared_ptr<ApiEffect> program = m_pEffectSystem->GetMaterialProgram(name);
+    if (!program)
+        std::cout << "Material program not created: " << name << " did not load" << std::endl;
+    return program;
 }
 
 void GLRenderer::DrawPrimitives(const Geometry& geometry)

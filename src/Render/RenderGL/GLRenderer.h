@@ -9,10 +9,11 @@
 
 namespace Vorm {
 
+class GLSLEffectSystem;
 class IEffectSystem;
 
 // OpenGL 3.1 implementation of the renderer interface. Owns the GLSL effect
-// system and the one material program. A GL context must be current for its
+// system, whose cache holds every program. A GL context must be current for its
 // whole life; it is the TSingleton<IRenderer>, so one lives at a time.
 class GLRenderer : public IRenderer
 {
@@ -47,15 +48,14 @@ public:
     boost::shared_ptr<ApiEffect> CreateMaterialApiEffect(const std::string& name) override;
     void DrawPrimitives(const Geometry& geometry) override;
 
-    IEffectSystem* GetEffectSystem() const { return m_pEffectSystem; }
+    IEffectSystem* GetEffectSystem() const;
     // false on a forward-compatible or core context, which accepts polygon
     // modes only for both faces at once.
     bool HasPerFacePolygonMode() const { return m_bPerFacePolygonMode; }
 
 private:
-    IEffectSystem* m_pEffectSystem;
+    GLSLEffectSystem* m_pEffectSystem;
     Viewport m_viewport;
-    boost::shared_ptr<ApiEffect> m_spMaterialProgram;
     bool m_bPerFacePolygonMode;
 };
 

@@ -8,16 +8,51 @@
 
 namespace Vorm {
 
-// A picture in main memory: tightly packed pixel rows that the image owns.
-// Pixel (x, y) starts at byte (width * y + x) * bytesPerPixel. Loaded images
-// hold one byte per channel in red, green, blue, alpha order (grey files keep
-// their one or two channels; palettes are expanded, deeper channels reduced).
+// A picture in main memory: tightly packed pixel rows that the image owns,
+// read from image files through DevIL (the engine's one image-loading path).
+// Pixel (x, y) starts at byte (width * y + x) * bytesPerPixel.
 class Image
 {
 public:
-    // Loads the renderer's texture folder + name. DevIL must be initialised.
-    // A file that cannot be read gives an empty image (IsEmpty() is true).
+    // How a file's pixels are laid out once loaded.
+    enum class Layout
+    {
+        // One byte per channel in red, green, blue, alpha order; grey files
+        // keep their one or two channels, palettes are expanded and deeper
+        // channels reduced. For code that reads pixels.
+        Bytes,
+        // Colour channels for the GPU: grey becomes RGB, grey-alpha RGBA,
+        // palettes are expanded; blue-first order and the channels' type stay
+        // as the file has them (doubles become floats).
+        Colour
+    };
+    enum class ChannelOrder
+    {
+        Grey,
+        GreyAlpha,
+        Rgb,
+        Rgba,
+        Bgr,
+        Bgra
+    };
+    enum class ChannelType
+    {
+        Byte,
+        UnsignedByte,
+        Short,
+        UnsignedShort,
+        Int,
+        UnsignedInt,
+        Half,
+        Float
+    };
+
+    // Loads the renderer's texture folder + name in the Bytes layout. A file
+    // that cannot be read fails an assertion and gives an empty image.
     Image(const std::string& name, bool upperLeftOrigin);
+    // As above in the given layout, without the assertion: an unreadable file
+    // gives an empty image.
+    static Image Load(const std::string& name, bool upperLeftOrigin, Layout layout);
     // Takes ownership of data (allocated with VORM_NEW[]) without copying it.
     Image(std::uint32_t width, std::uint32_t height, std::uint32_t bytesPerPixel, std::uint8_t* data);
     Image(const Image& other);
@@ -29,6 +64,10 @@ public:
     std::uint32_t GetWidth() const { return m_uiWidth; }
     std::uint32_t GetHeight() const { return m_uiHeight; }
     std::uint32_t GetBytesPerPixel() const { return m_uiBytesPerPixel; }
+    // Images built around a buffer are taken as bytes: 1 to 4 channels grey,
+    // grey-alpha, RGB, RGBA.
+    ChannelOrder GetChannelOrder() const { return m_order; }
+    ChannelType GetChannelType() const { return m_type; }
     const std::uint8_t* GetData() const { return m_pData; }
     bool IsEmpty() const { return m_pData == nullptr; }
 
@@ -40,12 +79,17 @@ public:
     Image GetSubImage(std::uint32_t x, std::uint32_t y, std::uint32_t w, std::uint32_t h) const;
 
 private:
+    Image();
+    // false when the file cannot be read; the image is then empty.
+    bool Read(const std::string& name, bool upperLeftOrigin, Layout layout);
     void Release();
 
     std::uint8_t* m_pData;
     std::uint32_t m_uiWidth;
     std::uint32_t m_uiHeight;
     std::uint32_t m_uiBytesPerPixel;
+    ChannelOrder m_order;
+    ChannelType m_type;
 };
 
 } // namespace Vorm

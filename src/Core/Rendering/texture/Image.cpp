@@ -13,6 +13,13 @@
 namespace Vorm {
 namespace {
 
+// DevIL is set up by the first image loaded, whoever loads it.
+void InitDevIL()
+{
+    static const bool s_initialised = (ilInit(), true);
+    (void)s_initialised;
+}
+
 // DevIL keeps a stack of errors; a stale one would fail the next load.
 void DrainILErrors()
 {
@@ -20,11 +27,123 @@ void DrainILErrors()
     }
 }
 
+// Format and type the bound DevIL image is brought to for the layout.
+void TargetLayout(Image::Layout layout, ILenum& format, ILenum& type)
+{
+    const ILenum fileFormat = ilGetInteger(IL_IMAGE_FORMAT);
+    const ILenum fileType = ilGetInteger(IL_IMAGE_TYPE);
+    const ILenum expanded = ilGetInteger(IL_PALETTE_BPP) == 4 ? IL_RGBA : IL_RGB;
+    format = fileFormat;
+    type = fileType;
+    if (layout == Image::Layout::Bytes) {
+        // Readers take x, y, z, w as red, green, blue, alpha with values 0..255.
+        if (format == IL_COLOUR_INDEX)
+            format = expanded;
+        else if (format == IL_BGR)
+            format = IL_RGB;
+        else if (format == IL_BGRA)
+            format = IL_RGBA;
+        type = IL_UNSIGNED_BYTE;
+        return;
+    }
+    // What a forward-compatible GL 3.1 context takes as pixel data.
+    switch (format) {
+    case IL_COLOUR_INDEX:
+        format = expanded;
+        type = IL_UNSIGNED_BYTE;
+        break;
+    case IL_LUMINANCE:
+        format = IL_RGB;
+        break;
+    case IL_LUMINANCE_ALPHA:
+    case IL_ALPHA:
+        format = IL_RGBA;
+        break;
+    default:
+        break;
+    }
+    if (type == IL_DOUBLE)
+        type = IL_FLOAT;
+}
+
+// Colour layouts hold three or four channels.
+Image::ChannelOrder OrderOf(ILenum format)
+{
+    switch (format) {
+    case IL_RGB:
+        return Image::ChannelOrder::Rgb;
+    case IL_RGBA:
+        return Image::ChannelOrder::Rgba;
+    case IL_BGR:
+        return Image::ChannelOrder::Bgr;
+    case IL_BGRA:
+        return Image::ChannelOrder::Bgra;
+    default:
+        return Image::ChannelOrder::Rgb;
+    }
+}
+
+Image::ChannelType TypeOf(ILenum type)
+{
+    switch (type) {
+    case IL_BYTE:
+        return Image::ChannelType::Byte;
+    case IL_SHORT:
+        return Image::ChannelType::Short;
+    case IL_UNSIGNED_SHORT:
+        return Image::ChannelType::UnsignedShort;
+    case IL_INT:
+        return Image::ChannelType::Int;
+    case IL_UNSIGNED_INT:
+        return Image::ChannelType::UnsignedInt;
+    case IL_HALF:
+        return Image::ChannelType::Half;
+    case IL_FLOAT:
+        return Image::ChannelType::Float;
+    default:
+        return Image::ChannelType::UnsignedByte;
+    }
+}
+
+Image::ChannelOrder BytesOrder(std::uint32_t bytesPerPixel)
+{
+    switch (bytesPerPixel) {
+    case 2:
+        return Image::ChannelOrder::GreyAlpha;
+    case 3:
+        return Image::ChannelOrder::Rgb;
+    case 4:
+        return Image::ChannelOrder::Rgba;
+    default:
+        return Image::ChannelOrder::Grey;
+    }
+}
+
 } // namespace
 
-Image::Image(const std::string& name, bool upperLeftOrigin)
-    : m_pData(nullptr), m_uiWidth(0), m_uiHeight(0), m_uiBytesPerPixel(0)
+Image::Image()
+    : m_pData(nullptr), m_uiWidth(0), m_uiHeight(0), m_uiBytesPerPixel(0), m_order(ChannelOrder::Grey),
+      m_type(ChannelType::UnsignedByte)
 {
+}
+
+Image::Image(const std::string& name, bool upperLeftOrigin) : Image()
+{
+    const int error = Read(name, upperLeftOrigin, Layout::Bytes) ? 0 : 1;
+    VORM_ASSERT(error == 0 && "Error reading image file");
+    (void)error;
+}
+
+Image Image::Load(const std::string& name, bool upperLeftOrigin, Layout layout)
+{
+    Image image;
+    image.Read(name, upperLeftOrigin, layout);
+    return image;
+}
+
+bool Image::Read(const std::string& name, bool upperLeftOrigin, Layout layout)
+{
+    InitDevIL();
     const std::string path = TSingleton<IRenderer>::Instance()->GetTexturePath() + name;
 
     ilEnable(IL_ORIGIN_SET);
@@ -34,53 +153,46 @@ Image::Image(const std::string& name, bool upperLeftOrigin)
     ILuint id = 0;
     ilGenImages(1, &id);
     ilBindImage(id);
-    const bool read = ilLoadImage(path.c_str()) == IL_TRUE;
-    ILenum error = ilGetError();
+    // After a failed load DevIL's placeholder image is bound: nothing of it
+    // may end up in the image.
+    bool ok = ilLoadImage(path.c_str()) == IL_TRUE && ilGetError() == IL_NO_ERROR;
     DrainILErrors();
-    if (!read && error == IL_NO_ERROR)
-        error = IL_COULD_NOT_OPEN_FILE;
-    VORM_ASSERT(error == 0 && "Error reading image file");
 
-    if (error == IL_NO_ERROR) {
-        const ILenum fileFormat = ilGetInteger(IL_IMAGE_FORMAT);
-        // Readers take x, y, z, w as red, green, blue, alpha with values
-        // 0..255: palettes are expanded, blue-first files reordered and
-        // deeper channels reduced to one byte.
-        ILenum format = fileFormat;
-        if (format == IL_COLOUR_INDEX)
-            format = ilGetInteger(IL_PALETTE_BPP) == 4 ? IL_RGBA : IL_RGB;
-        else if (format == IL_BGR)
-            format = IL_RGB;
-        else if (format == IL_BGRA)
-            format = IL_RGBA;
-        const ILenum type = IL_UNSIGNED_BYTE;
-        if (format != fileFormat || ilGetInteger(IL_IMAGE_TYPE) != IL_UNSIGNED_BYTE)
-            ilConvertImage(format, type);
+    if (ok) {
+        ILenum format = 0, type = 0;
+        TargetLayout(layout, format, type);
+        if (format != ILenum(ilGetInteger(IL_IMAGE_FORMAT)) || type != ILenum(ilGetInteger(IL_IMAGE_TYPE)))
+            ok = ilConvertImage(format, type) == IL_TRUE;
 
         const std::uint32_t width = ilGetInteger(IL_IMAGE_WIDTH);
         const std::uint32_t height = ilGetInteger(IL_IMAGE_HEIGHT);
         const std::uint32_t bytesPerPixel = ilGetInteger(IL_IMAGE_BYTES_PER_PIXEL);
         const std::size_t size = std::size_t(width) * height * bytesPerPixel;
-        if (size != 0) {
+        ok = ok && size != 0;
+        if (ok) {
             m_pData = VORM_NEW std::uint8_t[size];
             ilCopyPixels(0, 0, 0, width, height, 1, format, type, m_pData);
             m_uiWidth = width;
             m_uiHeight = height;
             m_uiBytesPerPixel = bytesPerPixel;
+            m_order = layout == Layout::Bytes ? BytesOrder(bytesPerPixel) : OrderOf(format);
+            m_type = TypeOf(type);
         }
         DrainILErrors();
     }
     ilDeleteImages(1, &id);
+    return ok;
 }
 
 Image::Image(std::uint32_t width, std::uint32_t height, std::uint32_t bytesPerPixel, std::uint8_t* data)
-    : m_pData(data), m_uiWidth(width), m_uiHeight(height), m_uiBytesPerPixel(bytesPerPixel)
+    : m_pData(data), m_uiWidth(width), m_uiHeight(height), m_uiBytesPerPixel(bytesPerPixel),
+      m_order(BytesOrder(bytesPerPixel)), m_type(ChannelType::UnsignedByte)
 {
 }
 
 Image::Image(const Image& other)
     : m_pData(nullptr), m_uiWidth(other.m_uiWidth), m_uiHeight(other.m_uiHeight),
-      m_uiBytesPerPixel(other.m_uiBytesPerPixel)
+      m_uiBytesPerPixel(other.m_uiBytesPerPixel), m_order(other.m_order), m_type(other.m_type)
 {
     if (other.m_pData) {
         const std::size_t size = std::size_t(m_uiWidth) * m_uiHeight * m_uiBytesPerPixel;
@@ -91,7 +203,7 @@ Image::Image(const Image& other)
 
 Image::Image(Image&& other) noexcept
     : m_pData(other.m_pData), m_uiWidth(other.m_uiWidth), m_uiHeight(other.m_uiHeight),
-      m_uiBytesPerPixel(other.m_uiBytesPerPixel)
+      m_uiBytesPerPixel(other.m_uiBytesPerPixel), m_order(other.m_order), m_type(other.m_type)
 {
     other.m_pData = nullptr;
     other.m_uiWidth = other.m_uiHeight = other.m_uiBytesPerPixel = 0;
@@ -114,6 +226,8 @@ Image& Image::operator=(Image&& other) noexcept
         m_uiWidth = other.m_uiWidth;
         m_uiHeight = other.m_uiHeight;
         m_uiBytesPerPixel = other.m_uiBytesPerPixel;
+        m_order = other.m_order;
+        m_type = other.m_type;
         other.m_pData = nullptr;
         other.m_uiWidth = other.m_uiHeight = other.m_uiBytesPerPixel = 0;
     }
@@ -151,14 +265,18 @@ Vector4<float> Image::GetPixel(std::uint32_t x, std::uint32_t y) const
 Image Image::GetSubImage(std::uint32_t x, std::uint32_t y, std::uint32_t w, std::uint32_t h) const
 {
     const std::size_t rowBytes = std::size_t(w) * m_uiBytesPerPixel;
-    if (!m_pData || rowBytes * h == 0)
-        return Image(w, h, m_uiBytesPerPixel, nullptr);
-    std::uint8_t* data = VORM_NEW std::uint8_t[rowBytes * h];
-    for (std::uint32_t row = 0; row < h; ++row) {
-        const std::uint8_t* src = m_pData + (std::size_t(m_uiWidth) * (y + row) + x) * m_uiBytesPerPixel;
-        std::memcpy(data + rowBytes * row, src, rowBytes);
+    std::uint8_t* data = nullptr;
+    if (m_pData && rowBytes * h != 0) {
+        data = VORM_NEW std::uint8_t[rowBytes * h];
+        for (std::uint32_t row = 0; row < h; ++row) {
+            const std::uint8_t* src = m_pData + (std::size_t(m_uiWidth) * (y + row) + x) * m_uiBytesPerPixel;
+            std::memcpy(data + rowBytes * row, src, rowBytes);
+        }
     }
-    return Image(w, h, m_uiBytesPerPixel, data);
+    Image sub(w, h, m_uiBytesPerPixel, data);
+    sub.m_order = m_order;
+    sub.m_type = m_type;
+    return sub;
 }
 
 } // namespace Vorm

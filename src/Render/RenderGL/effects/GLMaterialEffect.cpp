@@ -11,6 +11,8 @@
 #include "RenderGL/effects/api/glsl/GLSLMaterialProgram.h"
 #include "RenderGL/effects/api/glsl/GLSLUniformParam.h"
 
+#include <boost/weak_ptr.hpp>
+
 #include <string>
 #include <vector>
 
@@ -45,12 +47,19 @@ const std::string s_uniformNames[eUniformCount] = {
     "Tex_Diffuse",   "Tex_Specular",    "Tex_Specularity",   "Tex_NormalMap",
     "Tex_Usage",     "Shadow_Receiver", "Light_Indices",     "Nmb_LightIndices"};
 
-// Shared by every material: looked up once with the material program.
+// The program the renderer handed out for the materials, and its uniform
+// handles, looked up once. Not an owner: the renderer's effect system holds
+// the program, and the reference expires with it.
+boost::weak_ptr<ApiEffect> s_wpMaterialProgram;
 GLSLUniformParam s_uniforms[eUniformCount];
 
-} // namespace
+void ResetUniforms()
+{
+    for (int i = 0; i < eUniformCount; ++i)
+        s_uniforms[i] = GLSLUniformParam();
+}
 
-boost::shared_ptr<ApiEffect> GLMaterialEffect::s_spMaterialProgram;
+} // namespace
 
 IMaterialEffect* GLMaterialEffect::Make()
 {
@@ -60,13 +69,14 @@ IMaterialEffect* GLMaterialEffect::Make()
 GLMaterialEffect::GLMaterialEffect()
     : IMaterialEffect()
 {
-    if (s_spMaterialProgram)
+    if (!s_wpMaterialProgram.expired())
         return;
-    s_spMaterialProgram = TSingleton<IRenderer>::Instance()->CreateMaterialApiEffect("MaterialEffect.glslfx");
-    GLSLMaterialProgram* program = dynamic_cast<GLSLMaterialProgram*>(s_spMaterialProgram.get());
-    for (int i = 0; i < eUniformCount; ++i) {
-        s_uniforms[i] = GLSLUniformParam();
-        if (program)
+    const boost::shared_ptr<ApiEffect> shared =
+        TSingleton<IRenderer>::Instance()->CreateMaterialApiEffect("MaterialEffect.glslfx");
+    s_wpMaterialProgram = shared;
+    ResetUniforms();
+    if (GLSLMaterialProgram* program = dynamic_cast<GLSLMaterialProgram*>(shared.get())) {
+        for (int i = 0; i < eUniformCount; ++i)
             program->GetUniform(s_uniformNames[i], s_uniforms[i]);
     }
 }
@@ -77,11 +87,15 @@ GLMaterialEffect::~GLMaterialEffect()
 
 boost::shared_ptr<ApiEffect> GLMaterialEffect::GetApiEffect()
 {
-    return s_spMaterialProgram;
+    return s_wpMaterialProgram.lock();
 }
 
 void GLMaterialEffect::Apply()
 {
+    // Handles of a program that went with its renderer must not reach the
+    // program that is current now.
+    if (__builtin_expect(s_wpMaterialProgram.expired(), 0))
+        ResetUniforms();
     IRenderer* renderer = TSingleton<IRenderer>::Instance();
 
     if (const Camera* camera = renderer->GetCamera())
@@ -129,13 +143,6 @@ void GLMaterialEffect::Apply()
         texture->Bind();
     }
     s_uniforms[eTexUsage].SetIntArray(usage, 1, eUnit_Count);
-}
-
-void GLMaterialEffect::ReleaseMaterialProgram()
-{
-    s_spMaterialProgram.reset();
-    for (int i = 0; i < eUniformCount; ++i)
-        s_uniforms[i] = GLSLUniformParam();
 }
 
 } // namespace Vorm

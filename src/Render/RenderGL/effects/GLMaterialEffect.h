@@ -12,8 +12,10 @@ class GLSLUniformParam;
 
 // OpenGL material: every material shares the one material program of
 // "MaterialEffect.glslfx"; each uploads its own values into that program's
-// uniforms just before its mesh is drawn. A GL context and the renderer
-// singleton must exist when the first one is constructed.
+// uniforms just before its mesh is drawn. The renderer's effect system owns
+// the program; the materials only refer to it, so it goes with the renderer.
+// A GL context and the renderer singleton must exist when the first material
+// is constructed.
 class GLMaterialEffect : public IMaterialEffect
 {
 public:
@@ -37,18 +39,11 @@ public:
     GLMaterialEffect(const GLMaterialEffect&) = delete;
     GLMaterialEffect& operator=(const GLMaterialEffect&) = delete;
 
-    // The shared material program; make it current before Apply.
+    // The shared material program (empty once its renderer is gone); make it
+    // current before Apply.
     boost::shared_ptr<ApiEffect> GetApiEffect() override;
     // Uploads camera, clip plane, flags, active lights, colours and textures.
     void Apply() override;
-
-    // Drops the shared program and its uniform handles. The renderer calls it
-    // when it shuts down, while its GL context still exists; the next
-    // material effect then loads the program anew.
-    static void ReleaseMaterialProgram();
-
-private:
-    static boost::shared_ptr<ApiEffect> s_spMaterialProgram;
 };
 
 } // namespace Vorm

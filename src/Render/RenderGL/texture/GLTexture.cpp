@@ -1,11 +1,9 @@
 #include "RenderGL/texture/GLTexture.h"
 
-#include "Core/Rendering/IRenderer.h"
-#include "Core/Util/TSingleton.h"
+#include "Core/Rendering/texture/Image.h"
 #include "RenderGL/GLUtil.h"
 
 #include <GL/glew.h>
-#include <IL/il.h>
 
 #include <iostream>
 
@@ -18,41 +16,41 @@ const GLenum kCubeFaceTargets[6] = {
     GL_TEXTURE_CUBE_MAP_NEGATIVE_X, GL_TEXTURE_CUBE_MAP_NEGATIVE_Y, GL_TEXTURE_CUBE_MAP_NEGATIVE_Z,
 };
 
-// DevIL keeps a stack of errors; a stale one would fail the next load.
-void DrainILErrors()
+// GL's names for a loaded image's layout.
+GLenum GLFormat(Image::ChannelOrder order)
 {
-    for (int i = 0; i < 64 && ilGetError() != IL_NO_ERROR; ++i) {
+    switch (order) {
+    case Image::ChannelOrder::Rgba:
+        return GL_RGBA;
+    case Image::ChannelOrder::Bgr:
+        return GL_BGR;
+    case Image::ChannelOrder::Bgra:
+        return GL_BGRA;
+    default:
+        return GL_RGB; // the Colour layout holds no grey
     }
 }
 
-// Brings the bound DevIL image to a format and type that a forward-compatible
-// GL 3.1 context takes: grey and palette images become RGB(A), doubles floats.
-bool MakeGLCompatible()
+GLenum GLType(Image::ChannelType type)
 {
-    ILint format = ilGetInteger(IL_IMAGE_FORMAT);
-    ILint type = ilGetInteger(IL_IMAGE_TYPE);
-    ILenum newFormat = format;
-    ILenum newType = type;
-    switch (format) {
-    case IL_COLOUR_INDEX:
-        newFormat = ilGetInteger(IL_PALETTE_BPP) == 4 ? IL_RGBA : IL_RGB;
-        newType = IL_UNSIGNED_BYTE;
-        break;
-    case IL_LUMINANCE:
-        newFormat = IL_RGB;
-        break;
-    case IL_LUMINANCE_ALPHA:
-    case IL_ALPHA:
-        newFormat = IL_RGBA;
-        break;
+    switch (type) {
+    case Image::ChannelType::Byte:
+        return GL_BYTE;
+    case Image::ChannelType::Short:
+        return GL_SHORT;
+    case Image::ChannelType::UnsignedShort:
+        return GL_UNSIGNED_SHORT;
+    case Image::ChannelType::Int:
+        return GL_INT;
+    case Image::ChannelType::UnsignedInt:
+        return GL_UNSIGNED_INT;
+    case Image::ChannelType::Half:
+        return GL_HALF_FLOAT;
+    case Image::ChannelType::Float:
+        return GL_FLOAT;
     default:
-        break;
+        return GL_UNSIGNED_BYTE;
     }
-    if (newType == IL_DOUBLE)
-        newType = IL_FLOAT;
-    if (ILint(newFormat) == format && ILint(newType) == type)
-        return true;
-    return ilConvertImage(newFormat, newType) == IL_TRUE;
 }
 
 // GL format of the data for a pixel-format index. The table's sized entries
@@ -169,32 +167,16 @@ void GLTexture::CreateFromFile(const TextureDesc& desc, const std::string& fileN
 
 bool GLTexture::LoadImageInto(std::uint32_t target, std::uint32_t internalFormat, const std::string& fileName)
 {
-    const std::string path = TSingleton<IRenderer>::Instance()->GetTexturePath() + fileName;
-
-    ilEnable(IL_ORIGIN_SET);
-    ilSetInteger(IL_ORIGIN_MODE, m_desc.m_bFlip ? IL_ORIGIN_UPPER_LEFT : IL_ORIGIN_LOWER_LEFT);
-
-    DrainILErrors();
-    ILuint id = 0;
-    ilGenImages(1, &id);
-    ilBindImage(id);
-    const bool read = ilLoadImage(path.c_str()) == IL_TRUE;
-    const ILenum error = ilGetError();
-    DrainILErrors();
-
-    // After a failed load DevIL's placeholder image is bound; uploading it
-    // would put a picture into the texture that no file holds.
-    bool ok = read && error == IL_NO_ERROR && MakeGLCompatible();
-    if (ok) {
-        UnpackAlignmentOne packed;
-        glTexImage2D(target, 0, internalFormat, ilGetInteger(IL_IMAGE_WIDTH), ilGetInteger(IL_IMAGE_HEIGHT), 0,
-                     ilGetInteger(IL_IMAGE_FORMAT), ilGetInteger(IL_IMAGE_TYPE), ilGetData());
-    } else {
+    const Image image = Image::Load(fileName, m_desc.m_bFlip != 0, Image::Layout::Colour);
+    // A file that did not load uploads nothing: no picture that no file holds.
+    if (image.IsEmpty()) {
         std::cout << "Error reading image file" << std::endl;
-        DrainILErrors();
+        return false;
     }
-    ilDeleteImages(1, &id);
-    return ok;
+    UnpackAlignmentOne packed;
+    glTexImage2D(target, 0, internalFormat, image.GetWidth(), image.GetHeight(), 0,
+                 GLFormat(image.GetChannelOrder()), GLType(image.GetChannelType()), image.GetData());
+    return true;
 }
 
 void GLTexture::ApplyDefaultParameters()

@@ -2,6 +2,7 @@
 
 #include "Core/File/File.h"
 #include "Core/Memory/MemTracker.h"
+#include "RenderGL/effects/api/glsl/GLSLMaterialProgram.h"
 #include "RenderGL/effects/api/glsl/GLSLProgram.h"
 #include "RenderGL/effects/api/glsl/GLSLShader.h"
 
@@ -122,6 +123,17 @@ GLSLEffectSystem::GLSLEffectSystem()
 
 GLSLEffectSystem::~GLSLEffectSystem()
 {
+}
+
+boost::shared_ptr<ApiEffect> GLSLEffectSystem::GetMaterialProgram(const std::string& name)
+{
+    if (!m_spMaterialProgram) {
+        boost::shared_ptr<ApiEffect> program = GetEffect(name);
+        // Nothing to wrap: the next request tries again.
+        if (program)
+            m_spMaterialProgram = boost::shared_ptr<ApiEffect>(VORM_NEW GLSLMaterialProgram(program));
+    }
+    return m_spMaterialProgram;
 }
 
 bool GLSLEffectSystem::OnSetPath(const std::string&)

@@ -55,6 +55,11 @@ public:
     // relative to `folder`. Null for a malformed text.
     GLSLProgram* CreateEffect(const std::string& text, const std::string& folder);
 
+    // The one material program: made around the program of the first name
+    // that loads, then returned whatever name is asked for; empty while none
+    // has loaded. Lives with the other programs of this cache.
+    boost::shared_ptr<ApiEffect> GetMaterialProgram(const std::string& name);
+
     // Cached shader of a full path, empty when none compiled under it.
     boost::shared_ptr<GLSLShader> FindShader(const std::string& path) const;
     size_t GetShaderCacheSize() const { return m_shaders.size(); }
@@ -68,6 +73,7 @@ private:
                        unsigned type, std::vector<boost::shared_ptr<GLSLShader>>& out);
 
     std::map<std::string, boost::shared_ptr<GLSLShader>> m_shaders;
+    boost::shared_ptr<ApiEffect> m_spMaterialProgram;
 };
 
 } // namespace Vorm

@@ -40,7 +40,7 @@ struct Quad : Geometry
 
 } // namespace
 
-TEST(RendererBaseTest, Defaults)
+TEST(IRendererTest, Defaults)
 {
     RecordingRenderer renderer;
     EXPECT_EQ(TSingleton<IRenderer>::Instance(), &renderer);
@@ -73,7 +73,7 @@ TEST(RendererBaseTest, Defaults)
     EXPECT_FALSE(cache.Find("rock.png"));
 }
 
-TEST(RendererBaseTest, EffectsSeeTheLastCameraApplied)
+TEST(IRendererTest, EffectsSeeTheLastCameraApplied)
 {
     RecordingRenderer renderer;
     Camera a;
@@ -102,7 +102,7 @@ TEST(RendererBaseTest, EffectsSeeTheLastCameraApplied)
     EXPECT_FLOAT_EQ((*second->GetView())[3].z, 7.0f);
 }
 
-TEST(RendererBaseTest, DrawGeometryBindsSetsAndDraws)
+TEST(IRendererTest, DrawGeometryBindsSetsAndDraws)
 {
     RecordingRenderer renderer;
     Quad indexed(renderer, true);

@@ -34,10 +34,10 @@ const unsigned kLeft = VormInput::eMouseButton_LEFT;
 const unsigned kMiddle = VormInput::eMouseButton_MIDDLE;
 const unsigned kAlt = VormInput::eModifier_ALT;
 
-class CameraRigTest : public ::testing::Test
+class SceneCameraTest : public ::testing::Test
 {
 protected:
-    CameraRigTest()
+    SceneCameraTest()
     {
         m_input.SetInputSource(&m_source);
         Frame(500, 300, 0, 0);
@@ -64,7 +64,7 @@ protected:
 
 } // namespace
 
-TEST_F(CameraRigTest, StartsOnTheOrbitAndLeftDragTurnsAboutTheCentre)
+TEST_F(SceneCameraTest, StartsOnTheOrbitAndLeftDragTurnsAboutTheCentre)
 {
     ExpectVec(m_camera.GetLocation(), 0, 0, 10);
     ExpectVec(m_camera.GetDirection(), 0, 0, -1);
@@ -80,7 +80,7 @@ TEST_F(CameraRigTest, StartsOnTheOrbitAndLeftDragTurnsAboutTheCentre)
     EXPECT_FLOAT_EQ(Orbit().GetPitch(), 0.2f);
 }
 
-TEST_F(CameraRigTest, DollyPanWheelAndNoJumps)
+TEST_F(SceneCameraTest, DollyPanWheelAndNoJumps)
 {
     // Left and middle together dolly by (dy - dx) / 10 and nothing else.
     Frame(500, 320, kLeft | kMiddle, kAlt, 120);

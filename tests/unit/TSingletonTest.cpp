@@ -27,7 +27,7 @@ class Second : public PolyBase, public Tail
 {
 };
 
-TEST(TSingleton, ConstructionRegistersAndDestructionClears)
+TEST(TSingletonTest, ConstructionRegistersAndDestructionClears)
 {
     AssertRecorder rec;
     {
@@ -47,7 +47,7 @@ TEST(TSingleton, ConstructionRegistersAndDestructionClears)
     EXPECT_EQ(std::vector<std::string>{"s_instance"}, rec.Failures());
 }
 
-TEST(TSingleton, SecondInstanceFailsTheAssertionAndTakesOver)
+TEST(TSingletonTest, SecondInstanceFailsTheAssertionAndTakesOver)
 {
     AssertRecorder rec;
     auto* first = new Plain;

@@ -27,7 +27,7 @@ namespace {
 
 // The Valley scene with a real renderer: its textures are image files in
 // the renderer's texture folder, read through DevIL into GL textures.
-class OgreXmlModelLoaderGLTest : public GLFixture
+class OgreXmlModelLoaderTest : public GLFixture
 {
 protected:
     void SetUp() override
@@ -64,7 +64,7 @@ protected:
 
 } // namespace
 
-TEST_F(OgreXmlModelLoaderGLTest, ValleyLoadsIntoGLBuffersAndSharedMipmappedTextures)
+TEST_F(OgreXmlModelLoaderTest, ValleyLoadsIntoGLBuffersAndSharedMipmappedTextures)
 {
     ModelImporter importer;
     importer.SetPath(ModelTestFiles::SceneDir());

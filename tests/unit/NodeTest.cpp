@@ -54,7 +54,7 @@ struct NameVisitor : ISceneVisitor
 
 } // namespace
 
-TEST(SceneGraphTest, TransformsComposeDownAndBoundsMergeUpTheTree)
+TEST(NodeTest, TransformsComposeDownAndBoundsMergeUpTheTree)
 {
     Node root;
     root.Local().SetTranslation(1, 0, 0);
@@ -98,7 +98,7 @@ TEST(SceneGraphTest, TransformsComposeDownAndBoundsMergeUpTheTree)
     ExpectNear(lone.GetWorldBound()->GetCenter(), 1, 1, 1);
 }
 
-TEST(SceneGraphTest, ControllersDriveLeavesAndCameraNodes)
+TEST(NodeTest, ControllersDriveLeavesAndCameraNodes)
 {
     Node root;
     root.SetName("root");
@@ -136,7 +136,7 @@ TEST(SceneGraphTest, ControllersDriveLeavesAndCameraNodes)
     EXPECT_EQ(none.seen, std::vector<std::string>(1, "root"));
 }
 
-TEST(SceneGraphTest, AttachDetachAndSharedOwnership)
+TEST(NodeTest, AttachDetachAndSharedOwnership)
 {
     Node a, b;
     Geometry* g0 = MakeLeaf(0, 0, 0);

@@ -42,7 +42,7 @@ public:
 };
 
 // Drives the application's clock through a fake performance counter.
-class AppFrameTest : public ::testing::Test
+class IAppTest : public ::testing::Test
 {
 protected:
     void SetUp() override { Win32::SetTimerOverride(&m_fake); }
@@ -80,7 +80,7 @@ protected:
     std::unique_ptr<TestApp> m_app;
 };
 
-TEST_F(AppFrameTest, StartsUnlimitedAndRegistersAsSingleton)
+TEST_F(IAppTest, StartsUnlimitedAndRegistersAsSingleton)
 {
     TestApp& app = MakeApp(1000000);
     EXPECT_EQ(&app, TSingleton<Vorm::IApp>::Instance());
@@ -101,7 +101,7 @@ TEST_F(AppFrameTest, StartsUnlimitedAndRegistersAsSingleton)
     EXPECT_EQ("URUR", m_exec.calls);
 }
 
-TEST_F(AppFrameTest, PacesFramesAndCarriesTheOvershoot)
+TEST_F(IAppTest, PacesFramesAndCarriesTheOvershoot)
 {
     TestApp& app = MakeApp(1000000);
     Settle(12500);  // 0.0125 s per tick
@@ -127,7 +127,7 @@ TEST_F(AppFrameTest, PacesFramesAndCarriesTheOvershoot)
     EXPECT_LT(app.m_dTimeToNextFrame, 0.0);
 }
 
-TEST_F(AppFrameTest, RendersWhenTheDueTimeIsReachedExactly)
+TEST_F(IAppTest, RendersWhenTheDueTimeIsReachedExactly)
 {
     TestApp& app = MakeApp(1 << 20);
     Settle(1 << 13);  // 2^-7 s per tick
@@ -140,7 +140,7 @@ TEST_F(AppFrameTest, RendersWhenTheDueTimeIsReachedExactly)
     EXPECT_EQ(0.0, app.m_dOvershoot);
 }
 
-TEST_F(AppFrameTest, UpdatesWhileWaitingAndCountsThatTimeAgain)
+TEST_F(IAppTest, UpdatesWhileWaitingAndCountsThatTimeAgain)
 {
     TestApp& app = MakeApp(1000000);
     Settle(12500);
@@ -152,7 +152,7 @@ TEST_F(AppFrameTest, UpdatesWhileWaitingAndCountsThatTimeAgain)
     EXPECT_NEAR(0.025f, m_exec.dts[1], 1e-6);
 }
 
-TEST_F(AppFrameTest, FormatsTheRateTextOnlyAfterMoreThanOneSecond)
+TEST_F(IAppTest, FormatsTheRateTextOnlyAfterMoreThanOneSecond)
 {
     TestApp& app = MakeApp(1 << 20);
     Settle(1 << 13);  // 128 ticks per second exactly

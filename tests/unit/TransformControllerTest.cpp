@@ -40,7 +40,7 @@ void ExpectSteps(TransformController& c, std::vector<double> steps, std::vector<
 
 } // namespace
 
-TEST(KeyframeAnimationTest, StepsOneKeyFrameAtATimeAndWraps)
+TEST(TransformControllerTest, StepsOneKeyFrameAtATimeAndWraps)
 {
     TransformController c;
     c.SetKeyframes(Frames({1.0, 2.0, 3.0}));
@@ -52,7 +52,7 @@ TEST(KeyframeAnimationTest, StepsOneKeyFrameAtATimeAndWraps)
     ExpectSteps(c, {10.0, 0.0, 0.0, 0.0}, {1, 2, 0, 0});
 }
 
-TEST(KeyframeAnimationTest, LoadedListsStartAtTheFirstTimeAndShorterOrEmptyListsAreSafe)
+TEST(TransformControllerTest, LoadedListsStartAtTheFirstTimeAndShorterOrEmptyListsAreSafe)
 {
     TransformController c;
     c.SetKeyframes(Frames({1.0, 2.0, 3.0}));

@@ -8,7 +8,7 @@
 namespace {
 
 // Repeated readings of one source are covered by the application frame's tests.
-TEST(TimeSource, ScalesTheCounterOrTheMillisecondTimer)
+TEST(W32TimeSourceTest, ScalesTheCounterOrTheMillisecondTimer)
 {
     const Win32::TimerOverride fakes[] = {
         {true, true, 4000000, 10000000, 0},
@@ -27,7 +27,7 @@ TEST(TimeSource, ScalesTheCounterOrTheMillisecondTimer)
     Win32::SetTimerOverride(nullptr);
 }
 
-TEST(TimeSource, ReadsTheMonotonicClock)
+TEST(W32TimeSourceTest, ReadsTheMonotonicClock)
 {
     Win32::LARGE_INTEGER frequency = {0};
     ASSERT_TRUE(Win32::QueryPerformanceFrequency(&frequency));
