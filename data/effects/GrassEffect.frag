@@ -1,0 +1,19 @@
+#version 140
+
+// Grass clump: alpha-tested clump texture. The test comes first, so the
+// see-through part of a clump does no further work.
+
+uniform sampler2D Tex_Grass;
+
+in vec2 vTexCoord;
+in vec3 vTint;
+
+out vec4 fragColor;
+
+void main()
+{
+    vec4 texel = texture(Tex_Grass, vTexCoord);
+    if (texel.a < 0.5)
+        discard;
+    fragColor = vec4(texel.rgb * vTint, 1.0);
+}
