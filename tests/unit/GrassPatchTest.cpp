@@ -1,4 +1,6 @@
-#include "TestRenderer.h"
+#include "RecordingIndexBuffer.h"
+#include "RecordingRenderer.h"
+#include "RecordingVertexBuffer.h"
 
 #include "Core/Scenegraph/BoundingVolume.h"
 #include "Core/Terrain/base/GrassPatch.h"
@@ -18,15 +20,15 @@ struct Corner
 class GrassPatchTest : public ::testing::Test
 {
 protected:
-    void SetUp() override { TestRenderer::s_destroyedBuffers = 0; }
+    void SetUp() override { RecordingRenderer::s_destroyedBuffers = 0; }
 
-    static TestRenderer::VertexBuffer& Vertices(const Vorm::GrassPatch& patch)
+    static RecordingVertexBuffer& Vertices(const Vorm::GrassPatch& patch)
     {
-        return *dynamic_cast<TestRenderer::VertexBuffer*>(patch.GetVertexBuffer());
+        return *dynamic_cast<RecordingVertexBuffer*>(patch.GetVertexBuffer());
     }
-    static TestRenderer::IndexBuffer& Indices(const Vorm::GrassPatch& patch)
+    static RecordingIndexBuffer& Indices(const Vorm::GrassPatch& patch)
     {
-        return *dynamic_cast<TestRenderer::IndexBuffer*>(patch.GetIndexBuffer());
+        return *dynamic_cast<RecordingIndexBuffer*>(patch.GetIndexBuffer());
     }
     static std::vector<Corner> Corners(const Vorm::GrassPatch& patch)
     {
@@ -46,7 +48,7 @@ protected:
         }
     }
 
-    TestRenderer renderer;
+    RecordingRenderer renderer;
 };
 
 TEST_F(GrassPatchTest, ClumpsUploadCornersIndicesAndFormat)
@@ -127,7 +129,7 @@ TEST_F(GrassPatchTest, CreateFromPositionsReplacesAnEarlierCall)
     const std::vector<Vector3<float> > anchors = {Vector3<float>(-2.0f, 0.0f, 1.0f), Vector3<float>(4.0f, 1.0f, -3.0f)};
     patch.CreateFromPositions(anchors);
     // The first call's two buffers went with it.
-    EXPECT_EQ(2, TestRenderer::s_destroyedBuffers);
+    EXPECT_EQ(2, RecordingRenderer::s_destroyedBuffers);
 
     ASSERT_EQ(2u, patch.GetSortPairs().size());
     for (size_t k = 0; k < anchors.size(); ++k) {
@@ -152,9 +154,9 @@ TEST_F(GrassPatchTest, BuffersGoWithThePatch)
         Vorm::GrassPatch patch;
         patch.AddClumpQ1(Vector3<float>(0.0f, 0.0f, 0.0f));
         patch.CreateBuffers();
-        EXPECT_EQ(0, TestRenderer::s_destroyedBuffers);
+        EXPECT_EQ(0, RecordingRenderer::s_destroyedBuffers);
     }
-    EXPECT_EQ(2, TestRenderer::s_destroyedBuffers);
+    EXPECT_EQ(2, RecordingRenderer::s_destroyedBuffers);
 }
 
 } // namespace

@@ -1,7 +1,10 @@
+#include "RecordingIndexBuffer.h"
+#include "RecordingRenderer.h"
+#include "RecordingVertexBuffer.h"
 #include "TempFolder.h"
 #include "TestImages.h"
-#include "TestRenderer.h"
 
+#include "Core/Memory/MemTracker.h"
 #include "Core/Rendering/texture/Image.h"
 #include "Core/Terrain/base/GrassPlacement.h"
 #include "Core/Terrain/base/GrassRandom.h"
@@ -66,7 +69,7 @@ protected:
         return Classify(patch.GetVertices());
     }
 
-    TestRenderer renderer;
+    RecordingRenderer renderer;
     Vorm::Terrain terrain;
 };
 
@@ -119,7 +122,6 @@ TEST_F(GrassPlacementTest, ClumpsSitOnTheSurfaceNearTheirSampleAndRepeat)
     Vorm::Terrain hills;
     {
         TempFolder folder;
-        TestImages::InitDevIL();
         renderer.GetTexturePath() = folder.Dir();
         std::vector<std::uint8_t> bgr;
         for (int y = 0; y < 33; ++y)
@@ -161,7 +163,6 @@ TEST_F(GrassPlacementTest, ClumpsSitOnTheSurfaceNearTheirSampleAndRepeat)
 TEST_F(GrassPlacementTest, TerrainUploadsTheGrassOfItsCoverageMap)
 {
     TempFolder folder;
-    TestImages::InitDevIL();
     renderer.GetTexturePath() = folder.Dir();
     // Left half green, right half black (no grass).
     std::vector<std::uint8_t> bgr;
@@ -175,7 +176,7 @@ TEST_F(GrassPlacementTest, TerrainUploadsTheGrassOfItsCoverageMap)
     desc.SetCoverageMap("c.tga");
     Vorm::Terrain withGrass;
     withGrass.Create(desc);
-    const auto& vb = *dynamic_cast<TestRenderer::VertexBuffer*>(withGrass.GetGrassPatch().GetVertexBuffer());
+    const auto& vb = *dynamic_cast<RecordingVertexBuffer*>(withGrass.GetGrassPatch().GetVertexBuffer());
     const std::vector<Vorm::GrassVertexData> vertices = Records<Vorm::GrassVertexData>(vb.bytes);
     // The sample columns that fall on pixels 0..4 carry one clump per row.
     size_t greenColumns = 0;

@@ -1,8 +1,10 @@
 #include "AssertRecorder.h"
 #include "CoutCapture.h"
+#include "RecordingIndexBuffer.h"
+#include "RecordingRenderer.h"
+#include "RecordingVertexBuffer.h"
 #include "TempFolder.h"
 #include "TestImages.h"
-#include "TestRenderer.h"
 
 #include "Core/Rendering/IMaterialEffect.h"
 #include "Core/Scenegraph/BoundingVolume.h"
@@ -22,10 +24,9 @@ class TerrainTest : public ::testing::Test
 protected:
     void SetUp() override
     {
-        TestImages::InitDevIL();
         ASSERT_TRUE(folder.Ok());
         renderer.GetTexturePath() = folder.Dir();
-        TestRenderer::s_destroyedBuffers = 0;
+        RecordingRenderer::s_destroyedBuffers = 0;
     }
 
     // A grey-free RGB image whose red channel is red(x, y).
@@ -57,7 +58,7 @@ protected:
         return *dynamic_cast<Vorm::TerrainCell*>(terrain.GetChild(index).get());
     }
 
-    TestRenderer renderer;
+    RecordingRenderer renderer;
     TempFolder folder;
 };
 
@@ -80,7 +81,7 @@ TEST_F(TerrainTest, DefaultAndDemoGridsAndCells)
         ExpectVec(Vector3<float>(half, 0.0f, half), terrain.GetVertices().back().pos);
         EXPECT_NEAR(c.desc.width / (c.verts - 1), terrain.GetVertices()[terrain.GetVertexIndex(1, 0)].pos.x + half, 1e-4f);
 
-        auto& vb = *dynamic_cast<TestRenderer::VertexBuffer*>(terrain.GetVertexBuffer());
+        auto& vb = *dynamic_cast<RecordingVertexBuffer*>(terrain.GetVertexBuffer());
         EXPECT_EQ(c.verts * c.verts, vb.GetCount());
         EXPECT_EQ(44u, vb.GetVertexFormat().m_size);
         EXPECT_EQ(44u * c.verts * c.verts, vb.bytes.size());
@@ -177,7 +178,7 @@ TEST_F(TerrainTest, NormalLinesOnlyWithHeightsAndDebugNormals)
     Vorm::Terrain terrain;
     terrain.Create(desc);
     ASSERT_TRUE(terrain.GetNormalGeometry());
-    const auto& lines = *dynamic_cast<TestRenderer::VertexBuffer*>(terrain.GetNormalGeometry()->GetVertexBuffer());
+    const auto& lines = *dynamic_cast<RecordingVertexBuffer*>(terrain.GetNormalGeometry()->GetVertexBuffer());
     const std::vector<Vector3<float> > points = Records<Vector3<float> >(lines.bytes);
     ASSERT_EQ(2 * terrain.GetVertices().size(), points.size());
     const Vorm::TerrainVertex& v = terrain.GetVertices()[20];
@@ -235,11 +236,11 @@ TEST_F(TerrainTest, MaterialAndBuffersGoWithTheTerrain)
         EXPECT_FLOAT_EQ(0.2f, material->GetAmbientColor().z);
         EXPECT_TRUE(material->IsShadowReceiver());
         EXPECT_EQ(std::vector<int>{0}, material->GetLightIndices());
-        EXPECT_EQ(0, TestRenderer::s_destroyedBuffers);
+        EXPECT_EQ(0, RecordingRenderer::s_destroyedBuffers);
     }
     // Four cell index buffers, the shared vertex buffer, two of the normal
     // lines and two of the grass.
-    EXPECT_EQ(4 + 1 + 2 + 2, TestRenderer::s_destroyedBuffers);
+    EXPECT_EQ(4 + 1 + 2 + 2, RecordingRenderer::s_destroyedBuffers);
 }
 
 } // namespace
