@@ -43,10 +43,11 @@ void main()
     // marks pixels under water. A shifted look-up that lands on something in
     // front of the water falls back to the unshifted pixel.
     vec2 texel = gl_FragCoord.xy / vec2(textureSize(Sampler_Refraction, 0));
-    vec4 refracted = texture(Sampler_Refraction, clamp(texel + shift, 0.001, 0.999));
-    if (refracted.a > 0.5)
-        refracted = texture(Sampler_Refraction, texel);
-    vec3 refraction = refracted.rgb * kWaterTint + kDeepColour;
+    // Without a branch: a condition fed by DeltaTime makes some drivers
+    // build a new shader variant for every new ripple time.
+    vec4 shifted = texture(Sampler_Refraction, clamp(texel + shift, 0.001, 0.999));
+    vec3 unshifted = texture(Sampler_Refraction, texel).rgb;
+    vec3 refraction = mix(shifted.rgb, unshifted, step(0.5, shifted.a)) * kWaterTint + kDeepColour;
 
     vec3 normal = normalize(vec3(slope.x * kNormalTilt, 1.0, slope.y * kNormalTilt));
     vec3 toEye = normalize(vEyePos - vWorldPos);

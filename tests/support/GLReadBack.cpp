@@ -1,5 +1,7 @@
 #include "GLReadBack.h"
 
+#include <IL/il.h>
+
 #include "RenderGL/effects/api/glsl/GLSLMaterialProgram.h"
 #include "RenderGL/effects/api/glsl/GLSLProgram.h"
 
@@ -22,6 +24,41 @@ std::vector<int> PixelRgba(int x, int y)
     glPixelStorei(GL_PACK_ALIGNMENT, 1);
     glReadPixels(x, y, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, px);
     return {px[0], px[1], px[2], px[3]};
+}
+
+std::vector<unsigned char> ReadRgba(int width, int height)
+{
+    std::vector<unsigned char> rgba(size_t(width) * height * 4);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glReadPixels(0, 0, width, height, GL_RGBA, GL_UNSIGNED_BYTE, rgba.data());
+    return rgba;
+}
+
+std::vector<float> ReadDepth(int width, int height)
+{
+    std::vector<float> depth(size_t(width) * height);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glReadPixels(0, 0, width, height, GL_DEPTH_COMPONENT, GL_FLOAT, depth.data());
+    return depth;
+}
+
+bool SavePng(const std::string& path, int width, int height, const std::vector<unsigned char>& rgba)
+{
+    // DevIL writes the image with the origin it was given; GL rows start at the bottom.
+    ILuint id = 0;
+    ilGenImages(1, &id);
+    ilBindImage(id);
+    bool ok = ilTexImage(width, height, 1, 4, IL_RGBA, IL_UNSIGNED_BYTE,
+                         const_cast<unsigned char*>(rgba.data())) == IL_TRUE;
+    if (ok) {
+        ilRegisterOrigin(IL_ORIGIN_LOWER_LEFT);
+        ilEnable(IL_FILE_OVERWRITE);
+        ok = ilSave(IL_PNG, path.c_str()) == IL_TRUE;
+    }
+    ilDeleteImages(1, &id);
+    while (ilGetError() != IL_NO_ERROR) {
+    }
+    return ok;
 }
 
 Rgb PixelRgb(int x, int y)

@@ -24,6 +24,12 @@ GLenum DrainGLErrors();
 
 // RGBA bytes of the current read buffer at (x, y), origin bottom-left.
 std::vector<int> PixelRgba(int x, int y);
+// The whole w x h read buffer, RGBA rows from the bottom up.
+std::vector<unsigned char> ReadRgba(int width, int height);
+// The read buffer's depth values, rows from the bottom up.
+std::vector<float> ReadDepth(int width, int height);
+// Writes RGBA rows (bottom up, as read) to a PNG file, top row first.
+bool SavePng(const std::string& path, int width, int height, const std::vector<unsigned char>& rgba);
 // The same pixel's colour as fractions of 255.
 Rgb PixelRgb(int x, int y);
 

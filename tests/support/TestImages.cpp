@@ -1,7 +1,6 @@
 #include "TestImages.h"
 
 #include <GL/glew.h>
-#include <IL/il.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -146,13 +145,13 @@ bool WritePng(const std::string& path, int width, int height, int colourType, in
 
 bool WritePng(const std::string& path, int width, int height, const std::vector<std::uint8_t>& rgbBottomFirst)
 {
-    const std::size_t rowBytes = std::size_t(width) * 3;
-    if (rgbBottomFirst.size() != rowBytes * std::size_t(height))
+    const std::size_t row = std::size_t(width) * 3;
+    if (width <= 0 || height <= 0 || rgbBottomFirst.size() != row * std::size_t(height))
         return false;
     std::vector<std::uint8_t> topFirst;
     topFirst.reserve(rgbBottomFirst.size());
     for (int y = height - 1; y >= 0; --y)
-        topFirst.insert(topFirst.end(), rgbBottomFirst.begin() + rowBytes * y, rgbBottomFirst.begin() + rowBytes * (y + 1));
+        topFirst.insert(topFirst.end(), rgbBottomFirst.begin() + y * row, rgbBottomFirst.begin() + (y + 1) * row);
     return WritePng(path, width, height, 2, 8, topFirst);
 }
 
@@ -179,15 +178,6 @@ bool WriteCubeFaces(const std::string& folder, const std::string& name, int size
             return false;
     }
     return true;
-}
-
-void InitDevIL()
-{
-    static bool s_done = false;
-    if (!s_done) {
-        ilInit();
-        s_done = true;
-    }
 }
 
 } // namespace TestImages

@@ -39,9 +39,6 @@ bool SaveReadBufferPng(const std::string& path, int width, int height);
 bool WriteCubeFaces(const std::string& folder, const std::string& name, int size,
                     const std::uint8_t top[6][3], const std::uint8_t bottom[6][3]);
 
-// ilInit, once per process.
-void InitDevIL();
-
 } // namespace TestImages
 
 #endif

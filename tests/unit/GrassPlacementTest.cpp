@@ -122,7 +122,6 @@ TEST_F(GrassPlacementTest, ClumpsSitOnTheSurfaceNearTheirSampleAndRepeat)
     Vorm::Terrain hills;
     {
         TempFolder folder;
-        TestImages::InitDevIL();
         renderer.GetTexturePath() = folder.Dir();
         std::vector<std::uint8_t> bgr;
         for (int y = 0; y < 33; ++y)
@@ -164,7 +163,6 @@ TEST_F(GrassPlacementTest, ClumpsSitOnTheSurfaceNearTheirSampleAndRepeat)
 TEST_F(GrassPlacementTest, TerrainUploadsTheGrassOfItsCoverageMap)
 {
     TempFolder folder;
-    TestImages::InitDevIL();
     renderer.GetTexturePath() = folder.Dir();
     // Left half green, right half black (no grass).
     std::vector<std::uint8_t> bgr;

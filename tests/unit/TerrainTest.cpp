@@ -1,10 +1,10 @@
 #include "AssertRecorder.h"
 #include "CoutCapture.h"
-#include "TempFolder.h"
-#include "TestImages.h"
 #include "RecordingIndexBuffer.h"
 #include "RecordingRenderer.h"
 #include "RecordingVertexBuffer.h"
+#include "TempFolder.h"
+#include "TestImages.h"
 
 #include "Core/Rendering/IMaterialEffect.h"
 #include "Core/Scenegraph/BoundingVolume.h"
@@ -24,7 +24,6 @@ class TerrainTest : public ::testing::Test
 protected:
     void SetUp() override
     {
-        TestImages::InitDevIL();
         ASSERT_TRUE(folder.Ok());
         renderer.GetTexturePath() = folder.Dir();
         RecordingRenderer::s_destroyedBuffers = 0;
