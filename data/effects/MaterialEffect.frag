@@ -55,6 +55,7 @@ vec3 g_toEye;
 float g_shininess;
 bool g_receiveShadows;
 vec3 g_ambient;
+vec3 g_skyLight;
 vec3 g_diffuse;
 vec3 g_specular;
 
@@ -96,8 +97,12 @@ float ShadowTerm(int count, float far1, float far2, float far3,
 void AddLight(vec3 direction, vec4 ambient, vec4 diffuse, vec4 specular, float shadow)
 {
     vec3 toLight = -normalize(direction);
-    float lambert = max(dot(g_normal, toLight), 0.0);
+    float facing = dot(g_normal, toLight);
+    float lambert = max(facing, 0.0);
     g_ambient += ambient.rgb;
+    // Ambient light also falls on the diffuse colour, stronger on faces that
+    // turn towards the light, so ambient-only scenes keep their relief.
+    g_skyLight += ambient.rgb * (0.6 + 0.4 * facing);
     g_diffuse += diffuse.rgb * lambert * shadow;
     if (lambert > 0.0) {
         vec3 halfway = normalize(toLight + g_toEye);
@@ -128,6 +133,7 @@ void main()
 
     g_receiveShadows = Shading_Type != 0 && Shadow_Receiver != 0;
     g_ambient = vec3(0.0);
+    g_skyLight = vec3(0.0);
     g_diffuse = vec3(0.0);
     g_specular = vec3(0.0);
 
@@ -150,6 +156,6 @@ void main()
     if (Tex_Usage[2] != 0)
         specular *= texture(Tex_Specular, vTexCoord);
 
-    vec3 color = g_ambient * ambient.rgb + g_diffuse * diffuse.rgb + g_specular * specular.rgb;
+    vec3 color = g_ambient * ambient.rgb + (g_skyLight + g_diffuse) * diffuse.rgb + g_specular * specular.rgb;
     fragColor = vec4(color, diffuse.a);
 }

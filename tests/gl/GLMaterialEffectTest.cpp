@@ -1,6 +1,7 @@
 #include "AssertRecorder.h"
 #include "GLReadBack.h"
 #include "GLRendererFixture.h"
+#include "MaterialLighting.h"
 
 #include "Core/Rendering/IRenderTarget.h"
 #include "Core/Rendering/VertexTypes.h"
@@ -126,21 +127,20 @@ protected:
     }
     static Rgb Centre() { return PixelRgb(32, 32); }
 
-    // Light 0 on the material, falling in at cosine `lambert`, with the
-    // diffuse colour tinted by a texture: la * ca + ld * cd * tint * lambert.
-    Rgb LitBy0(const GLMaterialEffect& m, float lambert, Rgb tint = {1.0f, 1.0f, 1.0f}) const
+    // Light 0 on the material at cosine `facing` to its normal, `shadow` 0
+    // inside a shadow, with the diffuse colour tinted by a texture.
+    Rgb LitBy0(const GLMaterialEffect& m, float facing, float shadow = 1.0f, Rgb tint = {1.0f, 1.0f, 1.0f}) const
     {
-        const Vector4<float>& la = m_light->GetAmbient(), &ld = m_light->GetDiffuse();
-        const Vector4<float>& ca = m.GetAmbientColor(), &cd = m.GetDiffuseColor();
-        return {la.x * ca.x + ld.x * cd.x * tint.r * lambert, la.y * ca.y + ld.y * cd.y * tint.g * lambert,
-                la.z * ca.z + ld.z * cd.z * tint.b * lambert};
+        const Vector4<float>& cd = m.GetDiffuseColor();
+        return MaterialColour(*m_light, m.GetAmbientColor(),
+                              Vector4<float>(cd.x * tint.r, cd.y * tint.g, cd.z * tint.b, cd.w), facing, shadow);
     }
     // Draws and compares pixel (x, y) with LitBy0.
-    void ExpectLit(GLMaterialEffect& m, float lambert, const char* what, int x = 32, int y = 32)
+    void ExpectLit(GLMaterialEffect& m, float facing, float shadow, const char* what, int x = 32, int y = 32)
     {
         SCOPED_TRACE(what);
         Draw(m);
-        EXPECT_RGB_NEAR(LitBy0(m, lambert), PixelRgb(x, y), kTol);
+        EXPECT_RGB_NEAR(LitBy0(m, facing, shadow), PixelRgb(x, y), kTol);
     }
 
     // Light 0's three shadow maps hold depth 0 (an occluder in front of
@@ -322,24 +322,47 @@ TEST_F(GLMaterialEffectTest, LitFaceShowsAmbientPlusDiffuseByTheLightsAngleAndNo
 {
     AssertRecorder rec;
     std::unique_ptr<GLMaterialEffect> material = Material();
-    ExpectLit(*material, 1.0f, "light along the normal");
+    ExpectLit(*material, 1.0f, 1.0f, "light along the normal");
     EXPECT_RGB_NEAR((Rgb{0.0f, 0.0f, 1.0f}), PixelRgb(1, 1), kTol);
     // Keeps x >= 0.
     m_renderer->SetClipPlane(Vorm::Plane(Vector3<float>(1.0f, 0.0f, 0.0f), 0.0f, false));
-    ExpectLit(*material, 1.0f, "kept side of the plane", 44, 32);
+    ExpectLit(*material, 1.0f, 1.0f, "kept side of the plane", 44, 32);
     EXPECT_RGB_NEAR((Rgb{0.0f, 0.0f, 1.0f}), PixelRgb(20, 32), kTol);
     m_renderer->DisableClipPlane();
-    ExpectLit(*material, 1.0f, "plane disabled", 20, 32);
+    ExpectLit(*material, 1.0f, 1.0f, "plane disabled", 20, 32);
 
     m_light->SetDirection(Vector3<float>(0.0f, 0.0f, 1.0f));
-    ExpectLit(*material, 0.0f, "light from behind the quad");
+    ExpectLit(*material, -1.0f, 1.0f, "light from behind the quad");
     m_light->SetDirection(Vector3<float>(std::sin(1.0471976f), 0.0f, -std::cos(1.0471976f)));
-    ExpectLit(*material, 0.5f, "60 degrees off the normal");
+    ExpectLit(*material, 0.5f, 1.0f, "60 degrees off the normal");
     // A disabled light leaves the face unlit.
     m_light->SetEnabled(false);
     Draw(*material);
     EXPECT_RGB_NEAR((Rgb{0.0f, 0.0f, 0.0f}), Centre(), kTol);
     EXPECT_TRUE(rec.Failures().empty());
+}
+
+TEST_F(GLMaterialEffectTest, AmbientOnlyLightStillShowsTheDiffuseColourBrighterOnFacesTurnedToTheLight)
+{
+    m_light->SetDiffuse(Vector4<float>(0.0f, 0.0f, 0.0f, 1.0f));
+    m_light->SetSpecular(Vector4<float>(0.0f, 0.0f, 0.0f, 1.0f));
+    std::unique_ptr<GLMaterialEffect> material = Material();
+    ExpectLit(*material, 1.0f, 1.0f, "turned to the light");
+    const Rgb towards = Centre();
+    m_light->SetDirection(Vector3<float>(0.0f, 0.0f, 1.0f));
+    ExpectLit(*material, -1.0f, 1.0f, "turned away");
+    const Rgb away = Centre();
+    // Beyond the ambient colour alone, and by the most on the face towards the light.
+    const Vector4<float> la = m_light->GetAmbient(), ca = material->GetAmbientColor();
+    const Rgb ambientOnly = {la.x * ca.x, la.y * ca.y, la.z * ca.z};
+    for (const Rgb& c : {towards, away}) {
+        EXPECT_GT(c.r, ambientOnly.r + 0.02f);
+        EXPECT_GT(c.g, ambientOnly.g + 0.02f);
+        EXPECT_GT(c.b, ambientOnly.b + 0.02f);
+    }
+    EXPECT_GT(towards.r, away.r + 0.05f);
+    EXPECT_GT(towards.g, away.g + 0.05f);
+    EXPECT_GT(towards.b, away.b + 0.05f);
 }
 
 TEST_F(GLMaterialEffectTest, SpecularHighlightFacesTheViewer)
@@ -355,7 +378,7 @@ TEST_F(GLMaterialEffectTest, SpecularHighlightFacesTheViewer)
     EXPECT_GT(edge.r, base.r + 0.01f);
     EXPECT_LT(edge.r, Centre().r - 0.01f);
     material->SetSpecularity(1000.0f);
-    ExpectLit(*material, 1.0f, "shininess 1000", 16, 32);
+    ExpectLit(*material, 1.0f, 1.0f, "shininess 1000", 16, 32);
 }
 
 TEST_F(GLMaterialEffectTest, DiffuseTextureTintsAndNormalMapTiltsExceptInTheSimpleShading)
@@ -363,16 +386,16 @@ TEST_F(GLMaterialEffectTest, DiffuseTextureTintsAndNormalMapTiltsExceptInTheSimp
     std::unique_ptr<GLMaterialEffect> material = Material();
     material->SetDiffuseTexture(SolidTexture(200, 100, 50));
     Draw(*material);
-    EXPECT_RGB_NEAR(LitBy0(*material, 1.0f, Rgb{200 / 255.0f, 100 / 255.0f, 50 / 255.0f}), Centre(), kTol);
+    EXPECT_RGB_NEAR(LitBy0(*material, 1.0f, 1.0f, Rgb{200 / 255.0f, 100 / 255.0f, 50 / 255.0f}), Centre(), kTol);
 
     material = Material();
     material->SetNormalMap(SolidTexture(128, 128, 255));
-    ExpectLit(*material, 1.0f, "normal map along the normal");
+    ExpectLit(*material, 1.0f, 1.0f, "normal map along the normal");
     // Tangent-space +x: the normal lies along the tangent, edge-on to the light.
     material->SetNormalMap(SolidTexture(255, 128, 128));
-    ExpectLit(*material, 0.0f, "normal map along the tangent");
+    ExpectLit(*material, 0.0f, 1.0f, "normal map along the tangent");
     material->SetShadingType(0);
-    ExpectLit(*material, 1.0f, "simple shading");
+    ExpectLit(*material, 1.0f, 1.0f, "simple shading");
 }
 
 TEST_F(GLMaterialEffectTest, ShadowMapsDarkenReceiversOnlyAndEachSplitOnlyItsOwnDepthSlice)
@@ -381,19 +404,19 @@ TEST_F(GLMaterialEffectTest, ShadowMapsDarkenReceiversOnlyAndEachSplitOnlyItsOwn
     m_light->UpdateShadows();
     std::unique_ptr<GLMaterialEffect> material = Material();
     FillShadowMaps(7u);
-    ExpectLit(*material, 0.0f, "occluded receiver");
-    EXPECT_RGB_NEAR(LitBy0(*material, 0.0f), PixelRgb(20, 44), kTol);
+    ExpectLit(*material, 1.0f, 0.0f, "occluded receiver");
+    EXPECT_RGB_NEAR(LitBy0(*material, 1.0f, 0.0f), PixelRgb(20, 44), kTol);
     material->SetShadowReceiver(false);
-    ExpectLit(*material, 1.0f, "not a receiver");
+    ExpectLit(*material, 1.0f, 1.0f, "not a receiver");
     material->SetShadowReceiver(true);
     material->SetShadingType(0);
-    ExpectLit(*material, 1.0f, "simple shading");
+    ExpectLit(*material, 1.0f, 1.0f, "simple shading");
     material->SetShadingType(1);
     m_light->SetCastShadows(false);
-    ExpectLit(*material, 1.0f, "light casts no shadows");
+    ExpectLit(*material, 1.0f, 1.0f, "light casts no shadows");
     m_light->SetCastShadows(true);
     FillShadowMaps(0u);
-    ExpectLit(*material, 1.0f, "nothing in front");
+    ExpectLit(*material, 1.0f, 1.0f, "nothing in front");
 
     for (unsigned slice = 0; slice < 3; ++slice) {
         // The quad faces the camera, so all of it lies at one view depth:
@@ -406,7 +429,7 @@ TEST_F(GLMaterialEffectTest, ShadowMapsDarkenReceiversOnlyAndEachSplitOnlyItsOwn
         for (unsigned dark = 0; dark < 3; ++dark) {
             SCOPED_TRACE("slice " + std::to_string(slice) + ", occluder in split " + std::to_string(dark));
             FillShadowMaps(1u << dark);
-            ExpectLit(*material, dark == slice ? 0.0f : 1.0f, "");
+            ExpectLit(*material, 1.0f, dark == slice ? 0.0f : 1.0f, "");
         }
     }
 }

@@ -1,6 +1,7 @@
 #include "AssertRecorder.h"
 #include "GLReadBack.h"
 #include "GLRendererFixture.h"
+#include "MaterialLighting.h"
 #include "TestImages.h"
 
 #include "Core/Rendering/IMaterialEffect.h"
@@ -46,18 +47,17 @@ protected:
         return PixelRgb(x, y);
     }
     // Cosine between the face's world normal and the way to the light.
-    static float Lambert(const Vorm::TriangleMesh& mesh, const Vorm::Light& light, const Vector3<float>& localNormal)
+    static float Facing(const Vorm::TriangleMesh& mesh, const Vorm::Light& light, const Vector3<float>& localNormal)
     {
         const Vector3<float> n = mesh.World().GetRotation() * localNormal;
         Vector3<float> toLight = light.GetDirection() * -1.0f;
         toLight.Normalize();
-        return std::max(0.0f, n.Dot(toLight));
+        return n.Dot(toLight);
     }
-    // The light is white: ambient and diffuse colour `c`, lit by ambient + diffuse * lambert.
-    static Rgb Lit(const Vorm::Light& light, const Vector4<float>& c, float lambert)
+    // Ambient and diffuse colour `c` under the light.
+    static Rgb Lit(const Vorm::Light& light, const Vector4<float>& c, float facing)
     {
-        const float k = light.GetAmbient().x + light.GetDiffuse().x * lambert;
-        return {c.x * k, c.y * k, c.z * k};
+        return MaterialColour(light, c, c, facing);
     }
     static float Luma(const Rgb& c) { return 0.3f * c.r + 0.59f * c.g + 0.11f * c.b; }
 };
@@ -117,24 +117,24 @@ TEST_F(SceneRenderTest, LoadedSceneIsDrawnLitTexturedAndOverTheClearColour)
     EXPECT_EQ(signMaterial->GetDiffuseTexture(), signMaterial->GetAmbientTexture());
 
     // The sign shows its texture's orange, scaled by how much light falls on it.
-    const float signLambert = Lambert(*sign, *light, Vector3<float>(0.0f, 0.0f, 1.0f));
-    EXPECT_GT(signLambert, 0.9f);
-    EXPECT_RGB_NEAR(Lit(*light, Vector4<float>(230 / 255.0f, 140 / 255.0f, 40 / 255.0f, 1.0f), signLambert),
+    const float signFacing = Facing(*sign, *light, Vector3<float>(0.0f, 0.0f, 1.0f));
+    EXPECT_GT(signFacing, 0.9f);
+    EXPECT_RGB_NEAR(Lit(*light, Vector4<float>(230 / 255.0f, 140 / 255.0f, 40 / 255.0f, 1.0f), signFacing),
                     ColourAt(*sign, Vector3<float>(0.0f, 0.0f, 0.0f)), kTol);
 
     // The crate's face towards the light against its face turned away.
     const Vector4<float> crateColour = crate->GetMaterialEffect()->GetDiffuseColor();
     const Rgb litFace = ColourAt(*crate, Vector3<float>(-1.0f, 0.0f, 0.0f));
     const Rgb darkFace = ColourAt(*crate, Vector3<float>(0.0f, 0.0f, 1.0f));
-    const float crateLambert = Lambert(*crate, *light, Vector3<float>(-1.0f, 0.0f, 0.0f));
-    EXPECT_RGB_NEAR(Lit(*light, crateColour, crateLambert), litFace, kTol);
-    EXPECT_NEAR(0.0f, Lambert(*crate, *light, Vector3<float>(0.0f, 0.0f, 1.0f)), 1e-5f);
+    const float crateFacing = Facing(*crate, *light, Vector3<float>(-1.0f, 0.0f, 0.0f));
+    EXPECT_RGB_NEAR(Lit(*light, crateColour, crateFacing), litFace, kTol);
+    EXPECT_NEAR(0.0f, Facing(*crate, *light, Vector3<float>(0.0f, 0.0f, 1.0f)), 1e-5f);
     EXPECT_RGB_NEAR(Lit(*light, crateColour, 0.0f), darkFace, kTol);
     EXPECT_GT(Luma(litFace), Luma(darkFace) + 0.3f);
 
     // The ground in front of the objects, lit from above at a slant.
     EXPECT_RGB_NEAR(Lit(*light, ground->GetMaterialEffect()->GetDiffuseColor(),
-                        Lambert(*ground, *light, Vector3<float>(0.0f, 1.0f, 0.0f))),
+                        Facing(*ground, *light, Vector3<float>(0.0f, 1.0f, 0.0f))),
                     ColourAt(*ground, Vector3<float>(0.0f, 0.0f, 4.0f)), kTol);
 
     // Clear colour above everything, and between the sign and the crate.

@@ -6,6 +6,7 @@
 #include "Core/Rendering/IMaterialEffect.h"
 #include "Core/Rendering/texture/Image.h"
 #include "Core/Scenegraph/Culler.h"
+#include "Core/Scenegraph/Light.h"
 #include "Core/Terrain/base/Terrain.h"
 #include "RenderGL/effects/GLGrassEffect.h"
 #include "RenderGL/effects/api/glsl/GLSLProgram.h"
@@ -112,7 +113,11 @@ TEST_F(TerrainRenderTest, DemoTerrainWithGrassOnlyOnItsMeadows)
     Vorm::GLGrassEffect grass;
     ASSERT_TRUE(grass.GetApiEffect());
 
-    m_renderer->GetLights()[0]->SetDirection(Vector3<float>(-0.3f, -1.0f, -0.4f));
+    // The world demo's light: ambient only, falling towards the viewer.
+    const boost::shared_ptr<Vorm::Light> light = m_renderer->GetLights()[0];
+    light->SetAmbient(Vector4<float>(0.4f, 0.4f, 0.5f, 1.0f));
+    light->SetDiffuse(Vector4<float>(0.0f, 0.0f, 0.0f, 1.0f));
+    light->SetDirection(Vector3<float>(0.0f, -1.0f, 1.0f).Normalized());
     const float nearPlane = 20.0f, farPlane = 800.0f, fov = 20.0f;
     Vorm::Camera* camera = m_renderer->GetCamera();
     camera->SetPerspective(fov, float(kWidth) / kHeight, nearPlane, farPlane);
@@ -156,6 +161,7 @@ TEST_F(TerrainRenderTest, DemoTerrainWithGrassOnlyOnItsMeadows)
     const float tanY = std::tan(fov * 0.5f * 3.14159265f / 180.0f), tanX = tanY * kWidth / kHeight;
     const Vector3<float> right = camera->GetRight(), up = camera->GetUp(), forward = up.Cross(right);
     int grassPixels = 0, strayPixels = 0, denseNear = 0, denseNearWithGrass = 0;
+    double meadow[3] = {0.0, 0.0, 0.0}, blades[3] = {0.0, 0.0, 0.0};
     for (int y = 0; y < kHeight; y += 2) {
         for (int x = 0; x < kWidth; x += 2) {
             const size_t k = size_t(y) * kWidth + x;
@@ -175,12 +181,16 @@ TEST_F(TerrainRenderTest, DemoTerrainWithGrassOnlyOnItsMeadows)
                 for (float dx = -24.0f; dx <= 24.0f && nearest == 0; dx += 2.0f)
                     nearest = kind(p.x + dx, p.z + dz);
             grassPixels += hasGrass;
+            for (int c = 0; c < 3 && hasGrass; ++c)
+                blades[c] += picture[4 * k + c] / 255.0;
             strayPixels += hasGrass && nearest == 0;
             bool dense = (p - eye).Length() < 150.0f;
             for (float dz = -3.0f; dz <= 3.0f && dense; dz += 3.0f)
                 for (float dx = -3.0f; dx <= 3.0f && dense; dx += 3.0f)
                     dense = kind(p.x + dx, p.z + dz) == 2;
             denseNear += dense;
+            for (int c = 0; c < 3 && dense; ++c)
+                meadow[c] += ground[4 * k + c] / 255.0;
             denseNearWithGrass += dense && hasGrass;
         }
     }
@@ -188,6 +198,16 @@ TEST_F(TerrainRenderTest, DemoTerrainWithGrassOnlyOnItsMeadows)
     EXPECT_EQ(0, strayPixels);
     EXPECT_GT(denseNear, 200);
     EXPECT_GT(denseNearWithGrass, denseNear / 2);
+    // Bare meadow ground under the demo's light looks green, not blue, and is
+    // not blown out; the clumps are darker than it but do not read as holes.
+    const float meadowR = float(meadow[0] / denseNear), meadowG = float(meadow[1] / denseNear),
+                meadowB = float(meadow[2] / denseNear), bladesG = float(blades[1] / grassPixels);
+    EXPECT_GT(meadowG, meadowR + 0.05f);
+    EXPECT_GT(meadowG, meadowB + 0.15f);
+    EXPECT_GT(meadowG, 0.4f);
+    EXPECT_LT(meadowG, 0.8f);
+    EXPECT_GT(bladesG, 0.5f * meadowG);
+    EXPECT_LT(bladesG, meadowG);
     EXPECT_TRUE(rec.Failures().empty());
 }
 

@@ -1,5 +1,6 @@
 #include "TerrainGenerator.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "Noise.h"
@@ -10,6 +11,21 @@ namespace assetgen {
 namespace {
 
 const uint32_t kColorSeed = 0xC0102u;
+
+// The terrain material and the demo's ambient light turn a map colour into
+// about (0.68, 0.68, 1.43) times it on flat ground, boosting blue twice as
+// much as red and green. These gains undo that and brighten the ground a
+// little, so flat meadows show about (0.36, 0.53, 0.2) on screen.
+const Vec3 kScreenGain(1.75, 1.65, 0.9);
+
+// A colour after the gains; one brighter than the map can hold is scaled
+// down whole, so bright sand keeps its hue instead of turning grey.
+Vec3 mapColor(const Vec3& c)
+{
+    const Vec3 g = c * kScreenGain;
+    const double top = std::max(g.x, std::max(g.y, g.z));
+    return top > 1.0 ? g * (1.0 / top) : g;
+}
 
 Vec3 groundColor(double x, double z)
 {
@@ -90,7 +106,7 @@ Image TerrainGenerator::colorMap()
         double z = -size / 2 + (r + 0.5) * size / n;
         for (int c = 0; c < n; ++c) {
             double x = -size / 2 + (c + 0.5) * size / n;
-            img.setColor(c, r, groundColor(x, z));
+            img.setColor(c, r, mapColor(groundColor(x, z)));
         }
     }
     return img;
