@@ -103,7 +103,9 @@ if start world_demo; then
   echo "world: sky $sky, land $(mean "$f" 0 300 1024 120), water $water"
   read -r r g b <<<"$sky"
   [ "$b" -gt 120 ] && [ "$b" -ge "$r" ] || fail "world: no sky at the top ($sky)"
-  [ "$land" -lt "$(( (r + g + b) / 3 - 60 ))" ] || fail "world: no terrain below the sky (brightness $land)"
+  read -r lr lg lb <<<"$(mean "$f" 0 300 1024 120)"
+  [ "$land" -lt "$(( (r + g + b) / 3 - 60 ))" ] && [ "$lg" -gt "$lr" ] && [ "$lg" -gt "$lb" ] ||
+    fail "world: no green terrain below the sky ($lr $lg $lb)"
   read -r wr wg wb <<<"$water"
   [ $(( (wr - r) * (wr - r) + (wg - g) * (wg - g) + (wb - b) * (wb - b) )) -gt 900 ] ||
     fail "world: the water looks like the sky ($water against $sky)"
