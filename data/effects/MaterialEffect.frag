@@ -59,15 +59,6 @@ vec3 g_skyLight;
 vec3 g_diffuse;
 vec3 g_specular;
 
-bool IsLightActive(int light)
-{
-    for (int i = 0; i < 8; ++i) {
-        if (i < Nmb_LightIndices && Light_Indices[i] == light)
-            return true;
-    }
-    return false;
-}
-
 // The maps hold plain depth: compare by hand. Points outside the map are lit.
 float SampleShadow(sampler2D map, mat4 texMatrix, float bias)
 {
@@ -110,9 +101,37 @@ void AddLight(vec3 direction, vec4 ambient, vec4 diffuse, vec4 specular, float s
     }
 }
 
-// GLSL 1.40 indexes structures holding samplers with constants only.
-#define SHADOW_OF(i) ((g_receiveShadows && Lights[i].IsShadowCaster != 0) ? ShadowTerm(Lights[i].Nmb_ShadowMaps, Lights[i].ShadowFarDist[0], Lights[i].ShadowFarDist[1], Lights[i].ShadowFarDist[2], Lights[i].Tex_ShadowMap1, Lights[i].Tex_ShadowMap2, Lights[i].Tex_ShadowMap3, Lights[i].Mat_LightProjView1, Lights[i].Mat_LightProjView2, Lights[i].Mat_LightProjView3, bias) : 1.0)
-#define LIGHT(i) if (IsLightActive(i)) { float bias = 0.0015 + 0.004 * (1.0 - max(dot(g_normal, -normalize(Lights[i].Direction)), 0.0)); AddLight(Lights[i].Direction, Lights[i].ColorAmbient, Lights[i].ColorDiffuse, Lights[i].ColorSpecular, SHADOW_OF(i)); }
+// Every light's shadow samplers sit on the same units (5 to 7), and GLSL
+// 1.40 indexes samplers with constants only: light 0's names read the maps
+// of whichever light is bound.
+float ShadowOf(int i, float bias)
+{
+    if (!g_receiveShadows || Lights[i].IsShadowCaster == 0)
+        return 1.0;
+    return ShadowTerm(Lights[i].Nmb_ShadowMaps, Lights[i].ShadowFarDist[0], Lights[i].ShadowFarDist[1],
+                      Lights[i].ShadowFarDist[2], Lights[0].Tex_ShadowMap1, Lights[0].Tex_ShadowMap2,
+                      Lights[0].Tex_ShadowMap3, Lights[i].Mat_LightProjView1, Lights[i].Mat_LightProjView2,
+                      Lights[i].Mat_LightProjView3, bias);
+}
+
+// Only the listed lights are visited: the software rasteriser pays for every
+// light written out, whether it shines or not. A light listed twice counts once.
+void AddListedLights()
+{
+    for (int k = 0; k < 8; ++k) {
+        if (k >= Nmb_LightIndices)
+            break;
+        int i = Light_Indices[k];
+        bool seen = i < 0 || i > 7;
+        for (int j = 0; j < k; ++j)
+            seen = seen || Light_Indices[j] == i;
+        if (seen)
+            continue;
+        float bias = 0.0015 + 0.004 * (1.0 - max(dot(g_normal, -normalize(Lights[i].Direction)), 0.0));
+        AddLight(Lights[i].Direction, Lights[i].ColorAmbient, Lights[i].ColorDiffuse, Lights[i].ColorSpecular,
+                 ShadowOf(i, bias));
+    }
+}
 
 void main()
 {
@@ -137,14 +156,7 @@ void main()
     g_diffuse = vec3(0.0);
     g_specular = vec3(0.0);
 
-    LIGHT(0)
-    LIGHT(1)
-    LIGHT(2)
-    LIGHT(3)
-    LIGHT(4)
-    LIGHT(5)
-    LIGHT(6)
-    LIGHT(7)
+    AddListedLights();
 
     vec4 ambient = Color_Ambient;
     if (Tex_Usage[0] != 0)
