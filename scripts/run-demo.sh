@@ -10,7 +10,7 @@ cd "$(dirname "$0")/.."
 
 bash scripts/install-deps.sh
 cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-cmake --build build -j3 --target world_demo nature1_demo
+cmake --build build -j"$(nproc)" --target world_demo nature1_demo
 
 demo=world_demo
 if [ "${1:-}" = "nature1" ]; then demo=nature1_demo; fi

@@ -22,8 +22,8 @@ out vec3 vTint;
 
 // Distances from the camera: clumps start to thin out at kFadeStart and are
 // all gone at kFadeEnd (or at farDist when that is nearer).
-const float kFadeStart = 60.0;
-const float kFadeEnd = 160.0;
+const float kFadeStart = 70.0;
+const float kFadeEnd = 190.0;
 // World units over which the noise image repeats (mirrored, so without seams).
 const float kNoiseSpan = 160.0;
 // How far the clump's top may bend sideways, per unit of its height.

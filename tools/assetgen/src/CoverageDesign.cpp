@@ -17,16 +17,16 @@ const uint32_t kCoverageSeed = 0x6A55u;
 // Dense meadow grass: only on gentle ground between these heights. The lower bound keeps
 // clumps (jittered up to 6 units, 7.5 wide) clear of the water line at height 0.
 const double kMeadowMinHeight = 3.5;
-const double kMeadowMaxHeight = 24.0;
-const double kMeadowMaxSlope = 0.30;
+const double kMeadowMaxHeight = 32.0;
+const double kMeadowMaxSlope = 0.38;
 // Patch noise above this threshold is a meadow patch; higher is the lush red core.
-const double kMeadowPatchThreshold = 0.12;
-const double kRedCoreThreshold = 0.32;
+const double kMeadowPatchThreshold = -0.06;
+const double kRedCoreThreshold = 0.20;
 // Sparse grass: a little wider band of heights and slopes, in its own noise patches.
 const double kSparseMinHeight = 2.5;
 const double kSparseMaxHeight = 36.0;
-const double kSparseMaxSlope = 0.45;
-const double kSparsePatchThreshold = 0.22;
+const double kSparseMaxSlope = 0.50;
+const double kSparsePatchThreshold = 0.05;
 // Sparse grass also rings the meadows: patch noise this far below the meadow threshold.
 const double kSparseHaloWidth = 0.06;
 // Feature size of the patches, in world units.
