@@ -85,15 +85,8 @@ struct Scene
         light->SetDirection(Vector3<float>(0.8f, -1.0f, -0.5f).Normalized());
         light->CreateShadowMaps(true, 2, 2048, 2048);
 
-        TestMeshes::LitGround(&ground, 24, 12);
-        ground.World().SetTranslation(Vector3<float>(0, 0.4f, -6));
-        ground.SetMaterialEffect(TestMeshes::Material(Vector4<float>(0.45f, 0.6f, 0.3f, 1.0f), true));
-        TestMeshes::LitBox(&box, 2, 2, 2);
-        box.World().SetTranslation(Vector3<float>(0, 1.4f, -5));
-        box.SetMaterialEffect(TestMeshes::Material(Vector4<float>(0.85f, 0.3f, 0.2f, 1.0f), true));
         Vorm::TriangleMesh* quad = new Vorm::TriangleMesh();
-        TestMeshes::FlatQuad(quad, 80, 60);
-        quad->World().SetTranslation(Vector3<float>(0, 0, 10));
+        TestMeshes::BoxOnGroundByWater(&ground, &box, quad);
 
         shadows.reset(new Vorm::GLShadowMappingEffect());
         sky.reset(new Vorm::GLSkyboxEffect());
@@ -119,17 +112,7 @@ struct Scene
     }
 
     // The lit scene as the demo draws it before the sky and the water.
-    void DrawScene()
-    {
-        renderer->SetClearColor(Vector4<float>(0, 0, 0, 1));
-        renderer->Clear(3);
-        renderer->SetApiEffect(box.GetMaterialEffect()->GetApiEffect());
-        renderer->ApplyCamera();
-        for (Vorm::TriangleMesh* mesh : {&ground, &box}) {
-            mesh->GetMaterialEffect()->Apply();
-            renderer->DrawGeometry(mesh);
-        }
-    }
+    void DrawScene() { TestMeshes::DrawLit(*renderer, {&ground, &box}, Vector4<float>(0, 0, 0, 1)); }
 };
 
 Scene& TheScene()

@@ -7,6 +7,8 @@
 
 #include <GL/glew.h>
 
+#include "DemoTerrain.h"
+
 #include "Core/Rendering/IMaterialEffect.h"
 #include "Core/Scenegraph/Culler.h"
 #include "Core/Terrain/base/Terrain.h"
@@ -30,17 +32,6 @@ const int kHeight = 768;
 std::string DataFolder(const std::string& sub)
 {
     return (std::filesystem::path(__FILE__).parent_path().parent_path() / "data" / sub).string() + "/";
-}
-
-Vorm::TerrainDesc DemoDesc()
-{
-    Vorm::TerrainDesc desc;
-    desc.SetCells(12, 12, 12, 12);
-    desc.SetSize(600.0f, 600.0f);
-    desc.SetHeightMap("tHeight.png", 60.0f);
-    desc.SetColorMap("tColor.png");
-    desc.SetCoverageMap("tCoverage.png");
-    return desc;
 }
 
 struct Viewpoint
@@ -82,7 +73,7 @@ public:
         renderer->GetCamera()->SetPerspective(20.0f, float(kWidth) / kHeight, 20.0f, 800.0f);
         if (withTerrain) {
             terrain.reset(new Vorm::Terrain());
-            terrain->Create(DemoDesc());
+            terrain->Create(DemoTerrainDesc());
             terrain->Update(0.0f, true);
             grass.reset(new Vorm::GLGrassEffect());
         }
@@ -156,7 +147,7 @@ void CreateDemoTerrain(benchmark::State& state)
     }
     for (auto _ : state) {
         Vorm::Terrain terrain;
-        terrain.Create(DemoDesc());
+        terrain.Create(DemoTerrainDesc());
         glFinish();
     }
 }

@@ -1,5 +1,5 @@
+#include "GLEffectFixture.h"
 #include "GLReadBack.h"
-#include "GLRendererFixture.h"
 #include "TestImages.h"
 #include "TestMeshes.h"
 
@@ -73,10 +73,8 @@ void WriteRipples(const std::string& folder)
     ASSERT_TRUE(TestImages::WritePng(folder + "WaterRipples.png", n, n, rgb));
 }
 
-class EffectsSceneTest : public GLRendererFixture<>
+class EffectsSceneTest : public GLEffectFixture<kWidth, kHeight>
 {
-public:
-    static void SetUpTestSuite() { OpenContext(kWidth, kHeight); }
 };
 
 float Luma(const Rgb& c)
@@ -86,10 +84,8 @@ float Luma(const Rgb& c)
 
 TEST_F(EffectsSceneTest, SkyShadowAndReflectionInOnePicture)
 {
-    UseShippedEffects();
     WriteSky(m_folder.Dir());
     WriteRipples(m_folder.Dir());
-    m_renderer->SetViewport(0, 0, kWidth, kHeight);
     Vorm::Camera* camera = m_renderer->GetCamera();
     camera->LookAt(Vector3<float>(0, 3, 16), Vector3<float>(0, 1, -2), Vector3<float>(0, 1, 0));
     camera->SetPerspective(45.0f, float(kWidth) / kHeight, 1.0f, 200.0f);
@@ -100,15 +96,8 @@ TEST_F(EffectsSceneTest, SkyShadowAndReflectionInOnePicture)
     light->CreateShadowMaps(true, 2, 512, 512);
 
     Vorm::TriangleMesh ground, box;
-    TestMeshes::LitGround(&ground, 24, 12);
-    ground.World().SetTranslation(Vector3<float>(0, 0.4f, -6));
-    ground.SetMaterialEffect(TestMeshes::Material(Vector4<float>(0.45f, 0.6f, 0.3f, 1.0f), true));
-    TestMeshes::LitBox(&box, 2, 2, 2);
-    box.World().SetTranslation(Vector3<float>(0, 1.4f, -5));
-    box.SetMaterialEffect(TestMeshes::Material(Vector4<float>(0.85f, 0.3f, 0.2f, 1.0f), true));
     Vorm::TriangleMesh* water = new Vorm::TriangleMesh();
-    TestMeshes::FlatQuad(water, 80, 60);
-    water->World().SetTranslation(Vector3<float>(0, 0, 10));
+    TestMeshes::BoxOnGroundByWater(&ground, &box, water);
 
     Vorm::GLShadowMappingEffect shadows;
     Vorm::GLSkyboxEffect sky;
@@ -121,13 +110,7 @@ TEST_F(EffectsSceneTest, SkyShadowAndReflectionInOnePicture)
 
     m_renderer->ApplyCamera();
     shadows.Render(light, {&box});
-    m_renderer->SetClearColor(Vector4<float>(0, 0, 0, 1));
-    m_renderer->Clear(3);
-    m_renderer->SetApiEffect(box.GetMaterialEffect()->GetApiEffect());
-    for (Vorm::TriangleMesh* mesh : {&ground, &box}) {
-        mesh->GetMaterialEffect()->Apply();
-        m_renderer->DrawGeometry(mesh);
-    }
+    TestMeshes::DrawLit(*m_renderer, {&ground, &box}, Vector4<float>(0, 0, 0, 1));
     sky.Render();
     waterEffect.Render();
 

@@ -1,7 +1,7 @@
 #include "AssertRecorder.h"
 #include "CoutCapture.h"
 #include "GLReadBack.h"
-#include "GLRendererFixture.h"
+#include "GLEffectFixture.h"
 #include "MaterialLighting.h"
 #include "TestMeshes.h"
 
@@ -39,19 +39,14 @@ GLint LevelWidth(const boost::shared_ptr<Vorm::ITexture>& texture, int level)
     return TextureLevelParam(*dynamic_cast<Vorm::GLTexture*>(texture.get()), GL_TEXTURE_2D, level, GL_TEXTURE_WIDTH);
 }
 
-class GLShadowMappingEffectTest : public GLRendererFixture<>
+class GLShadowMappingEffectTest : public GLEffectFixture<kSize>
 {
-public:
-    static void SetUpTestSuite() { OpenContext(kSize, kSize); }
-
 protected:
     void SetUp() override
     {
-        GLRendererFixture::SetUp();
+        GLEffectFixture::SetUp();
         if (HasFatalFailure())
             return;
-        UseShippedEffects();
-        m_renderer->SetViewport(0, 0, kSize, kSize);
         Vorm::Camera* camera = m_renderer->GetCamera();
         camera->LookAt(Vector3<float>(0, 6, 12), Vector3<float>(0, 0, 0), Vector3<float>(0, 1, 0));
         camera->SetPerspective(45.0f, 1.0f, 1.0f, 50.0f);
@@ -223,14 +218,7 @@ TEST_F(GLShadowMappingEffectTest, ReceiverIsDarkerInsideTheCastersShadow)
 
     Vorm::GLShadowMappingEffect effect;
     effect.Render(m_light, {&box});
-    m_renderer->SetClearColor(Vector4<float>(0, 0, 0, 1));
-    m_renderer->Clear(3);
-    m_renderer->SetApiEffect(ground.GetMaterialEffect()->GetApiEffect());
-    m_renderer->ApplyCamera();
-    for (Vorm::TriangleMesh* mesh : {&ground, &box}) {
-        mesh->GetMaterialEffect()->Apply();
-        m_renderer->DrawGeometry(mesh);
-    }
+    TestMeshes::DrawLit(*m_renderer, {&ground, &box}, Vector4<float>(0, 0, 0, 1));
 
     auto pixelOf = [&](const Vector3<float>& p) {
         const Vector4<float> clip =

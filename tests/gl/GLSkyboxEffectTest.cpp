@@ -1,7 +1,7 @@
 #include "AssertRecorder.h"
 #include "CoutCapture.h"
 #include "GLReadBack.h"
-#include "GLRendererFixture.h"
+#include "GLEffectFixture.h"
 #include "TestImages.h"
 
 #include "Core/Scenegraph/Camera.h"
@@ -37,20 +37,15 @@ std::vector<std::uint8_t> ReadFrame()
     return px;
 }
 
-class GLSkyboxEffectTest : public GLRendererFixture<>
+class GLSkyboxEffectTest : public GLEffectFixture<kSize>
 {
-public:
-    static void SetUpTestSuite() { OpenContext(kSize, kSize); }
-
 protected:
     void SetUp() override
     {
-        GLRendererFixture::SetUp();
+        GLEffectFixture::SetUp();
         if (HasFatalFailure())
             return;
-        UseShippedEffects();
         ASSERT_TRUE(TestImages::WriteCubeFaces(m_folder.Dir(), "sky.png", 8, kTop, kBottom));
-        m_renderer->SetViewport(0, 0, kSize, kSize);
         m_renderer->SetClearColor(Vector4<float>(1.0f, 0.0f, 1.0f, 1.0f));
         // The demo's depth range: the unit cube lies well inside the near plane.
         Camera()->SetPerspective(60.0f, 1.0f, 20.0f, 800.0f);

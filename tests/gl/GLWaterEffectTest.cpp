@@ -1,7 +1,7 @@
 #include "AssertRecorder.h"
 #include "CoutCapture.h"
 #include "GLReadBack.h"
-#include "GLRendererFixture.h"
+#include "GLEffectFixture.h"
 #include "TestImages.h"
 #include "TestMeshes.h"
 
@@ -77,18 +77,14 @@ void WriteRipples(const std::string& folder, bool flat)
     ASSERT_TRUE(TestImages::WritePng(folder + "WaterRipples.png", 32, 32, rgb));
 }
 
-class GLWaterEffectTest : public GLRendererFixture<>
+class GLWaterEffectTest : public GLEffectFixture<kSize>
 {
-public:
-    static void SetUpTestSuite() { OpenContext(kSize, kSize); }
-
 protected:
     void SetUp() override
     {
-        GLRendererFixture::SetUp();
+        GLEffectFixture::SetUp();
         if (HasFatalFailure())
             return;
-        UseShippedEffects();
         ASSERT_TRUE(TestImages::WriteCubeFaces(m_folder.Dir(), "brightday1.png", 64, kSkyTop, kSkyBottom));
         WriteRipples(m_folder.Dir(), true);
         NewScene();
@@ -137,14 +133,10 @@ protected:
     // The scene and the sky, as the demo draws them before the water.
     void DrawFrame()
     {
-        m_renderer->SetClearColor(Vector4<float>(0.2f, 0.2f, 0.2f, 1.0f));
-        m_renderer->Clear(3);
-        m_renderer->SetApiEffect(m_boxes[0]->GetMaterialEffect()->GetApiEffect());
-        m_renderer->ApplyCamera();
-        for (auto& box : m_boxes) {
-            box->GetMaterialEffect()->Apply();
-            m_renderer->DrawGeometry(box.get());
-        }
+        std::vector<Vorm::TriangleMesh*> boxes;
+        for (auto& box : m_boxes)
+            boxes.push_back(box.get());
+        TestMeshes::DrawLit(*m_renderer, boxes, Vector4<float>(0.2f, 0.2f, 0.2f, 1.0f));
         m_sky->Render();
     }
 

@@ -1,4 +1,5 @@
 #include "AssertRecorder.h"
+#include "DemoTerrain.h"
 #include "GLReadBack.h"
 #include "GLRendererFixture.h"
 #include "TestImages.h"
@@ -100,14 +101,8 @@ TEST_F(TerrainRenderTest, DemoTerrainWithGrassOnlyOnItsMeadows)
 {
     AssertRecorder rec;
     UseFolders(RepoPath("data/effects/"), RepoPath("data/texture/"));
-    Vorm::TerrainDesc desc;
-    desc.SetCells(12, 12, 12, 12);
-    desc.SetSize(600.0f, 600.0f);
-    desc.SetHeightMap("tHeight.png", 60.0f);
-    desc.SetColorMap("tColor.png");
-    desc.SetCoverageMap("tCoverage.png");
     Vorm::Terrain terrain;
-    terrain.Create(desc);
+    terrain.Create(DemoTerrainDesc());
     const Vorm::Image coverage("tCoverage.png", true);
     ASSERT_FALSE(coverage.IsEmpty());
     Vorm::GLGrassEffect grass;

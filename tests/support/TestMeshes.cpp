@@ -2,6 +2,7 @@
 
 #include "Core/Rendering/BufferData.h"
 #include "Core/Rendering/DataFormat.h"
+#include "Core/Rendering/IRenderer.h"
 #include "Core/Rendering/VertexTypes.h"
 #include "Core/Scenegraph/BoundingSphere.h"
 #include "Core/Scenegraph/mesh/TriangleMesh.h"
@@ -100,6 +101,32 @@ boost::shared_ptr<Vorm::IMaterialEffect> Material(const Vector4<float>& colour, 
     material->AddLightIndex(0);
     material->SetShadowReceiver(shadowReceiver);
     return material;
+}
+
+void BoxOnGroundByWater(Vorm::TriangleMesh* ground, Vorm::TriangleMesh* box, Vorm::TriangleMesh* water)
+{
+    LitGround(ground, 24, 12);
+    ground->World().SetTranslation(Vector3<float>(0, 0.4f, -6));
+    ground->SetMaterialEffect(Material(Vector4<float>(0.45f, 0.6f, 0.3f, 1.0f), true));
+    LitBox(box, 2, 2, 2);
+    box->World().SetTranslation(Vector3<float>(0, 1.4f, -5));
+    box->SetMaterialEffect(Material(Vector4<float>(0.85f, 0.3f, 0.2f, 1.0f), true));
+    FlatQuad(water, 80, 60);
+    water->World().SetTranslation(Vector3<float>(0, 0, 10));
+}
+
+void DrawLit(Vorm::IRenderer& renderer, const std::vector<Vorm::TriangleMesh*>& meshes, const Vector4<float>& clear)
+{
+    renderer.SetClearColor(clear);
+    renderer.Clear(3);
+    if (meshes.empty())
+        return;
+    renderer.SetApiEffect(meshes.front()->GetMaterialEffect()->GetApiEffect());
+    renderer.ApplyCamera();
+    for (Vorm::TriangleMesh* mesh : meshes) {
+        mesh->GetMaterialEffect()->Apply();
+        renderer.DrawGeometry(mesh);
+    }
 }
 
 } // namespace TestMeshes

@@ -73,6 +73,26 @@ TEST(IRendererTest, Defaults)
     EXPECT_FALSE(cache.Find("rock.png"));
 }
 
+TEST(IRendererTest, SharedTextureLoadsEachFileOnceWithTheFirstDescription)
+{
+    RecordingRenderer renderer;
+    TextureDesc desc;
+    desc.m_type = 1;
+    desc.m_internalFormat = 1;
+    const boost::shared_ptr<ITexture> first = renderer.SharedTexture("rock.png", desc);
+    auto* texture = dynamic_cast<RecordingTexture*>(first.get());
+    ASSERT_NE(texture, nullptr);
+    EXPECT_EQ(texture->GetFileName(), "rock.png");
+    EXPECT_EQ(texture->GetDesc().m_internalFormat, 1u);
+    EXPECT_EQ(renderer.GetResourceMap().Find("rock.png"), first);
+
+    TextureDesc other = desc;
+    other.m_internalFormat = 0;
+    EXPECT_EQ(renderer.SharedTexture("rock.png", other), first);
+    EXPECT_EQ(texture->GetDesc().m_internalFormat, 1u);
+    EXPECT_NE(renderer.SharedTexture("grass.png", desc), first);
+}
+
 TEST(IRendererTest, EffectsSeeTheLastCameraApplied)
 {
     RecordingRenderer renderer;

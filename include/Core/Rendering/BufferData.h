@@ -2,6 +2,7 @@
 #define VORM_CORE_RENDERING_BUFFERDATA_H
 
 #include <cstdint>
+#include <vector>
 
 namespace Vorm {
 
@@ -15,6 +16,17 @@ struct BufferData
     std::uint32_t m_usage = 0;      // 0 static, 1 dynamic
     const void* m_pData = nullptr;
 };
+
+// The whole vector as static data.
+template <class T>
+BufferData BufferDataOf(const std::vector<T>& items)
+{
+    BufferData data;
+    data.m_count = static_cast<std::uint32_t>(items.size());
+    data.m_size = data.m_count * static_cast<std::uint32_t>(sizeof(T));
+    data.m_pData = items.data();
+    return data;
+}
 
 } // namespace Vorm
 

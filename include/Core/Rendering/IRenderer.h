@@ -10,6 +10,7 @@
 #include "Core/Rendering/ITexture.h"
 #include "Core/Rendering/IVertexBuffer.h"
 #include "Core/Rendering/ResourceMap.h"
+#include "Core/Rendering/TextureDesc.h"
 #include "Core/Rendering/Viewport.h"
 #include "Core/Scenegraph/Camera.h"
 #include "Core/Scenegraph/Light.h"
@@ -88,6 +89,10 @@ public:
     void SetCamera(Camera* camera) { m_pCamera = camera; }
 
     ResourceMap& GetResourceMap() { return m_textureCache; }
+    // The cached texture of that file, or a new one loaded with `desc` and
+    // cached, so each file loads once. A file that fails to load stays
+    // cached; empty only when the renderer makes no textures.
+    boost::shared_ptr<ITexture> SharedTexture(const std::string& file, const TextureDesc& desc);
     std::string& GetTexturePath() { return m_texturePath; }
     std::string& GetEffectsPath() { return m_effectsPath; }
 

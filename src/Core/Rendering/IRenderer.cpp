@@ -87,6 +87,19 @@ void IRenderer::DrawWithWorld(Geometry* geometry, const Matrix44<float>& world)
     DrawPrimitives(*geometry);
 }
 
+boost::shared_ptr<ITexture> IRenderer::SharedTexture(const std::string& file, const TextureDesc& desc)
+{
+    boost::shared_ptr<ITexture> texture = m_textureCache.Find(file);
+    if (texture)
+        return texture;
+    texture.reset(CreateTexture());
+    if (!texture)
+        return texture;
+    texture->CreateFromFile(desc, file);
+    m_textureCache.Add(file, texture);
+    return texture;
+}
+
 boost::shared_ptr<Light> IRenderer::CreateLight()
 {
     boost::shared_ptr<Light> light(VORM_NEW Light(static_cast<unsigned int>(m_lights.size())));

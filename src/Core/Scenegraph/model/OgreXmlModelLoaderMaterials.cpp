@@ -7,7 +7,6 @@
 #include "Core/Rendering/IRenderer.h"
 #include "Core/Rendering/MaterialEffectFactory.h"
 #include "Core/Rendering/ITexture.h"
-#include "Core/Rendering/ResourceMap.h"
 #include "Core/Rendering/TextureDesc.h"
 #include "Core/Util/TSingleton.h"
 
@@ -22,22 +21,11 @@ namespace {
 // materials. A file that fails to load stays cached and on the material.
 boost::shared_ptr<ITexture> GetTexture(const std::string& name)
 {
-    IRenderer* renderer = TSingleton<IRenderer>::Instance();
-    ResourceMap& cache = renderer->GetResourceMap();
-    boost::shared_ptr<ITexture> texture = cache.Find(name);
-    if (texture)
-        return texture;
-
-    texture.reset(renderer->CreateTexture());
-    if (!texture)
-        return texture;
     TextureDesc desc;
     desc.m_bMipmap = 1;
     desc.m_type = 1;
     desc.m_internalFormat = 1;
-    texture->CreateFromFile(desc, name);
-    cache.Add(name, texture);
-    return texture;
+    return TSingleton<IRenderer>::Instance()->SharedTexture(name, desc);
 }
 
 void ReportLine(const std::string& path, int lineNumber, const char* reason)

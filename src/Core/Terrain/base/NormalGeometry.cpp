@@ -3,6 +3,7 @@
 #include "Core/Terrain/base/NormalGeometry.h"
 
 #include "Core/Memory/MemTracker.h"
+#include "Core/Rendering/BufferData.h"
 #include "Core/Rendering/IIndexBuffer.h"
 #include "Core/Rendering/IRenderer.h"
 #include "Core/Rendering/IVertexBuffer.h"
@@ -43,12 +44,8 @@ void NormalGeometry::Create(const TerrainVertex* vertices, std::uint32_t count)
     }
     IRenderer* renderer = TSingleton<IRenderer>::Instance();
     const VertexFormat format = VT_Pos::GetFormat();
-    BufferData data;
-    data.m_count = static_cast<std::uint32_t>(points.size());
-    data.m_size = data.m_count * sizeof(VT_Pos);
-    data.m_pData = points.data();
     m_pVertexBuffer = renderer->CreateVertexBuffer();
-    m_pVertexBuffer->Create(data, &format);
+    m_pVertexBuffer->Create(BufferDataOf(points), &format);
     // Left without data: the renderer then draws the points as a plain list.
     m_pIndexBuffer = renderer->CreateIndexBuffer();
 }

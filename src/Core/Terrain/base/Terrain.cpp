@@ -3,6 +3,7 @@
 #include "Core/Terrain/base/Terrain.h"
 
 #include "Core/Memory/MemTracker.h"
+#include "Core/Rendering/BufferData.h"
 #include "Core/Rendering/IIndexBuffer.h"
 #include "Core/Rendering/IMaterialEffect.h"
 #include "Core/Rendering/IRenderer.h"
@@ -93,12 +94,8 @@ void Terrain::Create(const TerrainDesc& desc)
 
     IRenderer* renderer = TSingleton<IRenderer>::Instance();
     const VertexFormat format = TerrainVertex::GetFormat();
-    BufferData vertexData;
-    vertexData.m_count = static_cast<std::uint32_t>(m_vertices.size());
-    vertexData.m_size = vertexData.m_count * sizeof(TerrainVertex);
-    vertexData.m_pData = m_vertices.data();
     m_pVertexBuffer = renderer->CreateVertexBuffer();
-    m_pVertexBuffer->Create(vertexData, &format);
+    m_pVertexBuffer->Create(BufferDataOf(m_vertices), &format);
 
     CreateCells(startX, startZ);
     CreateMaterial();
@@ -179,12 +176,8 @@ void Terrain::CreateCells(float startX, float startZ)
     for (std::uint32_t cx = 0; cx < m_desc.cellsX; ++cx) {
         for (std::uint32_t cz = 0; cz < m_desc.cellsZ; ++cz) {
             const std::vector<unsigned int>& strip = strips[cx][cz];
-            BufferData indexData;
-            indexData.m_count = static_cast<std::uint32_t>(strip.size());
-            indexData.m_size = indexData.m_count * sizeof(unsigned int);
-            indexData.m_pData = strip.data();
             IIndexBuffer* indices = renderer->CreateIndexBuffer();
-            indices->Create(indexData, DataType(eDataFormat_UINT1));
+            indices->Create(BufferDataOf(strip), DataType(eDataFormat_UINT1));
 
             TerrainCell* cell = VORM_NEW TerrainCell(m_pVertexBuffer, indices);
             const Vector3<float> centre(startX + static_cast<float>(cx) * cellW + cellW / 2.0f, 0.0f,
@@ -197,23 +190,15 @@ void Terrain::CreateCells(float startX, float startZ)
 
 void Terrain::CreateMaterial()
 {
-    IRenderer* renderer = TSingleton<IRenderer>::Instance();
     boost::shared_ptr<ITexture> texture;
     // No colour map means an untextured material, not a failed load.
     if (!m_desc.colorMap.empty()) {
-        texture = renderer->GetResourceMap().Find(m_desc.colorMap);
-        if (!texture) {
-            texture.reset(renderer->CreateTexture());
-            if (texture) {
-                TextureDesc textureDesc;
-                textureDesc.m_type = 1;
-                textureDesc.m_bMipmap = 1;
-                textureDesc.m_internalFormat = 1;
-                textureDesc.m_bFlip = 0;
-                texture->CreateFromFile(textureDesc, m_desc.colorMap);
-                renderer->GetResourceMap().Add(m_desc.colorMap, texture);
-            }
-        }
+        TextureDesc textureDesc;
+        textureDesc.m_type = 1;
+        textureDesc.m_bMipmap = 1;
+        textureDesc.m_internalFormat = 1;
+        textureDesc.m_bFlip = 0;
+        texture = TSingleton<IRenderer>::Instance()->SharedTexture(m_desc.colorMap, textureDesc);
     }
 
     m_spMaterial = MaterialEffectFactory::Create();

@@ -19,6 +19,17 @@ namespace {
 const char* const kClumpImage = "grassClumps/clumps.tga";
 const char* const kNoiseImage = "grassClumps/clumpNoise.tga";
 
+// A mipmapped 2D image, origin lower left.
+TextureDesc ImageDesc(unsigned internalFormat)
+{
+    TextureDesc desc;
+    desc.m_type = 1;
+    desc.m_bMipmap = 1;
+    desc.m_bFlip = 0;
+    desc.m_internalFormat = internalFormat;
+    return desc;
+}
+
 } // namespace
 
 GLGrassEffect::GLGrassEffect()
@@ -39,31 +50,12 @@ GLGrassEffect::GLGrassEffect()
         program->GetUniform("farDist", m_farDistParam);
     }
 
-    m_spClumpTexture = SharedTexture(kClumpImage, 1);
-    m_spNoiseTexture = SharedTexture(kNoiseImage, 0);
+    m_spClumpTexture = renderer->SharedTexture(kClumpImage, ImageDesc(1));
+    m_spNoiseTexture = renderer->SharedTexture(kNoiseImage, ImageDesc(0));
 }
 
 GLGrassEffect::~GLGrassEffect()
 {
-}
-
-boost::shared_ptr<ITexture> GLGrassEffect::SharedTexture(const std::string& name, unsigned internalFormat)
-{
-    IRenderer* renderer = TSingleton<IRenderer>::Instance();
-    boost::shared_ptr<ITexture> texture = renderer->GetResourceMap().Find(name);
-    if (texture)
-        return texture;
-    texture.reset(renderer->CreateTexture());
-    if (!texture)
-        return texture;
-    TextureDesc desc;
-    desc.m_type = 1;
-    desc.m_bMipmap = 1;
-    desc.m_bFlip = 0;
-    desc.m_internalFormat = internalFormat;
-    texture->CreateFromFile(desc, name);
-    renderer->GetResourceMap().Add(name, texture);
-    return texture;
 }
 
 void GLGrassEffect::SetCameraVectors(const Vector3<float>& position, const Vector3<float>& right,

@@ -42,8 +42,6 @@ public:
 
 private:
     void Draw(const std::vector<GrassPatch*>& patches);
-    // The cached texture of that file, or a new one loaded and cached.
-    static boost::shared_ptr<ITexture> SharedTexture(const std::string& name, unsigned internalFormat);
 
     Vector3<float> m_camUp;
     Vector3<float> m_camRight;
