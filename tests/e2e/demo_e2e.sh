@@ -154,6 +154,33 @@ if start nature1_demo; then
   stop
 fi
 
+# ---- failed starts: a message naming what is missing, exit code 1, no hang ----
+# Runs world_demo from a bin/ whose ../data is the folder given; prints its output.
+run_with_data() {
+  local data=$1 dir; dir=$(mktemp -d "$work/start.XXXXXX")
+  mkdir -p "$dir/bin"; ln -s "$data" "$dir/data"; cp "$build/world_demo" "$dir/bin/"
+  (cd "$dir/bin" && shift && timeout 60 env "$@" ./world_demo) 2>&1; echo "exit $?"
+}
+# A copy of the data folder made of links, so single entries can be left out.
+partial_data() {
+  local dir; dir=$(mktemp -d "$work/data.XXXXXX")
+  cp -rs "$src/data/." "$dir/"
+  rm -rf "${dir:?}/$1"
+  echo "$dir"
+}
+expect_failed_start() {
+  local what=$1 text=$2 out; shift 2
+  out=$("$@")
+  echo "$out" | grep -qF -- "$text" || fail "$what: no \"$text\" ($(echo "$out" | tail -2 | tr '\n' ' '))"
+  echo "$out" | tail -1 | grep -qx "exit 1" || fail "$what: $(echo "$out" | tail -1) instead of exit 1"
+}
+expect_failed_start "scene folder removed" "Cannot set up the scene" \
+  run_with_data "$(partial_data scene/world)" DISPLAY="$DISPLAY"
+expect_failed_start "effect file removed" "\"WaterEffect.glslfx\" is missing" \
+  run_with_data "$(partial_data effects/WaterEffect.glslfx)" DISPLAY="$DISPLAY"
+expect_failed_start "no display" "Cannot open the demo's window" \
+  run_with_data "$src/data" DISPLAY=
+
 echo "screenshots and console logs: $shots"
 [ $failures -eq 0 ] || { echo "$failures check(s) failed"; exit 1; }
 echo "e2e passed"
