@@ -105,6 +105,7 @@ void DemoFrames(benchmark::State& state, Verdmoor::Scene scene)
             Timed(sums, "water_reflection", [&] { demo.GetWaterEffect()->RenderReflection(); });
             Timed(sums, "water_refraction", [&] { demo.GetWaterEffect()->RenderRefraction(); });
             Timed(sums, "water_surface", [&] { demo.GetWaterEffect()->RenderSurface(); });
+            Timed(sums, "models", [&] { demo.RenderModels(); });
             Timed(sums, "swap", [&] { ctx.Swap(); });
         }
         for (auto& sum : sums)

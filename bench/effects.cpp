@@ -7,6 +7,8 @@
 
 #include <GL/glew.h>
 
+#include "RepoFiles.h"
+#include "TempFolder.h"
 #include "TestImages.h"
 #include "TestMeshes.h"
 
@@ -23,8 +25,6 @@
 
 #include <benchmark/benchmark.h>
 
-#include <cstdlib>
-#include <filesystem>
 #include <memory>
 #include <string>
 #include <vector>
@@ -39,7 +39,7 @@ const int kHeight = 768;
 struct Scene
 {
     std::unique_ptr<Win32::GLWindowContext> ctx;
-    std::string folder;
+    TempFolder folder;
     std::unique_ptr<Vorm::GLRenderer> renderer;
     boost::shared_ptr<Vorm::Light> light;
     Vorm::TriangleMesh ground, box;
@@ -55,27 +55,23 @@ struct Scene
             error = ctx->Error();
             return;
         }
-        folder = (std::filesystem::temp_directory_path() / "vorm-bench-effects-XXXXXX").string();
-        if (!mkdtemp(&folder[0])) {
+        if (!folder.Ok()) {
             error = "no temporary folder";
             return;
         }
-        folder += "/";
-        const std::filesystem::path shipped = std::filesystem::path(__FILE__).parent_path().parent_path() / "data" / "effects";
-        for (const auto& entry : std::filesystem::directory_iterator(shipped))
-            std::filesystem::copy_file(entry.path(), folder + entry.path().filename().string());
+        CopyShippedEffects(folder);
         const std::uint8_t top[6][3] = {{90, 140, 230}, {60, 110, 220}, {90, 140, 230}, {90, 140, 230}, {96, 104, 88}, {90, 140, 230}};
         const std::uint8_t bottom[6][3] = {{96, 104, 88}, {60, 110, 220}, {96, 104, 88}, {96, 104, 88}, {96, 104, 88}, {96, 104, 88}};
-        TestImages::WriteCubeFaces(folder, "brightday1.png", 256, top, bottom);
+        TestImages::WriteCubeFaces(folder.Dir(), "brightday1.png", 256, top, bottom);
         std::vector<std::uint8_t> ripples;
         for (int i = 0; i < 256 * 256; ++i)
             ripples.insert(ripples.end(), {std::uint8_t(128 + (i * 37) % 60 - 30), std::uint8_t(128 + (i * 53) % 60 - 30), 240});
-        TestImages::WritePng(folder + "WaterRipples.png", 256, 256, ripples);
+        TestImages::WritePng(folder.Path("WaterRipples.png"), 256, 256, ripples);
 
         renderer.reset(new Vorm::GLRenderer());
-        renderer->GetEffectsPath() = folder;
-        renderer->GetEffectSystem()->SetEffectPath(folder);
-        renderer->GetTexturePath() = folder;
+        renderer->GetEffectsPath() = folder.Dir();
+        renderer->GetEffectSystem()->SetEffectPath(folder.Dir());
+        renderer->GetTexturePath() = folder.Dir();
         renderer->SetViewport(0, 0, kWidth, kHeight);
         Vorm::Camera* camera = renderer->GetCamera();
         camera->LookAt(Vector3<float>(0, 3, 16), Vector3<float>(0, 1, -2), Vector3<float>(0, 1, 0));
@@ -105,10 +101,6 @@ struct Scene
         sky.reset();
         shadows.reset();
         renderer.reset();
-        if (!folder.empty()) {
-            std::error_code ec;
-            std::filesystem::remove_all(folder, ec);
-        }
     }
 
     // The lit scene as the demo draws it before the sky and the water.

@@ -20,7 +20,6 @@
 
 #include <chrono>
 #include <cmath>
-#include <filesystem>
 #include <memory>
 #include <string>
 
@@ -31,7 +30,7 @@ const int kHeight = 768;
 
 std::string DataFolder(const std::string& sub)
 {
-    return (std::filesystem::path(__FILE__).parent_path().parent_path() / "data" / sub).string() + "/";
+    return VORM_SOURCE_DIR "/data/" + sub + "/";
 }
 
 struct Viewpoint
@@ -45,17 +44,12 @@ const Viewpoint kViews[] = {
     {0.0f, -40.0f, 40.0f, 0.0f},     {150.0f, -60.0f, 30.0f, 250.0f}, {-60.0f, -220.0f, 50.0f, 20.0f},
 };
 
-float Ground(Vorm::Terrain& terrain, float x, float z)
-{
-    return terrain.GetHeightAt(x / 600.0f + 0.5f, z / 600.0f + 0.5f);
-}
-
 void Look(Vorm::Camera* camera, Vorm::Terrain& terrain, const Viewpoint& v)
 {
     const float a = v.headingDegrees * 3.14159265f / 180.0f;
     const float tx = v.x + 150.0f * std::sin(a), tz = v.z - 150.0f * std::cos(a);
-    camera->LookAt(Vector3<float>(v.x, Ground(terrain, v.x, v.z) + v.heightAboveGround, v.z),
-                   Vector3<float>(tx, Ground(terrain, tx, tz), tz), Vector3<float>(0.0f, 1.0f, 0.0f));
+    camera->LookAt(Vector3<float>(v.x, DemoGroundAt(terrain, v.x, v.z) + v.heightAboveGround, v.z),
+                   Vector3<float>(tx, DemoGroundAt(terrain, tx, tz), tz), Vector3<float>(0.0f, 1.0f, 0.0f));
 }
 
 class Scene

@@ -119,9 +119,8 @@ TEST_F(EffectsSceneTest, SkyShadowAndReflectionInOnePicture)
     EXPECT_TRUE(TestImages::SaveReadBufferPng(png.string(), kWidth, kHeight)) << png;
 
     auto at = [&](const Vector3<float>& p) {
-        const Vector4<float> clip =
-            camera->GetProjectionMatrix() * (camera->GetViewMatrix() * Vector4<float>(p.x, p.y, p.z, 1.0f));
-        return PixelRgb(int((clip.x / clip.w * 0.5f + 0.5f) * kWidth), int((clip.y / clip.w * 0.5f + 0.5f) * kHeight));
+        const ScreenPoint px = ScreenPixel(*camera, p, kWidth, kHeight);
+        return PixelRgb(px.x, px.y);
     };
     // Sky: blue above, paler towards the horizon.
     const Rgb zenith = PixelRgb(kWidth / 2, kHeight - 2);

@@ -47,10 +47,9 @@ protected:
     // Window pixel of a world point, or false when it is off the view.
     bool Pixel(const Vector3<float>& p, int& x, int& y) const
     {
-        Vorm::Camera* camera = m_renderer->GetCamera();
-        const Vector4<float> clip = camera->GetProjectionMatrix() * (camera->GetViewMatrix() * Vector4<float>(p.x, p.y, p.z, 1.0f));
-        x = int((clip.x / clip.w * 0.5f + 0.5f) * kSize);
-        y = int((clip.y / clip.w * 0.5f + 0.5f) * kSize);
+        const ScreenPoint px = ScreenPixel(*m_renderer->GetCamera(), p, kSize, kSize);
+        x = px.x;
+        y = px.y;
         return x >= 0 && y >= 0 && x < kSize && y < kSize;
     }
     bool Lit(const Vector3<float>& p) const

@@ -35,15 +35,6 @@ GLint AttachmentParam(const GLRenderTarget& target, GLenum attachment, GLenum pn
     return value;
 }
 
-template <typename T>
-void ReadTexture(const boost::shared_ptr<ITexture>& texture, GLenum format, GLenum type, std::vector<T>& out)
-{
-    GLTexture& gl = dynamic_cast<GLTexture&>(*texture);
-    gl.Bind();
-    glGetTexImage(GL_TEXTURE_2D, 0, format, type, out.data());
-    gl.Unbind();
-}
-
 // Clears columns [x0, x1) of the bound frame buffer to the clear values.
 void ClearColumns(int x0, int x1, GLbitfield mask)
 {
@@ -84,8 +75,7 @@ TEST_F(GLRenderTargetTest, DepthOnlyShadowMapTakesDepthAndRestoresColourState)
     EXPECT_EQ(GL_BACK, GLInt(GL_READ_BUFFER));
     EXPECT_TRUE(ColourWrites());
 
-    std::vector<float> texels(16 * 8, -1.0f);
-    ReadTexture(target.GetDepthTexture(), GL_DEPTH_COMPONENT, GL_FLOAT, texels);
+    const std::vector<float> texels = ReadTexImage(target.GetDepthTexture(), 16, 8, GL_DEPTH_COMPONENT, GL_FLOAT, -1.0f);
     for (int y = 0; y < 8; y += 7) {
         EXPECT_NEAR(0.25f, texels[y * 16 + 2], 1e-3f) << "row " << y;
         EXPECT_NEAR(1.0f, texels[y * 16 + 13], 1e-3f) << "row " << y;
@@ -118,8 +108,7 @@ TEST_F(GLRenderTargetTest, ColourTargetDrawsIntoItsFirstTexture)
     EXPECT_EQ(0, GLInt(GL_FRAMEBUFFER_BINDING));
     EXPECT_EQ(GL_BACK, GLInt(GL_DRAW_BUFFER));
 
-    std::vector<std::uint8_t> px(8 * 8 * 4, 0);
-    ReadTexture(target.GetColorTexture(0), GL_RGBA, GL_UNSIGNED_BYTE, px);
+    const std::vector<std::uint8_t> px = ReadTexImage<std::uint8_t>(target.GetColorTexture(0), 8, 8, GL_RGBA, GL_UNSIGNED_BYTE);
     const std::uint8_t* left = &px[(4 * 8 + 1) * 4];
     const std::uint8_t* right = &px[(4 * 8 + 6) * 4];
     EXPECT_EQ(0, left[0]);

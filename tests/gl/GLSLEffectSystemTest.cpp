@@ -1,4 +1,5 @@
 #include "GLFixture.h"
+#include "RepoFiles.h"
 #include "TestShaders.h"
 
 #include "RenderGL/effects/api/glsl/GLSLEffectSystem.h"
@@ -270,8 +271,7 @@ namespace {
 // Every effect the system ships compiles and links on the 3.1 context.
 TEST_F(GLSLEffectSystemTest, EveryShippedEffectBuilds)
 {
-    const std::filesystem::path folder =
-        std::filesystem::path(__FILE__).parent_path().parent_path().parent_path() / "data" / "effects";
+    const std::filesystem::path folder = RepoPath("data/effects");
     m_system.SetEffectPath(folder.string());
     int effects = 0;
     for (const auto& entry : std::filesystem::directory_iterator(folder)) {

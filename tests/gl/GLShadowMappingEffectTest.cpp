@@ -26,12 +26,7 @@ const int kSize = 64;
 // The level-0 depths of a 2D depth texture, rows bottom first.
 std::vector<float> ReadDepth(const boost::shared_ptr<Vorm::ITexture>& texture, unsigned w, unsigned h)
 {
-    std::vector<float> depth(w * h, -1.0f);
-    texture->Bind();
-    glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glGetTexImage(GL_TEXTURE_2D, 0, GL_DEPTH_COMPONENT, GL_FLOAT, depth.data());
-    texture->Unbind();
-    return depth;
+    return ReadTexImage(texture, int(w), int(h), GL_DEPTH_COMPONENT, GL_FLOAT, -1.0f);
 }
 
 GLint LevelWidth(const boost::shared_ptr<Vorm::ITexture>& texture, int level)
@@ -221,9 +216,8 @@ TEST_F(GLShadowMappingEffectTest, ReceiverIsDarkerInsideTheCastersShadow)
     TestMeshes::DrawLit(*m_renderer, {&ground, &box}, Vector4<float>(0, 0, 0, 1));
 
     auto pixelOf = [&](const Vector3<float>& p) {
-        const Vector4<float> clip =
-            camera->GetProjectionMatrix() * (camera->GetViewMatrix() * Vector4<float>(p.x, p.y, p.z, 1.0f));
-        return PixelRgb(int((clip.x / clip.w * 0.5f + 0.5f) * kSize), int((clip.y / clip.w * 0.5f + 0.5f) * kSize));
+        const ScreenPoint px = ScreenPixel(*camera, p, kSize, kSize);
+        return PixelRgb(px.x, px.y);
     };
     // The light falls at 45 degrees from -x: the box at height 3 shadows x = 2..4.
     const Rgb shadowed = pixelOf(Vector3<float>(3, 0, 0));

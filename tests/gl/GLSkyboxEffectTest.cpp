@@ -29,14 +29,6 @@ Rgb Colour(const std::uint8_t c[3])
     return {c[0] / 255.0f, c[1] / 255.0f, c[2] / 255.0f};
 }
 
-std::vector<std::uint8_t> ReadFrame()
-{
-    std::vector<std::uint8_t> px(kSize * kSize * 4);
-    glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glReadPixels(0, 0, kSize, kSize, GL_RGBA, GL_UNSIGNED_BYTE, px.data());
-    return px;
-}
-
 class GLSkyboxEffectTest : public GLEffectFixture<kSize>
 {
 protected:
@@ -118,11 +110,11 @@ TEST_F(GLSkyboxEffectTest, SkyFillsExactlyTheEmptyPixelsAndRestoresCullingAndDep
         SCOPED_TRACE(cullMode);
         m_renderer->SetCullMode(cullMode);
         drawBoxes();
-        const std::vector<std::uint8_t> scene = ReadFrame();
+        const std::vector<std::uint8_t> scene = ReadRgba(kSize, kSize);
         drawBoxes();
         m_renderer->SetDepthFunc(1);
         sky.Render();
-        const std::vector<std::uint8_t> frame = ReadFrame();
+        const std::vector<std::uint8_t> frame = ReadRgba(kSize, kSize);
         int empty = 0, kept = 0;
         for (size_t p = 0; p < scene.size(); p += 4) {
             const bool wasEmpty = scene[p] == 255 && scene[p + 1] == 0 && scene[p + 2] == 255;

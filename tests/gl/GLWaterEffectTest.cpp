@@ -30,31 +30,18 @@ const int kSize = 96;
 const std::uint8_t kSkyTop[6][3] = {{40, 80, 255}, {40, 80, 255}, {40, 80, 255}, {40, 80, 255}, {255, 40, 40}, {40, 80, 255}};
 const std::uint8_t kSkyBottom[6][3] = {{255, 40, 40}, {40, 80, 255}, {255, 40, 40}, {255, 40, 40}, {255, 40, 40}, {255, 40, 40}};
 
-struct Px
-{
-    int x, y;
-};
-
+// A kSize x kSize colour target's texture as RGBA bytes.
 std::vector<std::uint8_t> ReadTexture(const boost::shared_ptr<Vorm::ITexture>& texture)
 {
-    std::vector<std::uint8_t> px(kSize * kSize * 4);
-    texture->Bind();
-    glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glGetTexImage(GL_TEXTURE_2D, 0, GL_RGBA, GL_UNSIGNED_BYTE, px.data());
-    texture->Unbind();
-    return px;
+    return ReadTexImage<std::uint8_t>(texture, kSize, kSize, GL_RGBA, GL_UNSIGNED_BYTE);
 }
 
-std::vector<std::uint8_t> ReadFrame()
+Rgb At(const std::vector<std::uint8_t>& image, ScreenPoint p)
 {
-    std::vector<std::uint8_t> px(kSize * kSize * 4);
-    glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glReadPixels(0, 0, kSize, kSize, GL_RGBA, GL_UNSIGNED_BYTE, px.data());
-    return px;
-}
-
-Rgb At(const std::vector<std::uint8_t>& image, Px p)
-{
+    if (p.x < 0 || p.y < 0 || p.x >= kSize || p.y >= kSize) {
+        ADD_FAILURE() << "(" << p.x << ", " << p.y << ") is off the image";
+        return {0.0f, 0.0f, 0.0f};
+    }
     const std::uint8_t* c = &image[(p.y * kSize + p.x) * 4];
     return {c[0] / 255.0f, c[1] / 255.0f, c[2] / 255.0f};
 }
@@ -153,19 +140,14 @@ protected:
         colour.SetFloat4(1, 1, 1, 1);
         m_renderer->DrawGeometry(m_water.get());
         m_renderer->EnableDepthTest(true);
-        const std::vector<std::uint8_t> frame = ReadFrame();
+        const std::vector<std::uint8_t> frame = ReadRgba(kSize, kSize);
         std::vector<bool> covered(kSize * kSize);
         for (int i = 0; i < kSize * kSize; ++i)
             covered[i] = frame[i * 4] == 255;
         return covered;
     }
 
-    Px Project(const Vector3<float>& p)
-    {
-        const Vector4<float> clip =
-            Camera()->GetProjectionMatrix() * (Camera()->GetViewMatrix() * Vector4<float>(p.x, p.y, p.z, 1.0f));
-        return {int((clip.x / clip.w * 0.5f + 0.5f) * kSize), int((clip.y / clip.w * 0.5f + 0.5f) * kSize)};
-    }
+    ScreenPoint Project(const Vector3<float>& p) { return ScreenPixel(*Camera(), p, kSize, kSize); }
 
     GLuint MaterialProgram() { return ProgramHandle(m_boxes[0]->GetMaterialEffect()->GetApiEffect()); }
     Vorm::Camera* Camera() { return m_renderer->GetCamera(); }
@@ -186,9 +168,9 @@ TEST_F(GLWaterEffectTest, ReflectionHoldsTheMirroredBoxesUpsideDownAndTheMirrore
     water->Render();
     const std::vector<std::uint8_t> reflection = ReadTexture(water->GetReflectionTarget()->GetColorTexture(0));
 
-    const Px yellow = Project(Vector3<float>(0, -2.5f, 0.9f));
-    const Px green = Project(Vector3<float>(0, -1.5f, 0.9f));
-    const Px horizon = Project(Vector3<float>(0, 0, -10000));
+    const ScreenPoint yellow = Project(Vector3<float>(0, -2.5f, 0.9f));
+    const ScreenPoint green = Project(Vector3<float>(0, -1.5f, 0.9f));
+    const ScreenPoint horizon = Project(Vector3<float>(0, 0, -10000));
     const Rgb y = At(reflection, yellow), g = At(reflection, green);
     EXPECT_GT(y.r, 0.3f);
     EXPECT_GT(y.g, 0.3f);
@@ -200,17 +182,17 @@ TEST_F(GLWaterEffectTest, ReflectionHoldsTheMirroredBoxesUpsideDownAndTheMirrore
     EXPECT_LT(green.y, horizon.y);
 
     // The mirrored sky: its upper half below the horizon, its lower half above.
-    EXPECT_RGB_NEAR(kBlue, At(reflection, Project(Vector3<float>(-10, 0, -5))), 3.0f / 255.0f);
+    EXPECT_RGB_NEAR(kBlue, At(reflection, Project(Vector3<float>(-5, 0, -5))), 3.0f / 255.0f);
     EXPECT_RGB_NEAR(kRed, At(reflection, Project(Vector3<float>(-10, 8, -30))), 3.0f / 255.0f);
     // The box below the water would be mirrored above it: the clip plane drops it.
-    EXPECT_RGB_NEAR(kBlue, At(reflection, Project(Vector3<float>(5, 2, 0))), 3.0f / 255.0f);
+    EXPECT_RGB_NEAR(kBlue, At(reflection, Project(Vector3<float>(4.5f, 2, 0))), 3.0f / 255.0f);
 }
 
 TEST_F(GLWaterEffectTest, RefractionIsTheFrameWithTheWaterMaskInItsAlpha)
 {
     std::unique_ptr<Vorm::GLWaterEffect> water = MakeWater();
     DrawFrame();
-    const std::vector<std::uint8_t> frame = ReadFrame();
+    const std::vector<std::uint8_t> frame = ReadRgba(kSize, kSize);
     water->Render();
     const std::vector<std::uint8_t> refraction = ReadTexture(water->GetRefractionTarget()->GetColorTexture(0));
     const std::vector<bool> covered = WaterCoverage();
@@ -230,12 +212,12 @@ TEST_F(GLWaterEffectTest, WaterMixesReflectionAndRefractionAndMovesWithTheRipple
         std::unique_ptr<Vorm::GLWaterEffect> water = MakeWater();
         DrawFrame();
         water->Render();
-        const std::vector<std::uint8_t> screen = ReadFrame();
+        const std::vector<std::uint8_t> screen = ReadRgba(kSize, kSize);
         const std::vector<std::uint8_t> reflection = ReadTexture(water->GetReflectionTarget()->GetColorTexture(0));
         const std::vector<std::uint8_t> refraction = ReadTexture(water->GetRefractionTarget()->GetColorTexture(0));
         // Far out the reflection is blue sky and the refraction the red ground.
-        for (const Vector3<float>& p : {Vector3<float>(-10, 0, -5), Vector3<float>(6, 0, -20)}) {
-            const Px px = Project(p);
+        for (const Vector3<float>& p : {Vector3<float>(-5, 0, -5), Vector3<float>(6, 0, -20)}) {
+            const ScreenPoint px = Project(p);
             SCOPED_TRACE(px.x);
             EXPECT_GT(At(reflection, px).b, 0.9f);
             EXPECT_GT(At(refraction, px).r, 0.9f);
@@ -251,12 +233,12 @@ TEST_F(GLWaterEffectTest, WaterMixesReflectionAndRefractionAndMovesWithTheRipple
     std::unique_ptr<Vorm::GLWaterEffect> water = MakeWater();
     DrawFrame();
     water->Render();
-    const std::vector<std::uint8_t> before = ReadFrame();
+    const std::vector<std::uint8_t> before = ReadRgba(kSize, kSize);
     water->Update(50.0f);
     EXPECT_NEAR(50.0f * 0.006f, water->GetRippleTime(), 1e-6f);
     DrawFrame();
     water->Render();
-    const std::vector<std::uint8_t> after = ReadFrame();
+    const std::vector<std::uint8_t> after = ReadRgba(kSize, kSize);
     const std::vector<bool> covered = WaterCoverage();
     int water_ = 0, moved = 0;
     for (int i = 0; i < kSize * kSize; ++i) {
@@ -356,11 +338,11 @@ TEST_F(GLWaterEffectTest, MissingProgramsDrawNothingAndMissingUniformsUploadNoth
         std::unique_ptr<Vorm::GLWaterEffect> water = MakeWater();
         EXPECT_TRUE(rec.Saw("m_spApiEffectAlphaMask && \"Can not load WaterAlphaMaskEffect.glslfx\""));
         DrawFrame();
-        const std::vector<std::uint8_t> frame = ReadFrame();
+        const std::vector<std::uint8_t> frame = ReadRgba(kSize, kSize);
         CoutCapture out;
         water->Render();
         water->Render();
-        EXPECT_EQ(frame, ReadFrame());
+        EXPECT_EQ(frame, ReadRgba(kSize, kSize));
         const std::string text = out.Text();
         EXPECT_FALSE(text.empty());
         EXPECT_EQ(text.find('\n'), text.rfind('\n')) << text;
@@ -384,8 +366,9 @@ TEST_F(GLWaterEffectTest, MissingProgramsDrawNothingAndMissingUniformsUploadNoth
     water->Render();
     EXPECT_EQ(GLenum(GL_NO_ERROR), DrainGLErrors());
     // The flat ripple map's (128, 128) shows where the water is.
-    EXPECT_RGB_NEAR((Rgb{128 / 255.0f, 128 / 255.0f, At(ReadFrame(), Project(Vector3<float>(-10, 0, -5))).b}),
-                    At(ReadFrame(), Project(Vector3<float>(-10, 0, -5))), 2.0f / 255.0f);
+    const Rgb surface = At(ReadRgba(kSize, kSize), Project(Vector3<float>(-5, 0, -5)));
+    EXPECT_NEAR(128 / 255.0f, surface.r, 2.0f / 255.0f);
+    EXPECT_NEAR(128 / 255.0f, surface.g, 2.0f / 255.0f);
 }
 
 } // namespace

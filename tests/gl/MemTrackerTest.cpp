@@ -1,13 +1,11 @@
 #include "GLFixture.h"
+#include "ProbeRun.h"
 
 #include "Core/Memory/MemTracker.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstdlib>
-#include <filesystem>
-#include <fstream>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -20,16 +18,12 @@ namespace {
 // fifth line on (after the title box and the blank lines).
 std::vector<std::string> ProbeLeakReport(const std::string& mode, int& status)
 {
-    char dirTemplate[] = "/tmp/vorm_glmemtrack_XXXXXX";
-    const std::string dir = mkdtemp(dirTemplate);
-    const std::string command = "cd '" + dir + "' && '" VORM_PROBE_DIR "/gl_memtrack_probe' " + mode +
-                                " > out.txt 2>&1";
-    status = std::system(command.c_str());
-    std::ifstream in(dir + "/memleaks.log", std::ios::binary);
+    const ProbeRun run = RunProbe(VORM_PROBE_DIR "/gl_memtrack_probe", mode);
+    status = run.status;
+    std::istringstream in(run.leakLog);
     std::vector<std::string> lines;
     for (std::string line; std::getline(in, line);)
         lines.push_back(line.empty() || line.back() != '\r' ? line : line.substr(0, line.size() - 1));
-    std::filesystem::remove_all(dir);
     if (lines.size() > 5)
         lines.erase(lines.begin(), lines.begin() + 5);
     return lines;

@@ -38,13 +38,11 @@ protected:
     Rgb ColourAt(const Vorm::TriangleMesh& mesh, const Vector3<float>& local, int* row = nullptr) const
     {
         const Vector4<float> world = mesh.World().Apply(Vector4<float>(local.x, local.y, local.z, 1.0f));
-        Vorm::Camera* camera = m_renderer->GetCamera();
-        const Vector4<float> clip = camera->GetProjectionMatrix() * (camera->GetViewMatrix() * world);
-        const int x = static_cast<int>((clip.x / clip.w * 0.5f + 0.5f) * kSize);
-        const int y = static_cast<int>((clip.y / clip.w * 0.5f + 0.5f) * kSize);
+        const ScreenPoint px =
+            ScreenPixel(*m_renderer->GetCamera(), Vector3<float>(world.x, world.y, world.z), kSize, kSize);
         if (row)
-            *row = y;
-        return PixelRgb(x, y);
+            *row = px.y;
+        return PixelRgb(px.x, px.y);
     }
     // Cosine between the face's world normal and the way to the light.
     static float Facing(const Vorm::TriangleMesh& mesh, const Vorm::Light& light, const Vector3<float>& localNormal)

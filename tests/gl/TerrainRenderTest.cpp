@@ -117,9 +117,8 @@ TEST_F(TerrainRenderTest, DemoTerrainWithGrassOnlyOnItsMeadows)
     Vorm::Camera* camera = m_renderer->GetCamera();
     camera->SetPerspective(fov, float(kWidth) / kHeight, nearPlane, farPlane);
     // 40 units above the ground, looking 150 units ahead onto the meadows of the north.
-    auto groundAt = [&](float x, float z) { return terrain.GetHeightAt(x / 600.0f + 0.5f, z / 600.0f + 0.5f); };
-    const Vector3<float> eye(0.0f, groundAt(0.0f, -40.0f) + 40.0f, -40.0f);
-    camera->LookAt(eye, Vector3<float>(0.0f, groundAt(0.0f, -190.0f), -190.0f), Vector3<float>(0.0f, 1.0f, 0.0f));
+    const Vector3<float> eye(0.0f, DemoGroundAt(terrain, 0.0f, -40.0f) + 40.0f, -40.0f);
+    camera->LookAt(eye, Vector3<float>(0.0f, DemoGroundAt(terrain, 0.0f, -190.0f), -190.0f), Vector3<float>(0.0f, 1.0f, 0.0f));
 
     auto draw = [&](bool withGrass) {
         Begin();
@@ -139,7 +138,7 @@ TEST_F(TerrainRenderTest, DemoTerrainWithGrassOnlyOnItsMeadows)
     draw(true);
     const std::vector<unsigned char> picture = ReadRgba(kWidth, kHeight);
     const std::filesystem::path here = std::filesystem::read_symlink("/proc/self/exe").parent_path();
-    EXPECT_TRUE(SavePng((here / "terrain_grass.png").string(), kWidth, kHeight, picture));
+    EXPECT_TRUE(TestImages::SaveReadBufferPng((here / "terrain_grass.png").string(), kWidth, kHeight));
     EXPECT_EQ(m_renderer->GetCullMode(), 1u);
 
     // Coverage kind around a ground point: 0 none, 1 sparse, 2 dense (red or green).

@@ -1,7 +1,5 @@
 #include "GLReadBack.h"
 
-#include <IL/il.h>
-
 #include "RenderGL/effects/api/glsl/GLSLMaterialProgram.h"
 #include "RenderGL/effects/api/glsl/GLSLProgram.h"
 
@@ -42,29 +40,17 @@ std::vector<float> ReadDepth(int width, int height)
     return depth;
 }
 
-bool SavePng(const std::string& path, int width, int height, const std::vector<unsigned char>& rgba)
-{
-    // DevIL writes the image with the origin it was given; GL rows start at the bottom.
-    ILuint id = 0;
-    ilGenImages(1, &id);
-    ilBindImage(id);
-    bool ok = ilTexImage(width, height, 1, 4, IL_RGBA, IL_UNSIGNED_BYTE,
-                         const_cast<unsigned char*>(rgba.data())) == IL_TRUE;
-    if (ok) {
-        ilRegisterOrigin(IL_ORIGIN_LOWER_LEFT);
-        ilEnable(IL_FILE_OVERWRITE);
-        ok = ilSave(IL_PNG, path.c_str()) == IL_TRUE;
-    }
-    ilDeleteImages(1, &id);
-    while (ilGetError() != IL_NO_ERROR) {
-    }
-    return ok;
-}
-
 Rgb PixelRgb(int x, int y)
 {
     const std::vector<int> px = PixelRgba(x, y);
     return {px[0] / 255.0f, px[1] / 255.0f, px[2] / 255.0f};
+}
+
+ScreenPoint ScreenPixel(Vorm::Camera& camera, const Vector3<float>& world, int width, int height)
+{
+    const Vector4<float> clip =
+        camera.GetProjectionMatrix() * (camera.GetViewMatrix() * Vector4<float>(world.x, world.y, world.z, 1.0f));
+    return {int((clip.x / clip.w * 0.5f + 0.5f) * width), int((clip.y / clip.w * 0.5f + 0.5f) * height)};
 }
 
 GLint GLInt(GLenum what)

@@ -3,6 +3,7 @@
 
 #include "Core/Rendering/ApiEffect.h"
 #include "Core/Rendering/ITexture.h"
+#include "Core/Scenegraph/Camera.h"
 #include "RenderGL/texture/GLTexture.h"
 
 #include <GL/glew.h>
@@ -19,6 +20,12 @@ struct Rgb
     float r, g, b;
 };
 
+// A window pixel, origin bottom-left.
+struct ScreenPoint
+{
+    int x, y;
+};
+
 // Pops every queued GL error; returns the first (GL_NO_ERROR when none).
 GLenum DrainGLErrors();
 
@@ -28,10 +35,36 @@ std::vector<int> PixelRgba(int x, int y);
 std::vector<unsigned char> ReadRgba(int width, int height);
 // The read buffer's depth values, rows from the bottom up.
 std::vector<float> ReadDepth(int width, int height);
-// Writes RGBA rows (bottom up, as read) to a PNG file, top row first.
-bool SavePng(const std::string& path, int width, int height, const std::vector<unsigned char>& rgba);
 // The same pixel's colour as fractions of 255.
 Rgb PixelRgb(int x, int y);
+
+// The pixel of a width x height view where `camera` sees a world point
+// (truncated; off the view when outside [0, width) x [0, height)).
+ScreenPoint ScreenPixel(Vorm::Camera& camera, const Vector3<float>& world, int width, int height);
+
+// Level 0 of a 2D texture, width x height texels read as format/type (RGBA
+// bytes, or depths as floats), rows bottom first; the texture is unbound
+// afterwards. A texture of another size fails the test and leaves `fill`.
+template <typename T>
+std::vector<T> ReadTexImage(const boost::shared_ptr<Vorm::ITexture>& texture, int width, int height, GLenum format,
+                            GLenum type, T fill = T())
+{
+    const size_t components = format == GL_RGBA ? 4 : 1;
+    std::vector<T> texels(size_t(width) * height * components, fill);
+    texture->Bind();
+    GLint w = -1, h = -1;
+    glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &w);
+    glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_HEIGHT, &h);
+    // glGetTexImage writes the whole level: a bigger one would overrun the buffer.
+    if (w == width && h == height) {
+        glPixelStorei(GL_PACK_ALIGNMENT, 1);
+        glGetTexImage(GL_TEXTURE_2D, 0, format, type, texels.data());
+    } else {
+        ADD_FAILURE() << "texture is " << w << " x " << h << ", expected " << width << " x " << height;
+    }
+    texture->Unbind();
+    return texels;
+}
 
 // The first value glGetIntegerv gives for `what`.
 GLint GLInt(GLenum what);

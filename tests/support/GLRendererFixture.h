@@ -2,20 +2,14 @@
 #define VORM_TESTS_GLRENDERERFIXTURE_H
 
 #include "GLFixture.h"
+#include "RepoFiles.h"
 #include "TestShaders.h"
 
 #include "RenderGL/GLRenderer.h"
 #include "RenderGL/effects/api/IEffectSystem.h"
 
-#include <filesystem>
 #include <memory>
 #include <string>
-
-// A path below the repository, for the shipped shaders and the test scenes.
-inline std::string RepoPath(const std::string& relative)
-{
-    return (std::filesystem::path(__FILE__).parent_path().parent_path().parent_path() / relative).string();
-}
 
 // GLFixture plus a fresh renderer per test (a GLRenderer or a class made
 // from it), whose effect and texture folders are the test's temporary folder
@@ -57,9 +51,7 @@ protected:
     // uses it for effects and textures, so a test can remove or replace any.
     void UseShippedEffects()
     {
-        for (const auto& entry : std::filesystem::directory_iterator(RepoPath("data/effects")))
-            std::filesystem::copy_file(entry.path(), m_folder.Path(entry.path().filename().string()),
-                                       std::filesystem::copy_options::overwrite_existing);
+        CopyShippedEffects(m_folder);
         UseFolders(m_folder.Dir(), m_folder.Dir());
     }
 

@@ -18,6 +18,11 @@ inline void ExpectNear(const Vector3<float>& v, float x, float y, float z, float
     EXPECT_NEAR(z, v.z, eps);
 }
 
+inline void ExpectNear(const Vector3<float>& v, const Vector3<float>& e, float eps = kEps)
+{
+    ExpectNear(v, e.x, e.y, e.z, eps);
+}
+
 inline void ExpectNear(const Vector4<float>& v, float x, float y, float z, float w, float eps = kEps)
 {
     EXPECT_NEAR(x, v.x, eps);

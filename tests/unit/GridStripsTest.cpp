@@ -3,7 +3,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <array>
 #include <cstdint>
+#include <set>
 #include <vector>
 
 namespace {
@@ -38,6 +41,20 @@ std::vector<float> UpFacing(const Strip& strip, std::uint32_t rows)
         normalsY.push_back((bz - az) * (cx - ax) - (bx - ax) * (cz - az));
     }
     return normalsY;
+}
+
+typedef std::set<std::array<unsigned int, 3> > Triangles;
+
+// Adds the strip's non-degenerate triangles to `out` as sorted index triples.
+void AddTriangles(const Strip& strip, Triangles& out)
+{
+    for (size_t k = 2; k < strip.size(); ++k) {
+        std::array<unsigned int, 3> t = {strip[k - 2], strip[k - 1], strip[k]};
+        if (t[0] == t[1] || t[1] == t[2] || t[0] == t[2])
+            continue;
+        std::sort(t.begin(), t.end());
+        out.insert(t);
+    }
 }
 
 TEST(GridStripsTest, GridStripOfTwoByThreeVertices)
@@ -91,13 +108,18 @@ TEST(GridStripsTest, EveryTriangleFacesUpAndEachQuadIsCoveredOnce)
         const std::uint32_t rows = s[3] * s[1] + 1;
         const Cells cells = CellStrips(s[0], s[1], s[2], s[3]);
         size_t triangles = 0;
+        Triangles distinct;
         for (const auto& column : cells)
-            for (const Strip& strip : column)
+            for (const Strip& strip : column) {
                 for (float y : UpFacing(strip, rows)) {
                     EXPECT_GT(y, 0.0f) << s[0] << " " << s[1] << " " << s[2] << " " << s[3];
                     ++triangles;
                 }
+                AddTriangles(strip, distinct);
+            }
         EXPECT_EQ(2u * s[0] * s[1] * s[2] * s[3], triangles);
+        // No triangle twice, so the right count means every quad is covered.
+        EXPECT_EQ(triangles, distinct.size());
 
         const std::uint32_t width = s[2] * s[0] + 1;
         unsigned int* indices = nullptr;
@@ -106,6 +128,9 @@ TEST(GridStripsTest, EveryTriangleFacesUpAndEachQuadIsCoveredOnce)
         VORM_DELETE[] indices;
         const std::vector<float> faces = UpFacing(whole, rows);
         EXPECT_EQ(2u * (width - 1) * (rows - 1), faces.size());
+        Triangles wholeDistinct;
+        AddTriangles(whole, wholeDistinct);
+        EXPECT_EQ(faces.size(), wholeDistinct.size());
         for (float y : faces)
             EXPECT_GT(y, 0.0f);
     }

@@ -1,5 +1,7 @@
 #include "Core/Memory/MemTracker.h"
 
+#include "ModelTestFiles.h"
+#include "ProbeRun.h"
 #include "TrackerLog.h"
 
 #include <gtest/gtest.h>
@@ -8,9 +10,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -21,14 +20,6 @@ namespace {
 // Defeats new/delete elision for blocks a test only inspects.
 void* volatile g_sink;
 void* volatile g_null;
-
-std::string ReadFile(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
 
 // Splits on CR LF; a text not ending in CR LF yields a last line "<no crlf>".
 std::vector<std::string> CrLfLines(const std::string& text)
@@ -79,27 +70,9 @@ std::string Owner(const char* file, unsigned line, const char* function)
     return text;
 }
 
-struct ProbeRun
+ProbeRun RunMemTrackProbe(const std::string& mode)
 {
-    int status = -1;
-    std::string out, err;
-    std::vector<std::string> memoryLog, leakLog;
-};
-
-ProbeRun RunProbe(const std::string& mode)
-{
-    char dirTemplate[] = "/tmp/vorm_memtrack_XXXXXX";
-    const std::string dir = mkdtemp(dirTemplate);
-    const std::string command = "cd '" + dir + "' && '" VORM_PROBE_DIR "/memtrack_probe' " + mode +
-                                " > out.txt 2> err.txt";
-    ProbeRun run;
-    run.status = std::system(command.c_str());
-    run.out = ReadFile(dir + "/out.txt");
-    run.err = ReadFile(dir + "/err.txt");
-    run.memoryLog = CrLfLines(ReadFile(dir + "/memory.log"));
-    run.leakLog = CrLfLines(ReadFile(dir + "/memleaks.log"));
-    std::filesystem::remove_all(dir);
-    return run;
+    return RunProbe(VORM_PROBE_DIR "/memtrack_probe", mode);
 }
 
 const std::string kDashes(80, '-');
@@ -178,18 +151,18 @@ TEST(MemTrackerProbe, LeakReportAtExit)
     for (const char* mode : {"clean", "late", "mismatch"})
     {
         SCOPED_TRACE(mode);
-        const ProbeRun run = RunProbe(mode);
+        const ProbeRun run = RunMemTrackProbe(mode);
         ASSERT_EQ(0, run.status) << run.err;
-        EXPECT_TRUE(AfterHeader(run.memoryLog).empty());
-        EXPECT_EQ((std::vector<std::string>{"Congratulations! No memory leaks found!", ""}), LeakBody(run.leakLog));
+        EXPECT_TRUE(AfterHeader(CrLfLines(run.memoryLog)).empty());
+        EXPECT_EQ((std::vector<std::string>{"Congratulations! No memory leaks found!", ""}), LeakBody(CrLfLines(run.leakLog)));
         const bool breaks = run.err.find("allocation and release forms do not match") != std::string::npos;
         EXPECT_EQ(std::string(mode) == "mismatch", breaks) << run.err;
     }
 
-    const ProbeRun run = RunProbe("leak");
+    const ProbeRun run = RunMemTrackProbe("leak");
     ASSERT_EQ(0, run.status) << run.err;
-    EXPECT_TRUE(AfterHeader(run.memoryLog).empty());
-    const std::vector<std::string> body = LeakBody(run.leakLog);
+    EXPECT_TRUE(AfterHeader(CrLfLines(run.memoryLog)).empty());
+    const std::vector<std::string> body = LeakBody(CrLfLines(run.leakLog));
     ASSERT_EQ(6u, body.size());
     EXPECT_EQ("1 memory leak found:", body[0]);
     EXPECT_EQ("", body[1]);
@@ -572,7 +545,7 @@ TEST(MemTracker, NumberTextsAndMemoryReport)
     const std::string path = testing::TempDir() + "vorm_memreport.log";
     const MemTracker::Statistics s = MemTracker::GetMemoryStatistics();
     MemTracker::DumpMemoryReport(path.c_str(), true);
-    const std::vector<std::string> lines = CrLfLines(ReadFile(path));
+    const std::vector<std::string> lines = CrLfLines(ModelTestFiles::ReadText(path));
     std::remove(path.c_str());
     ASSERT_EQ(33u + 3 + s.m_uTotalAllocUnitCount, lines.size());
     EXPECT_TRUE(Fits(lines[1], "|" + std::string(45, ' ') + "Memory report for: " + kDateTime +

@@ -1,29 +1,18 @@
-#include "Core/Input/IInputSource.h"
 #include "Core/Input/InputMngr.h"
 #include "Core/Scenegraph/AnimatedCamera.h"
 #include "Core/Scenegraph/SceneCamera.h"
 #include "Core/Scenegraph/TransformController.h"
 
 #include "MathExpect.h"
+#include "StubInputSource.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <cstring>
 
 using namespace Vorm;
 
 namespace {
-
-struct OrbitInputSource : IInputSource
-{
-    bool Init() override { return true; }
-    void Reset() override
-    {
-        std::memset(&m_mouseState, 0, sizeof(m_mouseState));
-        std::memset(&m_keyState, 0, sizeof(m_keyState));
-    }
-};
 
 void ExpectVec(const Vector3<float>& v, float x, float y, float z)
 {
@@ -57,7 +46,7 @@ protected:
 
     CameraController& Orbit() { return m_camera.GetController(); }
 
-    OrbitInputSource m_source;
+    StubInputSource m_source;
     InputMngr m_input;
     SceneCamera m_camera;
 };

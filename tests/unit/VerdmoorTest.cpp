@@ -1,5 +1,6 @@
 #include "AssertRecorder.h"
 #include "CoutCapture.h"
+#include "MathExpect.h"
 #include "RecordingRenderer.h"
 #include "ScopedWorkingDir.h"
 #include "StubApp.h"
@@ -40,13 +41,6 @@ Vector3<float> OrbitDirection(float a)
     Vector3<float> d(std::sin(a), -1.0f, std::cos(a));
     d.Normalize();
     return d;
-}
-
-void ExpectDirection(const Vector3<float>& expected, const Vector3<float>& actual)
-{
-    EXPECT_NEAR(expected.x, actual.x, 1e-5f);
-    EXPECT_NEAR(expected.y, actual.y, 1e-5f);
-    EXPECT_NEAR(expected.z, actual.z, 1e-5f);
 }
 
 // Quit requests waiting in the frame's message queue, by their code.
@@ -182,7 +176,7 @@ TEST_F(VerdmoorTest, LeftTurnsTheLightOnlyWithTheOrbitOffAndWrapsAfter648)
         UpdateWith({VormInput::eKey_LEFT});
         ++presses;
         // The direction comes from the angle before the turn.
-        ExpectDirection(OrbitDirection(before), Light0().GetDirection());
+        MathExpect::ExpectNear(Light0().GetDirection(), OrbitDirection(before), 1e-5f);
         const float after = m_demo.GetLightAngle();
         if (after == 0.0f) {
             EXPECT_GT(before + 0.1f, 6.48f);
@@ -257,12 +251,12 @@ TEST_F(VerdmoorSceneTest, PausingStopsTheLightTheRipplesAndTheTotalTime)
     EXPECT_FLOAT_EQ(0.25f, m_demo.GetTotalTime());
     EXPECT_FLOAT_EQ(0.25f * 0.2f, m_demo.GetLightAngle());
     EXPECT_NEAR(0.25 * 0.006, m_demo.GetWaterEffect()->GetRippleTime(), 1e-7);
-    ExpectDirection(OrbitDirection(0.0f), Light0().GetDirection());
+    MathExpect::ExpectNear(Light0().GetDirection(), OrbitDirection(0.0f), 1e-5f);
 
     UpdateWith({}, 0.25f);
     const float angle = m_demo.GetLightAngle();
     const float ripples = m_demo.GetWaterEffect()->GetRippleTime();
-    ExpectDirection(OrbitDirection(0.05f), Light0().GetDirection());
+    MathExpect::ExpectNear(Light0().GetDirection(), OrbitDirection(0.05f), 1e-5f);
 
     // Space pauses in the same update: its step is already zero. The light's
     // direction lags its angle by one step; a zero step only catches it up.
@@ -272,7 +266,7 @@ TEST_F(VerdmoorSceneTest, PausingStopsTheLightTheRipplesAndTheTotalTime)
     EXPECT_FLOAT_EQ(0.5f, m_demo.GetTotalTime());
     EXPECT_EQ(angle, m_demo.GetLightAngle());
     EXPECT_EQ(ripples, m_demo.GetWaterEffect()->GetRippleTime());
-    ExpectDirection(OrbitDirection(angle), Light0().GetDirection());
+    MathExpect::ExpectNear(Light0().GetDirection(), OrbitDirection(angle), 1e-5f);
     EXPECT_EQ(0.0f, m_demo.GetKeyLock());
 
     // Backspace rewinds the time and keeps the animation stopped.
