@@ -83,11 +83,18 @@ std::vector<WindowRecord*> LiveWindows()
 // window manager named a focus) go to the only window there is.
 WindowRecord* EventWindow(Uint32 windowId)
 {
-    const std::vector<WindowRecord*> live = LiveWindows();
-    for (WindowRecord* w : live)
+    // Runs for every event: no list is built.
+    WindowRecord* only = nullptr;
+    int liveCount = 0;
+    for (WindowRecord* w : g_windows) {
+        if (!w->alive)
+            continue;
         if (w->id == windowId)
             return w;
-    return live.size() == 1 ? live[0] : nullptr;
+        only = w;
+        ++liveCount;
+    }
+    return liveCount == 1 ? only : nullptr;
 }
 
 UINT VirtualKey(SDL_Keycode key)
