@@ -16,7 +16,6 @@ SOUND_RESULT CheckOpen()
 
 SoundChannel::SoundChannel(int index)
     : m_index(index)
-    , m_bMuted(false)
 {
 }
 
@@ -44,7 +43,6 @@ SOUND_RESULT SoundChannel::SetMute(bool mute)
     if (const SOUND_RESULT r = CheckOpen())
         return r;
     Mix_Volume(m_index, mute ? 0 : MIX_MAX_VOLUME);
-    m_bMuted = mute;
     return SOUND_OK;
 }
 
@@ -74,7 +72,11 @@ SOUND_RESULT SoundChannel::GetMute(bool* pMute) const
 {
     if (!pMute)
         return SoundFailure(SOUND_ERR_INVALID_PARAM, "no place for the answer");
-    *pMute = m_bMuted;
+    *pMute = false;
+    if (const SOUND_RESULT r = CheckOpen())
+        return r;
+    // The mixer's own volume says it; a volume query leaves it as it is.
+    *pMute = Mix_Volume(m_index, -1) == 0;
     return SOUND_OK;
 }
 

@@ -99,7 +99,6 @@ SOUND_RESULT SoundSystem::PlaySound(Sound* pSound, bool paused, SoundChannel** p
         return SoundFailure(SOUND_ERR_NO_CHANNEL, Mix_GetError());
     // A channel starts heard, whatever it was set to for its last sound.
     Mix_Volume(index, MIX_MAX_VOLUME);
-    m_channels[index]->m_bMuted = false;
     if (paused)
         Mix_Pause(index);
     if (ppChannel)

@@ -1,5 +1,6 @@
 #include "Platform/Win32GL.h"
 
+#include "SurfaceAttributes.h"
 #include "WindowRecord.h"
 
 #include <algorithm>
@@ -39,13 +40,7 @@ private:
 
 HGLRC MakeContext(WindowRecord* surface, int major, int minor, int flags, int profile)
 {
-    SDL_GL_ResetAttributes();
-    SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, surface->doubleBuffer ? 1 : 0);
-    SDL_GL_SetAttribute(SDL_GL_RED_SIZE, 8);
-    SDL_GL_SetAttribute(SDL_GL_GREEN_SIZE, 8);
-    SDL_GL_SetAttribute(SDL_GL_BLUE_SIZE, 8);
-    SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, surface->depthBits);
-    SDL_GL_SetAttribute(SDL_GL_STENCIL_SIZE, surface->stencilBits);
+    RequestSurface(surface->doubleBuffer, surface->depthBits, surface->stencilBits, 0);
     if (major > 0) {
         SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, major);
         SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, minor);

@@ -1,6 +1,7 @@
 #include "Platform/Win32Window.h"
 
 #include "Platform/GLWindowContext.h"
+#include "SurfaceAttributes.h"
 #include "WindowRecord.h"
 
 #include <algorithm>
@@ -83,11 +84,18 @@ std::vector<WindowRecord*> LiveWindows()
 // window manager named a focus) go to the only window there is.
 WindowRecord* EventWindow(Uint32 windowId)
 {
-    const std::vector<WindowRecord*> live = LiveWindows();
-    for (WindowRecord* w : live)
+    // Runs for every event: no list is built.
+    WindowRecord* only = nullptr;
+    int liveCount = 0;
+    for (WindowRecord* w : g_windows) {
+        if (!w->alive)
+            continue;
         if (w->id == windowId)
             return w;
-    return live.size() == 1 ? live[0] : nullptr;
+        only = w;
+        ++liveCount;
+    }
+    return liveCount == 1 ? only : nullptr;
 }
 
 UINT VirtualKey(SDL_Keycode key)
@@ -328,12 +336,7 @@ HWND CreateWindowExW(DWORD, const wchar_t* className, const wchar_t* title, DWOR
     WindowRecord* w = new WindowRecord;
     const std::string utf8Title = ToUtf8(title);
     for (int depth : {32, 24, 16}) {
-        SDL_GL_ResetAttributes();
-        SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
-        SDL_GL_SetAttribute(SDL_GL_RED_SIZE, 8);
-        SDL_GL_SetAttribute(SDL_GL_GREEN_SIZE, 8);
-        SDL_GL_SetAttribute(SDL_GL_BLUE_SIZE, 8);
-        SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, depth);
+        RequestSurface(true, depth, 0, 0);
         w->window = SDL_CreateWindow(utf8Title.c_str(), x, y, width, height, flags);
         if (w->window) {
             w->surfaceDepthBits = depth;

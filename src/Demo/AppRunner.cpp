@@ -2,6 +2,7 @@
 
 #include "Verdmoor.h"
 #include "WINGLApp/IApp.h"
+#include "WINGLApp/ScopedGLContext.h"
 
 namespace {
 
@@ -38,8 +39,10 @@ int AppRunner::Run() { return m_bOk ? m_pApp->Run(m_pExec) : 0; }
 
 void AppRunner::Destroy()
 {
-    // The demo holds GL objects and sound: it goes before the application.
+    // The demo holds GL objects and sound: it goes before the application,
+    // in the application's GL context, which the run left released.
     if (m_pExec) {
+        Vorm::ScopedGLContext context(m_pApp ? m_pApp->GetWindow() : boost::shared_ptr<Vorm::IWindow>());
         delete m_pExec;
         m_pExec = nullptr;
     }

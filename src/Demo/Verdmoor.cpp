@@ -12,6 +12,7 @@
 #include "Core/Terrain/base/Terrain.h"
 #include "Core/Terrain/base/TerrainDesc.h"
 #include "RenderGL/effects/GLGrassEffect.h"
+#include "RenderGL/effects/GLMaterialEffect.h"
 #include "RenderGL/effects/GLShadowMappingEffect.h"
 #include "RenderGL/effects/GLSkyboxEffect.h"
 #include "RenderGL/effects/GLWaterEffect.h"
@@ -129,14 +130,15 @@ bool Verdmoor::CheckEffects()
     // The effects stop the program on a missing program: ask first (the
     // renderer caches each program, so the effects get the same ones).
     Vorm::IRenderer& renderer = Renderer();
-    if (!renderer.CreateMaterialApiEffect("MaterialEffect.glslfx")) {
-        Fail("the effect \"MaterialEffect.glslfx\" is missing or does not build");
+    if (!renderer.CreateMaterialApiEffect(Vorm::GLMaterialEffect::kEffectFile)) {
+        Fail(std::string("the effect \"") + Vorm::GLMaterialEffect::kEffectFile + "\" is missing or does not build");
         return false;
     }
-    std::vector<std::string> names = {"WaterAlphaMaskEffect.glslfx", "WaterEffect.glslfx", "SkyboxEffect.glslfx",
-                                      "ShadowMapping.glslfx", "WireframeEffect.glslfx"};
+    std::vector<std::string> names = {Vorm::GLWaterEffect::kAlphaMaskEffectFile, Vorm::GLWaterEffect::kEffectFile,
+                                      Vorm::GLSkyboxEffect::kEffectFile, Vorm::GLShadowMappingEffect::kEffectFile,
+                                      Vorm::GLWireframeEffect::kEffectFile};
     if (m_iSceneKind == 1)
-        names.push_back("GrassEffect.glslfx");
+        names.push_back(Vorm::GLGrassEffect::kEffectFile);
     for (const std::string& name : names) {
         if (!renderer.CreateApiEffect(name)) {
             Fail("the effect \"" + name + "\" is missing or does not build");

@@ -27,8 +27,7 @@ MusicPlayer::~MusicPlayer()
     m_sounds.clear();
     m_pChannel = nullptr;
     if (m_pSystem) {
-        m_pSystem->Close();
-        m_pSystem->Release();
+        m_pSystem->Release(); // closes it first
         m_pSystem = nullptr;
     }
 }

@@ -122,8 +122,9 @@ if start world_demo; then
     fail "world: wireframe shows no background through the terrain ($terrain_black% against $share%)"
   press "Is Wireframe mode? 0" F1
   press "Scene Camera active. " F2
-  # F5 before F6 in the same pass: its message says the set-up ran as well.
-  press "Is sound playing? 1" F5 F6
+  xdotool keydown F6
+  press "Is sound playing? 1" F5
+  xdotool keyup F6
   sleep 2
   f=$(shot world-again)
   kill -0 "$pid" 2>/dev/null || fail "world_demo ended after F6"
@@ -151,6 +152,20 @@ if start nature1_demo; then
     fail "nature1: the water looks like the sky ($water against $sky)"
   [ $((shade * 4)) -lt $((lit * 3)) ] && [ $((shade * 4)) -lt $((lit2 * 3)) ] ||
     fail "nature1: the shadow on the ground ($shade) is not darker than the lit ground ($lit, $lit2)"
+
+  # F6 sets the world scene up in place of Nature1. It prints nothing, so it
+  # is held down from before F5 until F5's message shows the keys were read.
+  xdotool keydown F6
+  press "Is sound playing? 0" F5
+  xdotool keyup F6
+  sleep 2
+  f6=$(shot nature1-f6)
+  kill -0 "$pid" 2>/dev/null || fail "nature1_demo ended after F6"
+  change=$(compare -metric RMSE "$f" "$f6" null: 2>&1 | sed -n 's/.*(\([0-9.e-]*\)).*/\1/p')
+  echo "nature1 after F6: $change RMS change from the pond"
+  awk -v c="$change" 'BEGIN { exit !(c > 0.12) }' || fail "nature1: F6 left the picture as it was ($change)"
+  read -r lr lg lb <<<"$(mean "$f6" 0 300 1024 120)"
+  [ "$lg" -gt "$lr" ] && [ "$lg" -gt "$lb" ] || fail "nature1 after F6: no green terrain ($lr $lg $lb)"
   stop
 fi
 

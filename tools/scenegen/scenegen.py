@@ -534,17 +534,16 @@ class TerrainHeight:
     SCALE = 60.0
 
     def __init__(self, path):
-        self.h = None
-        if os.path.exists(path):
-            rows = read_png_red(path)
-            step_x = (len(rows[0]) - 1) // (self.VERTS - 1)
-            step_z = (len(rows) - 1) // (self.VERTS - 1)
-            self.h = [[(rows[j * step_z][i * step_x] - 128) / 128.0 * self.SCALE for j in range(self.VERTS)]
-                      for i in range(self.VERTS)]
+        if not os.path.exists(path):
+            # Placements follow the terrain: without its map they would all sit at 0.
+            raise SystemExit("scenegen: %s is missing; build the project first (the asset generator makes it)" % path)
+        rows = read_png_red(path)
+        step_x = (len(rows[0]) - 1) // (self.VERTS - 1)
+        step_z = (len(rows) - 1) // (self.VERTS - 1)
+        self.h = [[(rows[j * step_z][i * step_x] - 128) / 128.0 * self.SCALE for j in range(self.VERTS)]
+                  for i in range(self.VERTS)]
 
     def at(self, x, z):
-        if self.h is None:
-            return 0.0  # no height map yet: a flat world
         n = self.VERTS - 1
         fx = min(max((x + self.SIZE / 2) / self.SIZE, 0.0), 1.0) * n
         fz = min(max((z + self.SIZE / 2) / self.SIZE, 0.0), 1.0) * n
@@ -573,8 +572,6 @@ class TerrainHeight:
 
     def find_land(self, x, z, lo, hi, flat=3.0):
         """The spot nearest (x, z) on a spiral whose ground lies between lo and hi and is fairly flat."""
-        if self.h is None:
-            return (x, z)
         for k in range(400):
             r = 2.0 * k ** 0.5 * 2.0
             a = k * 2.39996

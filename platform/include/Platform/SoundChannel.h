@@ -26,7 +26,6 @@ private:
     SoundChannel& operator=(const SoundChannel&) = delete;
 
     int m_index;
-    bool m_bMuted;
 };
 
 } // namespace Win32

@@ -4,8 +4,8 @@
 #include "Core/Memory/MemTracker.h"
 #include "Platform/Win32Window.h"
 #include "RenderGL/GLRenderer.h"
-#include "WINGLApp/GLContext.h"
 #include "WINGLApp/IExec.h"
+#include "WINGLApp/ScopedGLContext.h"
 #include "WINGLApp/WINGLAppWindow.h"
 #include "WINGLApp/Win32InputSource.h"
 #include "WINGLApp/WindowDesc.h"
@@ -30,14 +30,10 @@ WINGLApp::WINGLApp(Win32::HINSTANCE instance, const wchar_t*, int, bool console)
 WINGLApp::~WINGLApp()
 {
     // The renderer frees GL objects: its context must be current for that.
-    const bool haveContext = m_spWindow && m_spWindow->GetContext() && m_spWindow->GetContext()->IsValid();
     if (m_pRenderer) {
-        if (haveContext)
-            m_spWindow->MakeCurrent();
+        ScopedGLContext context(m_spWindow);
         VORM_DELETE m_pRenderer;
         m_pRenderer = nullptr;
-        if (haveContext)
-            m_spWindow->ReleaseCurrent();
     }
     if (m_pInputManager) {
         VORM_DELETE m_pInputManager;

@@ -369,6 +369,9 @@ __attribute__((always_inline)) inline void DoDeallocate(const char* file, unsign
     if (__builtin_expect(s_alwaysLogAll, 0))
         LogDeallocation(file, line, function, deallocationType, reportedAddress);
 
+    // After exit the report is rewritten only when it can change: a program
+    // block went, or the last library block (the reservoir may go with it).
+    bool reportChanged = false;
     if (reportedAddress)
     {
         AllocUnit* unit = Lookup(reportedAddress);
@@ -393,11 +396,13 @@ __attribute__((always_inline)) inline void DoDeallocate(const char* file, unsign
         if (__builtin_expect(unit->m_bLibrary, 0))
         {
             --s_libraryUnitCount;
+            reportChanged = s_libraryUnitCount == 0;
         }
         else
         {
             SubtractTotals(unit);
             --s_stats.m_uTotalAllocUnitCount;
+            reportChanged = true;
         }
 
         ClearText(unit->m_szSourceFile);
@@ -409,7 +414,7 @@ __attribute__((always_inline)) inline void DoDeallocate(const char* file, unsign
     ResetOwner();
     if (__builtin_expect(s_alwaysValidateAll, 0))
         MemTracker::ValidateAllAllocUnits();
-    if (__builtin_expect(s_staticDeinitTime, 0))
+    if (__builtin_expect(s_staticDeinitTime && reportChanged, 0))
         MemTracker::DumpLeakReport();
 }
 

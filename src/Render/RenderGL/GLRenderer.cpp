@@ -67,6 +67,8 @@ GLRenderer::GLRenderer()
 
 GLRenderer::~GLRenderer()
 {
+    // Materials made after this renderer would reach for a renderer that is gone.
+    MaterialEffectFactory::Register(nullptr);
     // Every program lives in the effect system's cache: they go with it
     // while this context still exists.
     VORM_DELETE m_pEffectSystem;

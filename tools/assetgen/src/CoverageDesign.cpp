@@ -116,7 +116,6 @@ CoverageStats CoverageDesign::analyse(const Image& img)
     s.otherFraction = other / total;
     s.noneFraction = none / total;
     s.clumps = clumps;
-    s.denseSamples = red + green;
     return s;
 }
 

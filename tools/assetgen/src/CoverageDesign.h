@@ -8,7 +8,6 @@ namespace assetgen {
 struct CoverageStats {
     double redFraction = 0, greenFraction = 0, otherFraction = 0, noneFraction = 0;
     long clumps = 0;         // clumps the engine's placement rules make from the image
-    long denseSamples = 0;   // red + green samples
 };
 
 class CoverageDesign {

@@ -59,11 +59,6 @@ int TerrainField::heightToRed(double h)
     return r < 0 ? 0 : (r > 255 ? 255 : r);
 }
 
-double TerrainField::quantizedHeight(double x, double z)
-{
-    return redToHeight(heightToRed(height(x, z)));
-}
-
 double TerrainField::slope(double x, double z)
 {
     const double e = 3.0;

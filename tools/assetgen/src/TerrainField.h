@@ -15,8 +15,6 @@ public:
 
     // Height in world units at world (x, z), before quantisation.
     static double height(double x, double z);
-    // Height as the engine will see it: rounded to the height map's red steps.
-    static double quantizedHeight(double x, double z);
     // Steepness: length of the height gradient (rise per unit run).
     static double slope(double x, double z);
 
@@ -24,7 +22,6 @@ public:
     static double heightPixelToWorld(double p) { return -kWorldSize / 2 + p * kWorldSize / kHeightMapSpan; }
     // Red value of the height map for a height.
     static int heightToRed(double h);
-    static double redToHeight(int red) { return (red - 128) / 128.0 * kHeightScale; }
 };
 
 } // namespace assetgen

@@ -25,6 +25,5 @@ inline double smoothstep(double e0, double e1, double v)
     double t = clamp01((v - e0) / (e1 - e0));
     return t * t * (3 - 2 * t);
 }
-inline double lerp(double a, double b, double t) { return a + (b - a) * t; }
 
 } // namespace assetgen

@@ -36,7 +36,7 @@ GLGrassEffect::GLGrassEffect()
     : m_camUp(0.0f, 1.0f, 0.0f), m_camRight(1.0f, 0.0f, 0.0f), m_camPosition(0.0f, 0.0f, 0.0f)
 {
     IRenderer* renderer = TSingleton<IRenderer>::Instance();
-    m_spApiEffect = renderer->CreateApiEffect("GrassEffect.glslfx");
+    m_spApiEffect = renderer->CreateApiEffect(kEffectFile);
     VORM_ASSERT(m_spApiEffect && "Can not load GrassEffect.glslfx");
 
     if (const GLSLProgram* program = dynamic_cast<const GLSLProgram*>(m_spApiEffect.get())) {

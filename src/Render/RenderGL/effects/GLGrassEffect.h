@@ -21,6 +21,9 @@ class ITexture;
 class GLGrassEffect : public IEffect
 {
 public:
+    // The effect file this effect loads its program from.
+    static constexpr const char* kEffectFile = "GrassEffect.glslfx";
+
     // Needs the GL renderer singleton and its context.
     GLGrassEffect();
     ~GLGrassEffect() override;

@@ -72,7 +72,7 @@ GLMaterialEffect::GLMaterialEffect()
     if (!s_wpMaterialProgram.expired())
         return;
     const boost::shared_ptr<ApiEffect> shared =
-        TSingleton<IRenderer>::Instance()->CreateMaterialApiEffect("MaterialEffect.glslfx");
+        TSingleton<IRenderer>::Instance()->CreateMaterialApiEffect(kEffectFile);
     s_wpMaterialProgram = shared;
     ResetUniforms();
     if (GLSLMaterialProgram* program = dynamic_cast<GLSLMaterialProgram*>(shared.get())) {

@@ -19,6 +19,9 @@ class GLSLUniformParam;
 class GLMaterialEffect : public IMaterialEffect
 {
 public:
+    // The effect file this effect loads its program from.
+    static constexpr const char* kEffectFile = "MaterialEffect.glslfx";
+
     // Texture units of the material's slots; 5 to 7 hold the shadow maps.
     enum TextureUnit
     {

@@ -19,7 +19,7 @@ namespace Vorm {
 GLShadowMappingEffect::GLShadowMappingEffect()
     : m_bReported(false)
 {
-    m_spApiEffect = TSingleton<IRenderer>::Instance()->CreateApiEffect("ShadowMapping.glslfx");
+    m_spApiEffect = TSingleton<IRenderer>::Instance()->CreateApiEffect(kEffectFile);
     VORM_ASSERT(m_spApiEffect && "Can not load ShadowMapping.glslfx");
     const GLSLProgram* program = dynamic_cast<const GLSLProgram*>(m_spApiEffect.get());
     const bool isOk = program && program->GetUniform("Matrix_LVP", m_matrixLVP);

@@ -19,6 +19,9 @@ class Light;
 class GLShadowMappingEffect : public IEffect
 {
 public:
+    // The effect file this effect loads its program from.
+    static constexpr const char* kEffectFile = "ShadowMapping.glslfx";
+
     // Needs a current GL context and the renderer singleton.
     GLShadowMappingEffect();
     ~GLShadowMappingEffect() override;

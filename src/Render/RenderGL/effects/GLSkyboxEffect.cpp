@@ -19,7 +19,7 @@ GLSkyboxEffect::GLSkyboxEffect()
     : m_matrix(Matrix44<float>::IDENTITY), m_bReported(false)
 {
     MeshBuilder().CreateBox(&m_box, 1.0f, 1.0f, 1.0f);
-    m_spApiEffect = TSingleton<IRenderer>::Instance()->CreateApiEffect("SkyboxEffect.glslfx");
+    m_spApiEffect = TSingleton<IRenderer>::Instance()->CreateApiEffect(kEffectFile);
     VORM_ASSERT(m_spApiEffect && "Can not load SkyboxEffect.glslfx");
     const GLSLProgram* program = dynamic_cast<const GLSLProgram*>(m_spApiEffect.get());
     if (program && !program->GetUniform("Sampler_Cubemap", m_samplerCubemap))

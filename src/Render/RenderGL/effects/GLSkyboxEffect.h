@@ -20,6 +20,9 @@ class ITexture;
 class GLSkyboxEffect : public IEffect
 {
 public:
+    // The effect file this effect loads its program from.
+    static constexpr const char* kEffectFile = "SkyboxEffect.glslfx";
+
     // Needs a current GL context and the renderer singleton.
     GLSkyboxEffect();
     ~GLSkyboxEffect() override;

@@ -65,9 +65,9 @@ GLWaterEffect::GLWaterEffect()
     m_pReflectionTarget = MakeTarget(renderer, m_iWidth, m_iHeight);
     m_pRefractionTarget = MakeTarget(renderer, m_iWidth, m_iHeight);
 
-    m_spApiEffectAlphaMask = renderer->CreateApiEffect("WaterAlphaMaskEffect.glslfx");
+    m_spApiEffectAlphaMask = renderer->CreateApiEffect(kAlphaMaskEffectFile);
     VORM_ASSERT(m_spApiEffectAlphaMask && "Can not load WaterAlphaMaskEffect.glslfx");
-    m_spApiEffect = renderer->CreateApiEffect("WaterEffect.glslfx");
+    m_spApiEffect = renderer->CreateApiEffect(kEffectFile);
     VORM_ASSERT(m_spApiEffect && "Can not load WaterEffect.glslfx");
 
     if (const GLSLProgram* program = dynamic_cast<const GLSLProgram*>(m_spApiEffect.get())) {
@@ -175,11 +175,18 @@ void GLWaterEffect::RenderReflection()
 
     Matrix44<float> world;
     Matrix44<float> mirrored;
+    // Materials share one program: making it current again per mesh would
+    // upload every light anew for nothing.
+    boost::shared_ptr<ApiEffect> current;
     for (TriangleMesh* mesh : m_reflectedMeshes) {
         const boost::shared_ptr<IMaterialEffect> material = mesh ? mesh->GetMaterialEffect() : boost::shared_ptr<IMaterialEffect>();
         if (!material)
             continue;
-        renderer->SetApiEffect(material->GetApiEffect());
+        const boost::shared_ptr<ApiEffect> program = material->GetApiEffect();
+        if (program != current) {
+            renderer->SetApiEffect(program);
+            current = program;
+        }
         const int shading = material->GetShadingType();
         material->SetShadingType(0);
         material->Apply();

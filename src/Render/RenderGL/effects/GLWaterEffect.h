@@ -24,6 +24,10 @@ class TriangleMesh;
 class GLWaterEffect : public IEffect
 {
 public:
+    // The effect files this effect loads its program from.
+    static constexpr const char* kEffectFile = "WaterEffect.glslfx";
+    static constexpr const char* kAlphaMaskEffectFile = "WaterAlphaMaskEffect.glslfx";
+
     // Needs a current GL context and the renderer singleton; both targets
     // take the renderer's viewport size as it is now.
     GLWaterEffect();

@@ -9,7 +9,7 @@ namespace Vorm {
 
 GLWireframeEffect::GLWireframeEffect()
 {
-    m_spApiEffect = TSingleton<IRenderer>::Instance()->CreateApiEffect("WireframeEffect.glslfx");
+    m_spApiEffect = TSingleton<IRenderer>::Instance()->CreateApiEffect(kEffectFile);
     VORM_ASSERT(m_spApiEffect && "Can not load WireframeEffect.glslfx");
 }
 

@@ -14,6 +14,9 @@ class ApiEffect;
 class GLWireframeEffect : public IEffect
 {
 public:
+    // The effect file this effect loads its program from.
+    static constexpr const char* kEffectFile = "WireframeEffect.glslfx";
+
     // Needs a current GL context and the renderer singleton.
     GLWireframeEffect();
     ~GLWireframeEffect() override;

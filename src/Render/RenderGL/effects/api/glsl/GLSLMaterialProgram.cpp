@@ -107,7 +107,9 @@ void GLSLMaterialProgram::UpdateLights(const std::vector<boost::shared_ptr<Light
         const unsigned used = splits < kMaxSplits ? splits : kMaxSplits;
         for (unsigned s = 0; s < used; ++s) {
             const Matrix44<float> texMatrix = MakeShadowTextureMatrix(light->GetShadowMatrix(s));
-            m_texShadowMap[s][n].SetTexture2D(kFirstShadowUnit + static_cast<int>(s));
+            // The shader samples every light's maps through light 0's
+            // samplers (all lights share units 5 to 7), so those name the unit.
+            m_texShadowMap[s][0].SetTexture2D(kFirstShadowUnit + static_cast<int>(s));
             m_matLightProjView[s][n].SetMatrixValue(texMatrix.Ptr(), false);
 
             const boost::shared_ptr<IRenderTarget> target = light->GetShadowMap(s);
