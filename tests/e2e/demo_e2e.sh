@@ -58,6 +58,16 @@ press() {
   wait_line "$text" "$before" 60 || fail "keys $* printed no \"$text\""
   xdotool keyup "$@"
 }
+# F6 sets the world scene up and prints nothing: it is held down from before
+# F5 until F5's message (the text given) shows the keys were read; then the
+# set-up is given time and the demo must still run.
+press_f6() {
+  xdotool keydown F6
+  press "$1" F5
+  xdotool keyup F6
+  sleep 2
+  kill -0 "$pid" 2>/dev/null || fail "$demo ended after F6"
+}
 
 # First frame: something other than black on the screen.
 wait_frame() {
@@ -122,12 +132,8 @@ if start world_demo; then
     fail "world: wireframe shows no background through the terrain ($terrain_black% against $share%)"
   press "Is Wireframe mode? 0" F1
   press "Scene Camera active. " F2
-  xdotool keydown F6
-  press "Is sound playing? 1" F5
-  xdotool keyup F6
-  sleep 2
+  press_f6 "Is sound playing? 1"
   f=$(shot world-again)
-  kill -0 "$pid" 2>/dev/null || fail "world_demo ended after F6"
   # The scene camera stands in the grass by the scene's origin.
   grass=$(mean "$f" 0 100 1024 100)
   echo "world after F6 (scene camera): grass $grass"
@@ -153,14 +159,9 @@ if start nature1_demo; then
   [ $((shade * 4)) -lt $((lit * 3)) ] && [ $((shade * 4)) -lt $((lit2 * 3)) ] ||
     fail "nature1: the shadow on the ground ($shade) is not darker than the lit ground ($lit, $lit2)"
 
-  # F6 sets the world scene up in place of Nature1. It prints nothing, so it
-  # is held down from before F5 until F5's message shows the keys were read.
-  xdotool keydown F6
-  press "Is sound playing? 0" F5
-  xdotool keyup F6
-  sleep 2
+  # F6 sets the world scene up in place of Nature1.
+  press_f6 "Is sound playing? 0"
   f6=$(shot nature1-f6)
-  kill -0 "$pid" 2>/dev/null || fail "nature1_demo ended after F6"
   change=$(compare -metric RMSE "$f" "$f6" null: 2>&1 | sed -n 's/.*(\([0-9.e-]*\)).*/\1/p')
   echo "nature1 after F6: $change RMS change from the pond"
   awk -v c="$change" 'BEGIN { exit !(c > 0.12) }' || fail "nature1: F6 left the picture as it was ($change)"
