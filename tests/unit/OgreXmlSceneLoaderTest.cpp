@@ -13,6 +13,7 @@
 #include "Core/Scenegraph/mesh/TriangleMesh.h"
 #include "Core/Scenegraph/model/ModelImporter.h"
 #include "Core/Scenegraph/model/OgreXmlModelLoader.h"
+#include "Core/Util/QuitRequest.h"
 #include "RenderGL/effects/GLMaterialEffect.h"
 
 #include <gtest/gtest.h>
@@ -190,6 +191,25 @@ TEST_F(OgreXmlSceneLoaderTest, MissingMaterialOrSceneFileGivesNoModelAndNamesThe
     CopyValley(false);
     EXPECT_TRUE(loader.LoadFromFile(m_folder.Dir(), "Valley"));
     EXPECT_EQ("", loader.GetError());
+}
+
+TEST_F(OgreXmlSceneLoaderTest, AQuitStopsTheLoadBetweenMeshFiles)
+{
+    // Pending from the second question on: the first mesh is read, the
+    // second never opened.
+    static int questions;
+    questions = 0;
+    QuitRequest::Register([] { return ++questions > 1; });
+    CopyValley(false);
+    OgreXmlModelLoader loader;
+    CoutCapture out;
+    const boost::shared_ptr<Model> model = loader.LoadFromFile(m_folder.Dir(), "Valley");
+    QuitRequest::Register(nullptr);
+    EXPECT_FALSE(model);
+    EXPECT_EQ(2, questions);
+    EXPECT_EQ(1u, m_renderer.Find("CreateVertexBuffer").size());
+    EXPECT_NE(std::string::npos, loader.GetError().find("loading stopped: the program is ending")) << loader.GetError();
+    EXPECT_EQ("", out.Text());
 }
 
 namespace {
