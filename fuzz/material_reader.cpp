@@ -1,5 +1,6 @@
-// Material file reader: any content reads to true, and every material it
-// emits carries its textures as the reader sets them.
+// Material file reader: any content is either refused whole, with the file
+// named in the reason and nothing in the table, or read into at least one
+// material; every material carries its textures as the reader sets them.
 #include "FuzzSupport.h"
 
 #include "Core/Rendering/IMaterialEffect.h"
@@ -43,7 +44,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 
     FuzzSupport::Renderer renderer;
     Vorm::MaterialMap materials;
-    Check(Vorm::OgreXmlModelLoader::LoadMaterialsFromFile(path, &materials), "existing file not read");
+    std::string error;
+    if (!Vorm::OgreXmlModelLoader::LoadMaterialsFromFile(path, &materials, &error)) {
+        Check(error.compare(0, path.size() + 2, path + ": ") == 0, "refusal without the file named");
+        Check(materials.empty(), "a refused file left materials");
+        return 0;
+    }
+    Check(!materials.empty(), "a file read without a material");
     for (Vorm::MaterialMap::const_iterator it = materials.begin(); it != materials.end(); ++it) {
         const Vorm::IMaterialEffect* m = it->second.get();
         Check(m != 0, "empty material in the table");

@@ -1,5 +1,5 @@
 // Mesh file reader: any accepted file must give a mesh whose faces stay
-// inside its vertex list.
+// inside its vertex list; a refused one says why, naming the file.
 #include "FuzzSupport.h"
 
 #include "Core/Scenegraph/BoundingSphere.h"
@@ -22,8 +22,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     Renderer renderer;
     Vorm::TriangleMesh mesh;
     std::string material = "unset";
-    if (!Vorm::OgreXmlModelLoader::LoadMesh(path, &mesh, &material)) {
+    std::string error;
+    if (!Vorm::OgreXmlModelLoader::LoadMesh(path, &mesh, &material, &error)) {
         Check(material == "unset", "rejected mesh named a material");
+        Check(error.compare(0, path.size() + 2, path + ": ") == 0, "refusal without the file named");
         Check(!mesh.IsCreated() && !mesh.GetVertexBuffer(), "rejected mesh was touched");
         return 0;
     }

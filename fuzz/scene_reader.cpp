@@ -43,6 +43,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     FuzzSupport::Renderer renderer;
     Vorm::OgreXmlModelLoader loader;
     boost::shared_ptr<Vorm::Model> model = loader.LoadFromFile(dir, "F");
+    // A refusal names the file at fault: the scene or one beside it.
+    Check(model ? loader.GetError().empty() : loader.GetError().compare(0, dir.size(), dir) == 0,
+          "refusal without the file named");
     if (model) {
         Check(model->GetName() == "<ModelRoot: F>", "root name");
         Walk(*model);

@@ -6,8 +6,21 @@
 #include <iostream>
 #include <string>
 
+#if defined(__GLIBC__)
+#include <malloc.h>
+#endif
+
 int main()
 {
+#if defined(__GLIBC__)
+    // Every set-up frees and makes again the same big blocks (images,
+    // textures, shadow maps, vertex data). glibc would raise its mmap
+    // threshold past each of them once freed and keep them in the heap
+    // instead, which grows with the first reloads. Fixed thresholds send big
+    // blocks back to the system and keep enough room for the frames' churn.
+    mallopt(M_MMAP_THRESHOLD, 128 * 1024);
+    mallopt(M_TRIM_THRESHOLD, 8 * 1024 * 1024);
+#endif
     AppRunner runner(new Vorm::WINGLApp(nullptr, L"", 1, true));
     if (!runner.Init()) {
         runner.Destroy();

@@ -1,6 +1,7 @@
 #include "Platform/SoundSystem.h"
 
 #include "Platform/Sound.h"
+#include "Mp3Length.h"
 #include "Platform/SoundChannel.h"
 #include "SoundState.h"
 
@@ -8,6 +9,7 @@
 #include <SDL_mixer.h>
 
 #include <cstdio>
+#include <string>
 
 namespace Win32 {
 namespace {
@@ -79,7 +81,22 @@ SOUND_RESULT SoundSystem::CreateSound(const char* path, Sound** ppSound)
     // Opened here so a missing file reports the file, not an empty stream.
     SDL_RWops* file = SDL_RWFromFile(path, "rb");
     if (!file)
-        return SoundFailure(SOUND_ERR_FILE, SDL_GetError());
+        return SoundFailure(SOUND_ERR_FILE, "cannot open");
+    const Sint64 size = SDL_RWsize(file);
+    if (size == 0) {
+        SDL_RWclose(file);
+        return SoundFailure(SOUND_ERR_FILE, "is empty");
+    }
+    // The decoder would play the part of a file cut short without a word.
+    Sint64 start = 0;
+    const Sint64 declared = DeclaredMp3Bytes(file, &start);
+    if (declared > 0 && size >= 0 && size - start < declared) {
+        SDL_RWclose(file);
+        const std::string text = "is cut short: " + std::to_string(size - start) + " of the " +
+                                 std::to_string(declared) + " bytes its stream declares";
+        return SoundFailure(SOUND_ERR_FILE, text.c_str());
+    }
+    SDL_RWseek(file, 0, RW_SEEK_SET);
     Mix_Chunk* chunk = Mix_LoadWAV_RW(file, 1);
     if (!chunk)
         return SoundFailure(SOUND_ERR_FILE, Mix_GetError());

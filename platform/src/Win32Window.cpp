@@ -523,10 +523,28 @@ BOOL SetWindowPos(HWND hwnd, HWND, int x, int y, int width, int height, UINT fla
     return 1;
 }
 
-BOOL PeekMessageW(MSG* pMsg, HWND, UINT, UINT, UINT removeFlags)
+BOOL PeekMessageW(MSG* pMsg, HWND, UINT filterMin, UINT filterMax, UINT removeFlags)
 {
     if (!pMsg)
         return 0;
+    if (filterMin != 0 || filterMax != 0) {
+        // A filtered peek must see every waiting message: all pending
+        // system events join the queue, in order, and stay there.
+        if (SDL_WasInit(SDL_INIT_EVENTS)) {
+            SDL_Event e;
+            while (SDL_PollEvent(&e))
+                Translate(e);
+        }
+        for (auto it = g_queue.begin(); it != g_queue.end(); ++it) {
+            if (it->message < filterMin || it->message > filterMax)
+                continue;
+            *pMsg = *it;
+            if (removeFlags & PM_REMOVE)
+                g_queue.erase(it);
+            return 1;
+        }
+        return 0;
+    }
     if (g_queue.empty() && SDL_WasInit(SDL_INIT_EVENTS)) {
         SDL_Event e;
         while (g_queue.empty() && SDL_PollEvent(&e))

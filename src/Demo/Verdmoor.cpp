@@ -11,6 +11,7 @@
 #include "Core/Scenegraph/model/ModelImporter.h"
 #include "Core/Terrain/base/Terrain.h"
 #include "Core/Terrain/base/TerrainDesc.h"
+#include "Core/Util/QuitRequest.h"
 #include "RenderGL/effects/GLGrassEffect.h"
 #include "RenderGL/effects/GLMaterialEffect.h"
 #include "RenderGL/effects/GLShadowMappingEffect.h"
@@ -108,14 +109,19 @@ bool Verdmoor::SetupScene()
     ReleaseScene();
     if (!CheckEffects() || !LoadScene())
         return false;
+    // A quit asked for while loading ends the set-up between its steps.
     SetupLight();
     SetupCameras();
     SetupWaterEffect();
+    if (Stopped())
+        return false;
     SetupSkyboxEffect();
     SetupShadowEffect();
     SetupWireframeEffect();
     if (m_iSceneKind == 1)
         SetupGrassEffect();
+    if (Stopped())
+        return false;
     m_musicPlayer.Stop();
     m_musicPlayer.Play(kMusicTrack);
     m_bSceneReady = true;
@@ -127,24 +133,30 @@ bool Verdmoor::SetupScene()
 
 bool Verdmoor::CheckEffects()
 {
-    // The effects stop the program on a missing program: ask first (the
-    // renderer caches each program, so the effects get the same ones).
-    Vorm::IRenderer& renderer = Renderer();
-    if (!renderer.CreateMaterialApiEffect(Vorm::GLMaterialEffect::kEffectFile)) {
-        Fail(std::string("the effect \"") + Vorm::GLMaterialEffect::kEffectFile + "\" is missing or does not build");
-        return false;
-    }
-    std::vector<std::string> names = {Vorm::GLWaterEffect::kAlphaMaskEffectFile, Vorm::GLWaterEffect::kEffectFile,
-                                      Vorm::GLSkyboxEffect::kEffectFile, Vorm::GLShadowMappingEffect::kEffectFile,
-                                      Vorm::GLWireframeEffect::kEffectFile};
+    // The effects assert on a program that did not build or lacks a uniform
+    // they use: ask first (the renderer caches each program, so the effects
+    // get the same ones).
+    typedef bool (*Check)(std::string*);
+    std::vector<Check> checks = {&Vorm::GLMaterialEffect::CheckProgram, &Vorm::GLWaterEffect::CheckPrograms,
+                                 &Vorm::GLSkyboxEffect::CheckProgram, &Vorm::GLShadowMappingEffect::CheckProgram,
+                                 &Vorm::GLWireframeEffect::CheckProgram};
     if (m_iSceneKind == 1)
-        names.push_back(Vorm::GLGrassEffect::kEffectFile);
-    for (const std::string& name : names) {
-        if (!renderer.CreateApiEffect(name)) {
-            Fail("the effect \"" + name + "\" is missing or does not build");
+        checks.push_back(&Vorm::GLGrassEffect::CheckProgram);
+    for (Check check : checks) {
+        std::string error;
+        if (Stopped() || !check(&error)) {
+            Fail(error);
             return false;
         }
     }
+    return true;
+}
+
+bool Verdmoor::Stopped()
+{
+    if (!Vorm::QuitRequest::IsPending())
+        return false;
+    ReleaseScene();
     return true;
 }
 
@@ -168,24 +180,26 @@ bool Verdmoor::LoadScene()
 {
     Vorm::ModelImporter importer;
     importer.SetPath(m_sceneDir);
-    m_spSceneRoot = importer.Load(Vorm::ModelImporter::eLoader_OgreXml, m_sceneName);
+    std::string error;
+    m_spSceneRoot = importer.Load(Vorm::ModelImporter::eLoader_OgreXml, m_sceneName, &error);
     if (!m_spSceneRoot) {
-        Fail("the scene \"" + m_sceneName + "\" could not be loaded from " + m_sceneDir);
+        Fail(error);
         return false;
     }
     // The set-up takes out the animated child and the water, then hands the
     // first reflectedCount children on as meshes: check they are all there.
+    const std::string sceneFile = m_sceneDir + m_sceneName + ".scene";
     const int needed = 2 + m_iReflectedCount;
     if (m_spSceneRoot->GetChildCount() < needed) {
-        Fail("the scene \"" + m_sceneName + "\" has " + std::to_string(m_spSceneRoot->GetChildCount()) +
+        Fail(sceneFile + ": the scene has " + std::to_string(m_spSceneRoot->GetChildCount()) +
              " children, the set-up needs " + std::to_string(needed));
         return false;
     }
     const boost::shared_ptr<Vorm::Spatial> animated = m_spSceneRoot->GetChild(m_iAnimatedChild);
     if (!dynamic_cast<Vorm::TriangleMesh*>(animated.get()) || !animated->GetController() ||
         !static_cast<Vorm::TriangleMesh*>(animated.get())->GetMaterialEffect()) {
-        Fail("child " + std::to_string(m_iAnimatedChild) + " of the scene \"" + m_sceneName +
-             "\" is not an animated mesh with a material");
+        Fail(sceneFile + ": child " + std::to_string(m_iAnimatedChild) +
+             " of the scene is not an animated mesh with a material");
         return false;
     }
     for (int i = 0; i < needed; ++i) {
@@ -193,11 +207,13 @@ bool Verdmoor::LoadScene()
             continue;
         Vorm::TriangleMesh* mesh = dynamic_cast<Vorm::TriangleMesh*>(m_spSceneRoot->GetChild(i).get());
         if (!mesh || !mesh->GetMaterialEffect()) {
-            Fail("child " + std::to_string(i) + " of the scene \"" + m_sceneName + "\" is not a mesh with a material");
+            Fail(sceneFile + ": child " + std::to_string(i) + " of the scene is not a mesh with a material");
             return false;
         }
     }
     if (m_iSceneKind == 1) {
+        if (Stopped())
+            return false;
         Vorm::TerrainDesc desc;
         desc.SetCells(12, 12, 12, 12);
         desc.SetSize(600.0f, 600.0f);
@@ -208,7 +224,7 @@ bool Verdmoor::LoadScene()
         m_spTerrain.reset(new Vorm::Terrain());
         m_spTerrain->Create(desc);
     }
-    return true;
+    return !Stopped();
 }
 
 void Verdmoor::SetupLight()
@@ -284,7 +300,10 @@ void Verdmoor::SetupGrassEffect()
 
 void Verdmoor::Fail(const std::string& what)
 {
-    std::cout << "Cannot set up the scene: " << what << "." << std::endl;
     ReleaseScene();
+    // A quit asked for while loading cuts the set-up short: no failure.
+    if (Vorm::QuitRequest::IsPending())
+        return;
+    std::cout << "Cannot set up the scene: " << what << "." << std::endl;
     RequestQuit();
 }

@@ -47,7 +47,10 @@ public:
     void Resize(int width, int height) override;
     void Shutdown() override;
 
-    // Scene set-ups; false (with a message) when the scene is missing or short of children.
+    // Scene set-ups; false when a file they need is missing or damaged (one
+    // message names it and the program is asked to end with code 1; images
+    // and the music are reported and done without), when the scene is short
+    // of children, or when a quit came while loading (no message).
     bool LoadWorldScene();
     bool LoadNature1Scene();
 
@@ -87,6 +90,8 @@ private:
     void Advance(float step);
     bool SetupScene();
     bool CheckEffects();
+    // true (with the scene released) once a quit is pending.
+    bool Stopped();
     bool LoadScene();
     void SetupLight();
     void SetupCameras();

@@ -54,8 +54,16 @@ void MusicPlayer::Load(const std::string& name)
         return;
     }
     Win32::Sound* sound = nullptr;
-    if (!CheckResult(m_pSystem->CreateSound((m_folder + name).c_str(), &sound)))
+    const std::string path = m_folder + name;
+    const int result = m_pSystem->CreateSound(path.c_str(), &sound);
+    if (result != Win32::SOUND_OK) {
+        // Said once, here: playing it later does nothing without a word.
+        std::cout << "Sound not loaded: " << path << ": "
+                  << Win32::SoundErrorString(static_cast<Win32::SOUND_RESULT>(result)) << std::endl;
+        m_failed.insert(name);
         return;
+    }
+    m_failed.erase(name);
     // Loading a name again replaces its sound; the old one must not leak.
     Win32::Sound*& slot = m_sounds[name];
     if (slot)
@@ -75,6 +83,8 @@ void MusicPlayer::Play(const std::string& name)
         CheckResult(Win32::SOUND_ERR_NOT_READY);
         return;
     }
+    if (m_failed.count(name))
+        return;
     CheckResult(m_pSystem->PlaySound(Find(name), false, &m_pChannel));
 }
 

@@ -2,6 +2,7 @@
 #define VORM_SOUND_MUSICPLAYER_H
 
 #include <map>
+#include <set>
 #include <string>
 
 namespace Win32 {
@@ -22,6 +23,8 @@ public:
     MusicPlayer(const MusicPlayer&) = delete;
     MusicPlayer& operator=(const MusicPlayer&) = delete;
 
+    // A file that does not load is reported once, with its path; playing
+    // that name then does nothing.
     void Load(const std::string& name);
     void SetLoop(const std::string& name, bool loop);
     void Play(const std::string& name);
@@ -42,6 +45,7 @@ private:
     Win32::SoundChannel* m_pChannel;
     std::string m_folder;
     std::map<std::string, Win32::Sound*> m_sounds;
+    std::set<std::string> m_failed;
 };
 
 #endif

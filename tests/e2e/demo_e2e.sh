@@ -192,7 +192,7 @@ expect_failed_start() {
 }
 expect_failed_start "scene folder removed" "Cannot set up the scene" \
   run_with_data "$(partial_data scene/world)" DISPLAY="$DISPLAY"
-expect_failed_start "effect file removed" "\"WaterEffect.glslfx\" is missing" \
+expect_failed_start "effect file removed" "../data/effects/WaterEffect.glslfx: cannot open" \
   run_with_data "$(partial_data effects/WaterEffect.glslfx)" DISPLAY="$DISPLAY"
 expect_failed_start "no display" "Cannot open the demo's window" \
   run_with_data "$src/data" DISPLAY=

@@ -32,10 +32,11 @@ const float kTol = 3.0f / 255.0f;
 class CountingRenderer : public Vorm::GLRenderer
 {
 public:
-    boost::shared_ptr<Vorm::ApiEffect> CreateMaterialApiEffect(const std::string& name) override
+    boost::shared_ptr<Vorm::ApiEffect> CreateMaterialApiEffect(const std::string& name,
+                                                               std::string* error = nullptr) override
     {
         ++m_materialRequests;
-        return GLRenderer::CreateMaterialApiEffect(name);
+        return GLRenderer::CreateMaterialApiEffect(name, error);
     }
     int m_materialRequests = 0;
 };

@@ -166,20 +166,16 @@ TEST_F(GLSLEffectSystemTest, EffectsAreLoadedOnceAndFailedLoadsAreNotCached)
     EXPECT_EQ(1u, m_system.GetCachedEffectCount());
 }
 
-TEST_F(GLSLEffectSystemTest, ShadersThatCompileAreSharedThoseThatFailAreAttachedButNotCached)
+TEST_F(GLSLEffectSystemTest, ShadersThatCompileAreSharedEffectsWithAFaultyShaderAreRefusedNamingIt)
 {
     m_folder.Write("other.frag", "#version 140\nout vec4 o;\nvoid main() { o = vec4(0.5); }\n");
-    m_folder.Write("bad.frag", "#version 140\nvoid main() { nothing(); }\n");
-    const char* effects[4][2] = {{"A.glslfx", "color.frag"}, {"B.glslfx", "other.frag"},
-                                 {"Bad.glslfx", "bad.frag"}, {"Missing.glslfx", "absent.frag"}};
+    const char* effects[2][2] = {{"A.glslfx", "color.frag"}, {"B.glslfx", "other.frag"}};
     std::vector<GLSLProgram*> p;
     for (const auto& e : effects) {
         m_folder.Write(e[0], TestShaders::Effect("pos.vert", e[1]));
         p.push_back(AsProgram(m_system.GetEffect(e[0])));
         ASSERT_NE(nullptr, p.back()) << e[0];
     }
-    EXPECT_EQ(4u, m_system.GetCachedEffectCount());
-    EXPECT_EQ(3u, m_system.GetShaderCacheSize());
     ASSERT_TRUE(Cached("pos.vert"));
     const GLuint shared = m_system.FindShader(m_folder.Path("pos.vert"))->GetHandle();
     for (int i = 0; i < 2; ++i) {
@@ -187,12 +183,55 @@ TEST_F(GLSLEffectSystemTest, ShadersThatCompileAreSharedThoseThatFailAreAttached
         EXPECT_EQ(1, std::count(in.begin(), in.end(), shared)) << effects[i][0];
     }
     EXPECT_NE(p[0], p[1]);
-    // Built all the same, but never linked.
-    EXPECT_TRUE(p[2]->GetUniformMap().empty());
-    EXPECT_TRUE(p[3]->GetUniformMap().empty());
-    EXPECT_EQ(2u, p[2]->GetShaders().size());
+
+    // The fault, with the effect file and the shader at fault as opened.
+    m_folder.Write("bad.frag", "#version 140\nvoid main() { nothing(); }\n");
+    m_folder.Write("empty.frag", "");
+    m_folder.Write("nomain.frag", "#version 140\nout vec4 o;\n");
+    const std::string bad = m_folder.Path("bad.frag");
+    const std::tuple<const char*, const char*, std::string> faulty[] = {
+        {"Bad.glslfx", "bad.frag", "the shader " + bad + " does not compile: 0:2("},
+        {"Missing.glslfx", "absent.frag", "the shader " + m_folder.Path("absent.frag") + " cannot be opened"},
+        {"Empty.glslfx", "empty.frag", "the shader " + m_folder.Path("empty.frag") + " is empty"},
+        {"NoMain.glslfx", "nomain.frag",
+         "its shaders " + m_folder.Path("pos.vert") + " and " + m_folder.Path("nomain.frag") + " do not link: "},
+    };
+    for (const auto& f : faulty) {
+        SCOPED_TRACE(std::get<0>(f));
+        m_folder.Write(std::get<0>(f), TestShaders::Effect("pos.vert", std::get<1>(f)));
+        std::string error;
+        EXPECT_FALSE(m_system.GetEffect(std::get<0>(f), &error));
+        EXPECT_EQ(0u, error.find(m_folder.Path(std::get<0>(f)) + ": " + std::get<2>(f))) << error;
+        // One line, whatever the log holds.
+        EXPECT_EQ(std::string::npos, error.find('\n')) << error;
+    }
+    EXPECT_EQ(2u, m_system.GetCachedEffectCount());
+    // pos.vert, color.frag, other.frag and the one that compiled: nomain.frag.
+    EXPECT_EQ(4u, m_system.GetShaderCacheSize());
     EXPECT_FALSE(Cached("bad.frag"));
     EXPECT_FALSE(Cached("absent.frag"));
+    EXPECT_FALSE(Cached("empty.frag"));
+}
+
+TEST_F(GLSLEffectSystemTest, EffectFilesThatAreMissingEmptyOrWithoutShadersAreRefusedNamingThem)
+{
+    m_folder.Write("Empty.glslfx", "");
+    m_folder.Write("NoTechnique.glslfx", "pass p { VertexShader = <pos.vert>; }\n");
+    m_folder.Write("NoShader.glslfx", "technique t { pass p { } }\n");
+    m_folder.Write("Cut.glslfx", "technique t { pass { VertexShader = <pos.vert");
+    const std::pair<const char*, const char*> cases[] = {
+        {"Gone.glslfx", "cannot open"},
+        {"Empty.glslfx", "is empty"},
+        {"NoTechnique.glslfx", "has no technique"},
+        {"NoShader.glslfx", "technique \"t\" names no shader"},
+        {"Cut.glslfx", "malformed: "},
+    };
+    for (const auto& c : cases) {
+        std::string error;
+        EXPECT_FALSE(m_system.GetEffect(c.first, &error));
+        EXPECT_EQ(0u, error.find(m_folder.Path(c.first) + ": " + c.second)) << error;
+    }
+    EXPECT_EQ(0u, m_system.GetCachedEffectCount());
 }
 
 TEST_F(GLSLEffectSystemTest, ShaderNamesAreRelativeToTheEffectsOwnFolder)
@@ -222,6 +261,7 @@ TEST_F(GLSLEffectSystemTest, APassAttachesEveryShaderInOrderAndEveryTechniqueLin
         "technique t { pass p { VertexShader=<main.vert> FragmentShader=<color.frag> VertexShader=<place.vert> } }\n"
         "technique b { pass { } }",
         m_folder.Dir()));
+    // (The second technique adds nothing; it links the one program again.)
     ASSERT_TRUE(p);
     ASSERT_EQ(3u, p->GetShaders().size());
     // Vertex shaders first, in order of appearance, then the fragment shader.
@@ -232,10 +272,10 @@ TEST_F(GLSLEffectSystemTest, APassAttachesEveryShaderInOrderAndEveryTechniqueLin
     EXPECT_EQ(1u, p->GetAttributes().size()); // linked across the two vertex shaders
     EXPECT_TRUE(GLSLProgram::IsLinkVersionCurrent(p->GetUid(), 1));
 
-    std::unique_ptr<GLSLProgram> none(m_system.CreateEffect("// nothing to draw", m_folder.Dir()));
-    ASSERT_TRUE(none);
-    EXPECT_TRUE(none->GetShaders().empty());
-    EXPECT_FALSE(GLSLProgram::IsLinkVersionCurrent(none->GetUid(), 0));
+    // A program that would draw nothing is none.
+    std::string error;
+    EXPECT_FALSE(m_system.CreateEffect("// nothing to draw", m_folder.Dir(), &error));
+    EXPECT_EQ("has no technique", error);
 }
 
 TEST_F(GLSLEffectSystemTest, GeometryShaderEffectLinksOnlyWhereTheContextHasTheStage)
@@ -246,20 +286,23 @@ TEST_F(GLSLEffectSystemTest, GeometryShaderEffectLinksOnlyWhereTheContextHasTheS
                                 "  EndPrimitive();\n}\n");
     m_folder.Write("Geo.glslfx", "technique t { pass p { VertexShader=<pos.vert> GeometryShader=<pass.geom> "
                                  "FragmentShader=<color.frag> } }");
-    GLSLProgram* p = AsProgram(m_system.GetEffect("Geo.glslfx"));
-    ASSERT_NE(nullptr, p);
-    ASSERT_EQ(3u, p->GetShaders().size());
-    EXPECT_EQ(unsigned(GL_GEOMETRY_SHADER), p->GetShaders()[2]->GetType());
+    std::string error;
+    GLSLProgram* p = AsProgram(m_system.GetEffect("Geo.glslfx", &error));
     if (TestShaders::ContextOffersGL32()) {
+        ASSERT_NE(nullptr, p) << error;
+        ASSERT_EQ(3u, p->GetShaders().size());
+        EXPECT_EQ(unsigned(GL_GEOMETRY_SHADER), p->GetShaders()[2]->GetType());
         GLint type = 0;
         glGetShaderiv(m_system.FindShader(m_folder.Path("pass.geom"))->GetHandle(), GL_SHADER_TYPE, &type);
         EXPECT_EQ(GL_GEOMETRY_SHADER, type);
         EXPECT_FALSE(p->GetUniformMap().empty());
     } else {
-        // Fails cleanly (TearDown checks that no GL error was queued) and is
-        // not linked without its geometry stage.
-        EXPECT_EQ(2u, Attached(*p).size());
-        EXPECT_TRUE(p->GetUniformMap().empty());
+        // Refused cleanly (TearDown checks that no GL error was queued),
+        // naming the stage the context lacks.
+        EXPECT_EQ(nullptr, p);
+        EXPECT_NE(std::string::npos, error.find(m_folder.Path("pass.geom") + " does not compile: shader type not "
+                                                "supported by this GL context"))
+            << error;
         EXPECT_FALSE(Cached("pass.geom"));
     }
 }

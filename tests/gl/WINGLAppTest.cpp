@@ -3,6 +3,7 @@
 #include "Core/Input/InputMngr.h"
 #include "Core/Input/Keyboard.h"
 #include "Core/Rendering/IRenderer.h"
+#include "Core/Util/QuitRequest.h"
 #include "Platform/Win32GL.h"
 #include "WINGLApp/IExec.h"
 #include "WINGLApp/WINGLAppWindow.h"
@@ -61,6 +62,8 @@ public:
     {
         calls.push_back("Init");
         initWithContext = Win32::wglGetCurrentContext() != nullptr;
+        if (init)
+            init();
     }
     void Update(float) override
     {
@@ -96,6 +99,8 @@ public:
         shutdownWithContext = Win32::wglGetCurrentContext() != nullptr;
     }
 
+    // Runs inside Init, where the logic loads before the loop.
+    std::function<void()> init;
     std::vector<Step> steps;
     std::size_t next = 0;
     bool acted = false;
@@ -169,6 +174,32 @@ TEST_F(WINGLAppTest, CreatesFullScreenRunsAndClosesWithNothingLeft)
     EXPECT_EQ(expected, exec.calls);
     EXPECT_EQ(m_windows, Win32::CountLiveWindows());
     EXPECT_EQ(m_contexts, Win32::CountLiveContexts());
+}
+
+TEST_F(WINGLAppTest, AQuitDuringInitIsSeenThereAndStillEndsTheLoop)
+{
+    ScriptExec exec;
+    bool pendingBefore = true;
+    bool pendingAfter = false;
+    exec.init = [&] {
+        pendingBefore = Vorm::QuitRequest::IsPending();
+        std::raise(SIGTERM);
+        const Clock::time_point start = Clock::now();
+        while (!pendingAfter && Clock::now() - start < std::chrono::seconds(2))
+            pendingAfter = Vorm::QuitRequest::IsPending();
+    };
+    int result = -1;
+    {
+        Vorm::WINGLApp app(nullptr, L"", 0, false);
+        ASSERT_TRUE(app.Create());
+        result = app.Run(&exec);
+    }
+    EXPECT_FALSE(pendingBefore);
+    EXPECT_TRUE(pendingAfter);
+    // Asking took nothing from the queue: the loop closed the window first thing.
+    EXPECT_EQ(0, result);
+    EXPECT_EQ(0, exec.updates);
+    EXPECT_FALSE(Vorm::QuitRequest::IsPending()) << "the application takes its question with it";
 }
 
 TEST_F(WINGLAppTest, LeavingFullScreenRestoresThePlacement)

@@ -129,17 +129,26 @@ Vorm::IRenderTarget* RecordingRenderer::CreateRenderTarget()
     return new RecordingRenderTarget(m_log);
 }
 
-boost::shared_ptr<Vorm::ApiEffect> RecordingRenderer::CreateApiEffect(const std::string& name)
+boost::shared_ptr<Vorm::ApiEffect> RecordingRenderer::CreateApiEffect(const std::string& name, std::string* error)
 {
     Record("CreateApiEffect " + name);
-    if (m_missing.count(name))
+    if (m_missing.count(name)) {
+        if (error)
+            *error = GetEffectsPath() + name + ": cannot open";
         return boost::shared_ptr<Vorm::ApiEffect>();
+    }
     return boost::shared_ptr<Vorm::ApiEffect>(new RecordingApiEffect(name, m_log));
 }
 
-boost::shared_ptr<Vorm::ApiEffect> RecordingRenderer::CreateMaterialApiEffect(const std::string& name)
+boost::shared_ptr<Vorm::ApiEffect> RecordingRenderer::CreateMaterialApiEffect(const std::string& name,
+                                                                              std::string* error)
 {
     Record("CreateMaterialApiEffect " + name);
+    if (m_missing.count(name)) {
+        if (error)
+            *error = GetEffectsPath() + name + ": cannot open";
+        return boost::shared_ptr<Vorm::ApiEffect>();
+    }
     if (!m_spMaterialProgram)
         m_spMaterialProgram.reset(new RecordingApiEffect(name, m_log));
     return m_spMaterialProgram;

@@ -38,9 +38,11 @@ public:
     Vorm::IVertexBuffer* CreateVertexBuffer() override;
     Vorm::ITexture* CreateTexture() override;
     Vorm::IRenderTarget* CreateRenderTarget() override;
-    // A recording effect of that name, or empty for a name marked missing.
-    boost::shared_ptr<Vorm::ApiEffect> CreateApiEffect(const std::string& name) override;
-    boost::shared_ptr<Vorm::ApiEffect> CreateMaterialApiEffect(const std::string& name) override;
+    // A recording effect of that name, or empty for a name marked missing
+    // (the error then says the file cannot be opened).
+    boost::shared_ptr<Vorm::ApiEffect> CreateApiEffect(const std::string& name, std::string* error = nullptr) override;
+    boost::shared_ptr<Vorm::ApiEffect> CreateMaterialApiEffect(const std::string& name,
+                                                               std::string* error = nullptr) override;
     void DrawPrimitives(const Vorm::Geometry& geometry) override;
 
     const RecordingLogLines& Log() const { return *m_log; }

@@ -184,6 +184,11 @@ std::string MeshFile(const std::string& body)
 {
     return "<?xml version=\"1.0\"?>\n<mesh>\n" + body + "</mesh>\n";
 }
+// The file as if cut just before its closing </mesh>.
+std::string CutBeforeEnd(const std::string& file)
+{
+    return file.substr(0, file.rfind("</mesh>"));
+}
 
 // Three vertices at x = first, first + 1, first + 2 with u = x / 10.
 std::string Positions(int first)
@@ -292,7 +297,7 @@ TEST_F(OgreXmlMeshReaderTest, MarkersNeedTheirBlankAndTheFirstMatchDecides)
     ExpectNear(Bound().GetCenter(), -1.5f, 0.5f, 0);
 }
 
-TEST_F(OgreXmlMeshReaderTest, MalformedOrMissingFilesAreRejectedWithTheFileNamed)
+TEST_F(OgreXmlMeshReaderTest, MalformedOrMissingFilesAreRejectedWithTheFileNamedInTheError)
 {
     const std::string v = "<vertex>\n<position x=\"0\" y=\"0\" z=\"0\" />\n</vertex>\n";
     const std::string three = v + v + v;
@@ -301,9 +306,9 @@ TEST_F(OgreXmlMeshReaderTest, MalformedOrMissingFilesAreRejectedWithTheFileNamed
     {
         const char* what;
         std::string text;
-        const char* reason; // part of the console line
+        const char* reason; // part of the error
     } table[] = {
-        {"empty file", "", "no vertex"},
+        {"empty file", "", "is empty"},
         {"vertices without faces", three, "no face"},
         {"faces without vertices", "<face v1=\"0\" v2=\"0\" v3=\"0\" />\n", "no vertex"},
         {"vertices without positions",
@@ -339,22 +344,29 @@ TEST_F(OgreXmlMeshReaderTest, MalformedOrMissingFilesAreRejectedWithTheFileNamed
          "face 0 of sub-mesh 1 uses vertex 3 of its geometry's 3"},
         {"empty value, line named", kTriangle + std::string("<vertex>\n<position x=\"1\" y=\"\" z=\"0\" />\n"),
          "line 18: attribute y missing or not a number"},
+        // Whole faces and vertices, but the file ends before its mesh does.
+        {"mesh element not closed",
+         CutBeforeEnd(MeshFile(GeometryXml("sharedgeometry", Buffer(Full(0))) + Submesh("A", true, Faces(kFace012)))),
+         "ends inside an element"},
     };
     for (const auto& row : table) {
         SCOPED_TRACE(row.what);
         TriangleMesh mesh;
         const std::string path = m_folder.Write("bad.mesh.xml", row.text);
         CoutCapture out;
-        EXPECT_FALSE(Loader::LoadMesh(path, &mesh));
+        std::string error;
+        EXPECT_FALSE(Loader::LoadMesh(path, &mesh, nullptr, &error));
         EXPECT_FALSE(mesh.IsCreated());
         EXPECT_TRUE(mesh.GetVertexBuffer() == 0);
-        EXPECT_TRUE(out.Contains("Mesh file not loaded: " + path)) << out.Text();
-        EXPECT_TRUE(out.Contains(row.reason)) << out.Text();
+        EXPECT_EQ(0u, error.find(path + ": ")) << error;
+        EXPECT_NE(std::string::npos, error.find(row.reason)) << error;
+        // The caller reports it: the reader says nothing itself.
+        EXPECT_EQ("", out.Text());
     }
 
-    CoutCapture out;
-    EXPECT_FALSE(Load(m_folder.Path("Nothing.mesh.xml")));
+    std::string error;
+    EXPECT_FALSE(Loader::LoadMesh(m_folder.Path("Nothing.mesh.xml"), &m_mesh, nullptr, &error));
     EXPECT_FALSE(m_mesh.IsCreated());
     EXPECT_TRUE(m_mesh.GetVertexBuffer() == 0);
-    EXPECT_TRUE(out.Contains("Mesh file not loaded: " + m_folder.Path("Nothing.mesh.xml"))) << out.Text();
+    EXPECT_EQ(m_folder.Path("Nothing.mesh.xml") + ": cannot open", error);
 }

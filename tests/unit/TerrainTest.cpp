@@ -188,15 +188,20 @@ TEST_F(TerrainTest, NormalLinesOnlyWithHeightsAndDebugNormals)
     EXPECT_FALSE(terrain.GetNormalGeometry()->GetIndexBuffer()->IsValid());
 }
 
-TEST_F(TerrainTest, MissingImagesLeaveAFlatGridWithoutGrass)
+TEST_F(TerrainTest, MissingImagesLeaveAFlatGridWithoutGrassAndSaySo)
 {
     AssertRecorder rec;
     Vorm::TerrainDesc desc;
     desc.SetHeightMap("missing.png", 30.0f);
-    desc.SetCoverageMap("missing.png");
+    desc.SetCoverageMap("gone.png");
     Vorm::Terrain terrain;
+    CoutCapture out;
     terrain.Create(desc);
-    EXPECT_TRUE(rec.Saw("error == 0 && \"Error reading image file\""));
+    EXPECT_TRUE(rec.Failures().empty());
+    const std::string folder = renderer.GetTexturePath();
+    EXPECT_EQ("Height map not loaded: " + folder + "missing.png: cannot open; the terrain stays flat\n"
+              "Coverage map not loaded: " + folder + "gone.png: cannot open; no grass is placed\n",
+              out.Text());
     for (const Vorm::TerrainVertex& v : terrain.GetVertices()) {
         EXPECT_EQ(0.0f, v.pos.y);
         ExpectVec(Vector3<float>(0.0f, 1.0f, 0.0f), v.normal);

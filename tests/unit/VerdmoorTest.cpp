@@ -10,6 +10,7 @@
 #include "Core/Input/InputMngr.h"
 #include "Core/Scenegraph/Light.h"
 #include "Core/Scenegraph/Model.h"
+#include "Core/Util/QuitRequest.h"
 #include "Platform/Win32Window.h"
 #include "RenderGL/effects/GLWaterEffect.h"
 
@@ -195,10 +196,26 @@ TEST_F(VerdmoorTest, AFailedSetUpSaysWhatIsMissingAndEndsTheProgram)
     m_renderer.MarkMissing("SkyboxEffect.glslfx");
     CoutCapture out;
     EXPECT_FALSE(m_demo.LoadWorldScene());
-    EXPECT_EQ((std::vector<std::string>{
-                  "Cannot set up the scene: the effect \"SkyboxEffect.glslfx\" is missing or does not build."}),
+    EXPECT_EQ((std::vector<std::string>{"Cannot set up the scene: ../data/effects/SkyboxEffect.glslfx: cannot open."}),
               Lines(out.Text()));
     EXPECT_EQ(std::vector<int>{1}, TakeQuitCodes());
+    EXPECT_FALSE(m_demo.IsSceneReady());
+}
+
+TEST_F(VerdmoorTest, AQuitDuringTheSetUpStopsItWithoutAWord)
+{
+    TakeQuitCodes();
+    // Pending from the first question on: the set-up stops before the
+    // effects, whose programs then are never asked for.
+    Vorm::QuitRequest::Register([] { return true; });
+    CoutCapture out;
+    const bool set = m_demo.LoadWorldScene();
+    Vorm::QuitRequest::Register(nullptr);
+    EXPECT_FALSE(set);
+    EXPECT_EQ("", out.Text());
+    EXPECT_TRUE(m_renderer.Find("CreateApiEffect").empty());
+    EXPECT_TRUE(m_renderer.Find("CreateMaterialApiEffect").empty());
+    EXPECT_TRUE(TakeQuitCodes().empty());
     EXPECT_FALSE(m_demo.IsSceneReady());
 }
 

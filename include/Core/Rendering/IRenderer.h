@@ -69,9 +69,11 @@ public:
     virtual IVertexBuffer* CreateVertexBuffer() = 0;
     virtual ITexture* CreateTexture() = 0;
     virtual IRenderTarget* CreateRenderTarget() = 0;
-    // Empty when the effect cannot be loaded.
-    virtual boost::shared_ptr<ApiEffect> CreateApiEffect(const std::string& name) = 0;
-    virtual boost::shared_ptr<ApiEffect> CreateMaterialApiEffect(const std::string& name) = 0;
+    // Empty when the effect cannot be loaded; `error`, when given, then says
+    // which file is at fault and why.
+    virtual boost::shared_ptr<ApiEffect> CreateApiEffect(const std::string& name, std::string* error = nullptr) = 0;
+    virtual boost::shared_ptr<ApiEffect> CreateMaterialApiEffect(const std::string& name,
+                                                                 std::string* error = nullptr) = 0;
     // Draw call for the buffers that DrawGeometry has bound.
     virtual void DrawPrimitives(const Geometry& geometry) = 0;
 

@@ -73,6 +73,7 @@ const int SW_SHOW = 5;
 const UINT SWP_FRAMECHANGED = 0x0020;
 const UINT SWP_SHOWWINDOW = 0x0040;
 
+const UINT PM_NOREMOVE = 0x0000;
 const UINT PM_REMOVE = 0x0001;
 
 const DWORD CDS_FULLSCREEN = 0x00000004;
@@ -167,7 +168,8 @@ BOOL MoveWindow(HWND hwnd, int x, int y, int width, int height, BOOL repaint);
 BOOL SetWindowPos(HWND hwnd, HWND insertAfter, int x, int y, int width, int height, UINT flags);
 
 // Takes the next message of any window: posted ones first, then one system
-// event turned into its message. Never waits.
+// event turned into its message. With a filter (min and max not both 0),
+// the first waiting message within [min, max]. Never waits.
 BOOL PeekMessageW(MSG* pMsg, HWND hwnd, UINT filterMin, UINT filterMax, UINT removeFlags);
 // Characters come as WM_CHAR from the system's text input, so this adds none.
 BOOL TranslateMessage(const MSG* pMsg);

@@ -2,6 +2,7 @@
 
 #include "Core/Input/InputMngr.h"
 #include "Core/Memory/MemTracker.h"
+#include "Core/Util/QuitRequest.h"
 #include "Platform/Win32Window.h"
 #include "RenderGL/GLRenderer.h"
 #include "WINGLApp/IExec.h"
@@ -15,6 +16,19 @@
 
 namespace Vorm {
 
+namespace {
+
+// A close or quit waiting in the message queue: the loop will end once it
+// gets there, so whatever loads until then is wasted.
+bool QuitWaiting()
+{
+    Win32::MSG msg;
+    return Win32::PeekMessageW(&msg, nullptr, Win32::WM_CLOSE, Win32::WM_CLOSE, Win32::PM_NOREMOVE) ||
+           Win32::PeekMessageW(&msg, nullptr, Win32::WM_QUIT, Win32::WM_QUIT, Win32::PM_NOREMOVE);
+}
+
+} // namespace
+
 WINGLApp::WINGLApp(Win32::HINSTANCE instance, const wchar_t*, int, bool console)
     : IApp()
     , m_bRunning(false)
@@ -25,10 +39,12 @@ WINGLApp::WINGLApp(Win32::HINSTANCE instance, const wchar_t*, int, bool console)
 {
     if (console)
         CreateConsole();
+    QuitRequest::Register(&QuitWaiting);
 }
 
 WINGLApp::~WINGLApp()
 {
+    QuitRequest::Register(nullptr);
     // The renderer frees GL objects: its context must be current for that.
     if (m_pRenderer) {
         ScopedGLContext context(m_spWindow);

@@ -15,7 +15,6 @@
 
 #include <GL/glew.h>
 
-#include <iostream>
 
 namespace Vorm {
 
@@ -198,17 +197,14 @@ IRenderTarget* GLRenderer::CreateRenderTarget()
     return VORM_NEW GLRenderTarget();
 }
 
-boost::shared_ptr<ApiEffect> GLRenderer::CreateApiEffect(const std::string& name)
+boost::shared_ptr<ApiEffect> GLRenderer::CreateApiEffect(const std::string& name, std::string* error)
 {
-    return m_pEffectSystem->GetEffect(name);
+    return m_pEffectSystem->GetEffect(name, error);
 }
 
-boost::shared_ptr<ApiEffect> GLRenderer::CreateMaterialApiEffect(const std::string& name)
+boost::shared_ptr<ApiEffect> GLRenderer::CreateMaterialApiEffect(const std::string& name, std::string* error)
 {
-    boost::shared_ptr<ApiEffect> program = m_pEffectSystem->GetMaterialProgram(name);
-    if (!program)
-        std::cout << "Material program not created: " << name << " did not load" << std::endl;
-    return program;
+    return m_pEffectSystem->GetMaterialProgram(name, error);
 }
 
 void GLRenderer::DrawPrimitives(const Geometry& geometry)

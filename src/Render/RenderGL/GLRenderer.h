@@ -42,10 +42,11 @@ public:
     ITexture* CreateTexture() override;
     IRenderTarget* CreateRenderTarget() override;
     // The effect system's cached program; empty when the file cannot be loaded.
-    boost::shared_ptr<ApiEffect> CreateApiEffect(const std::string& name) override;
+    boost::shared_ptr<ApiEffect> CreateApiEffect(const std::string& name, std::string* error = nullptr) override;
     // The one material program, made around the first name that loads; empty
     // while none has loaded.
-    boost::shared_ptr<ApiEffect> CreateMaterialApiEffect(const std::string& name) override;
+    boost::shared_ptr<ApiEffect> CreateMaterialApiEffect(const std::string& name,
+                                                         std::string* error = nullptr) override;
     void DrawPrimitives(const Geometry& geometry) override;
 
     IEffectSystem* GetEffectSystem() const;

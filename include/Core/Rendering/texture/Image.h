@@ -48,11 +48,12 @@ public:
     };
 
     // Loads the renderer's texture folder + name in the Bytes layout. A file
-    // that cannot be read fails an assertion and gives an empty image.
+    // that cannot be read gives an empty image.
     Image(const std::string& name, bool upperLeftOrigin);
-    // As above in the given layout, without the assertion: an unreadable file
-    // gives an empty image.
-    static Image Load(const std::string& name, bool upperLeftOrigin, Layout layout);
+    // As above in the given layout. For a file that cannot be read, `error`
+    // (when given) gets its path as opened and what is wrong with it.
+    static Image Load(const std::string& name, bool upperLeftOrigin, Layout layout,
+                      std::string* error = nullptr);
     // Takes ownership of data (allocated with VORM_NEW[]) without copying it.
     Image(std::uint32_t width, std::uint32_t height, std::uint32_t bytesPerPixel, std::uint8_t* data);
     Image(const Image& other);
@@ -81,7 +82,7 @@ public:
 private:
     Image();
     // false when the file cannot be read; the image is then empty.
-    bool Read(const std::string& name, bool upperLeftOrigin, Layout layout);
+    bool Read(const std::string& name, bool upperLeftOrigin, Layout layout, std::string* error);
     void Release();
 
     std::uint8_t* m_pData;

@@ -26,8 +26,9 @@ public:
     void SetPath(const std::string& path);
     const std::string& GetPath() const { return m_path; }
 
-    // Empty for an unknown loader type or a model that does not load.
-    boost::shared_ptr<Model> Load(int loaderType, const std::string& name);
+    // Empty for an unknown loader type or a model that does not load;
+    // `error`, when given, then says which file is at fault and why.
+    boost::shared_ptr<Model> Load(int loaderType, const std::string& name, std::string* error = nullptr);
 
 private:
     std::string m_path;

@@ -27,8 +27,10 @@ typedef std::map<std::string, boost::shared_ptr<IMaterialEffect> > MaterialMap;
 // ".material" (the materials) and one mesh file per entity (mesh name +
 // ".xml"), all in one folder. Inner XML nodes become Nodes, leaves with a
 // mesh TriangleMeshes with their material, and mesh-less animated leaves
-// CameraNodes. Malformed files are rejected with a console line naming the
-// file; the loader never follows an element that is not there.
+// CameraNodes. A scene is rejected whole when any of its files is missing or
+// malformed or when it names a mesh or material that is not there; the
+// reason, with the file's path, is kept for the caller. The loader never
+// follows an element that is not there.
 class OgreXmlModelLoader : public IModelLoader
 {
 public:
@@ -37,23 +39,33 @@ public:
     OgreXmlModelLoader();
     ~OgreXmlModelLoader() override;
 
-    // Empty when the material or scene file is missing or the scene is malformed.
+    // Empty when a file of the scene is missing or malformed, or the scene
+    // names a mesh or material that is not there (see GetError).
     boost::shared_ptr<Model> LoadFromFile(const std::string& path, const std::string& name) override;
+    // Why the last LoadFromFile failed: the path of the file at fault as
+    // opened and what is wrong with it. Empty after a success.
+    const std::string& GetError() const { return m_error; }
 
     // Material file: one GLMaterialEffect per outermost block, inserted under
-    // the block's name (the first of a name stays). false only when the file
-    // does not open; malformed lines are reported and skipped.
-    static bool LoadMaterialsFromFile(const std::string& path, MaterialMap* materials);
+    // the block's name (the first of a name stays). false when the file does
+    // not open, holds no material, or its braces do not pair up (a '}' that
+    // closes no block, a block still open at the end); `error`, when given,
+    // then gets the path and the reason. Other malformed lines are reported
+    // and skipped.
+    static bool LoadMaterialsFromFile(const std::string& path, MaterialMap* materials, std::string* error = 0);
 
     // Mesh file into `mesh`: the vertices of every geometry (the vertex
     // buffers of one geometry side by side) and the faces of every sub-mesh,
     // without lower levels of detail. false (mesh untouched) when the file
     // does not open or is malformed: no vertex or no face, a face index
     // outside the vertex list or its sub-mesh's geometry, vertex buffers of
-    // one geometry with different counts, no position, or a read value
-    // missing or not a number. `materialName`, when given, gets the material
-    // that the first sub-mesh names (empty if none).
-    static bool LoadMesh(const std::string& path, TriangleMesh* mesh, std::string* materialName = 0);
+    // one geometry with different counts, no position, a read value missing
+    // or not a number, or a <mesh> element never closed (a file cut short);
+    // `error`, when given, then gets the path and the reason. `materialName`,
+    // when given, gets the material that the first sub-mesh names (empty if
+    // none).
+    static bool LoadMesh(const std::string& path, TriangleMesh* mesh, std::string* materialName = 0,
+                         std::string* error = 0);
 
     // Line-reading helpers shared by the three readers.
     static bool Contains(const std::string& line, const std::string& marker);
@@ -84,8 +96,8 @@ private:
     // Empty when the element has no animation.
     boost::shared_ptr<TransformController> ParseTransformAnimation(XmlNode* element);
 
-    // Records the first structural fault of the scene being read; the walk
-    // stops once one is recorded.
+    // Records the first fault of the scene being read; the walk stops once
+    // one is recorded.
     void Fail(const std::string& reason);
     bool Failed() const { return !m_error.empty(); }
 
@@ -95,6 +107,7 @@ private:
     static bool TryToFloat(const std::string& text, float& out);
 
     std::string m_basePath;
+    std::string m_materialFile;
     MaterialMap m_materials;
     std::string m_error;
 };

@@ -1,12 +1,13 @@
 #include "Core/Rendering/texture/Image.h"
 
+#include "Core/File/File.h"
 #include "Core/Memory/MemTracker.h"
 #include "Core/Rendering/IRenderer.h"
-#include "Core/Util/Assert.h"
 #include "Core/Util/TSingleton.h"
 
 #include <IL/il.h>
 
+#include <cstdio>
 #include <cstring>
 #include <utility>
 
@@ -24,6 +25,39 @@ void InitDevIL()
 void DrainILErrors()
 {
     for (int i = 0; i < 64 && ilGetError() != IL_NO_ERROR; ++i) {
+    }
+}
+
+// What is wrong with a file DevIL did not load, from its first error.
+std::string DescribeILError(ILenum error)
+{
+    switch (error) {
+    case IL_COULD_NOT_OPEN_FILE:
+        return "cannot open";
+    case IL_FILE_READ_ERROR:
+        return "is cut short";
+    case IL_LIB_GIF_ERROR:
+    case IL_LIB_JPEG_ERROR:
+    case IL_LIB_PNG_ERROR:
+    case IL_LIB_TIFF_ERROR:
+    case IL_LIB_MNG_ERROR:
+        return "is damaged: its decoder gave up";
+    case IL_INVALID_FILE_HEADER:
+    case IL_INVALID_VALUE:
+    case IL_ILLEGAL_FILE_VALUE:
+        return "is not a valid image of its kind";
+    case IL_INVALID_EXTENSION:
+    case IL_FORMAT_NOT_SUPPORTED:
+        return "is of a kind that cannot be read";
+    case IL_OUT_OF_MEMORY:
+        return "is too large to load";
+    case IL_BAD_DIMENSIONS:
+        return "has no usable size";
+    default: {
+        char text[64];
+        std::snprintf(text, sizeof(text), "cannot be read (image library error 0x%x)", static_cast<unsigned>(error));
+        return text;
+    }
     }
 }
 
@@ -129,22 +163,29 @@ Image::Image()
 
 Image::Image(const std::string& name, bool upperLeftOrigin) : Image()
 {
-    const int error = Read(name, upperLeftOrigin, Layout::Bytes) ? 0 : 1;
-    VORM_ASSERT(error == 0 && "Error reading image file");
-    (void)error;
+    Read(name, upperLeftOrigin, Layout::Bytes, nullptr);
 }
 
-Image Image::Load(const std::string& name, bool upperLeftOrigin, Layout layout)
+Image Image::Load(const std::string& name, bool upperLeftOrigin, Layout layout, std::string* error)
 {
     Image image;
-    image.Read(name, upperLeftOrigin, layout);
+    image.Read(name, upperLeftOrigin, layout, error);
     return image;
 }
 
-bool Image::Read(const std::string& name, bool upperLeftOrigin, Layout layout)
+bool Image::Read(const std::string& name, bool upperLeftOrigin, Layout layout, std::string* error)
 {
     InitDevIL();
     const std::string path = TSingleton<IRenderer>::Instance()->GetTexturePath() + name;
+    std::string reason;
+    {
+        // DevIL says "not a valid image" for both; these say more.
+        File file(path);
+        if (!file.Open())
+            reason = "cannot open";
+        else if (file.GetSize() == 0)
+            reason = "is empty";
+    }
 
     ilEnable(IL_ORIGIN_SET);
     ilSetInteger(IL_ORIGIN_MODE, upperLeftOrigin ? IL_ORIGIN_UPPER_LEFT : IL_ORIGIN_LOWER_LEFT);
@@ -154,8 +195,16 @@ bool Image::Read(const std::string& name, bool upperLeftOrigin, Layout layout)
     ilGenImages(1, &id);
     ilBindImage(id);
     // After a failed load DevIL's placeholder image is bound: nothing of it
-    // may end up in the image.
-    bool ok = ilLoadImage(path.c_str()) == IL_TRUE && ilGetError() == IL_NO_ERROR;
+    // may end up in the image. A load can succeed and still leave an error
+    // (a file that ends early): that counts as failed.
+    bool ok = false;
+    if (reason.empty()) {
+        const ILboolean loaded = ilLoadImage(path.c_str());
+        const ILenum loadError = ilGetError();
+        ok = loaded == IL_TRUE && loadError == IL_NO_ERROR;
+        if (!ok)
+            reason = DescribeILError(loadError != IL_NO_ERROR ? loadError : IL_UNKNOWN_ERROR);
+    }
     DrainILErrors();
 
     if (ok) {
@@ -168,6 +217,10 @@ bool Image::Read(const std::string& name, bool upperLeftOrigin, Layout layout)
         const std::uint32_t height = ilGetInteger(IL_IMAGE_HEIGHT);
         const std::uint32_t bytesPerPixel = ilGetInteger(IL_IMAGE_BYTES_PER_PIXEL);
         const std::size_t size = std::size_t(width) * height * bytesPerPixel;
+        if (!ok)
+            reason = "has a pixel layout that cannot be converted";
+        else if (size == 0)
+            reason = "holds no pixels";
         ok = ok && size != 0;
         if (ok) {
             m_pData = VORM_NEW std::uint8_t[size];
@@ -181,6 +234,8 @@ bool Image::Read(const std::string& name, bool upperLeftOrigin, Layout layout)
         DrainILErrors();
     }
     ilDeleteImages(1, &id);
+    if (!ok && error)
+        *error = path + ": " + reason;
     return ok;
 }
 

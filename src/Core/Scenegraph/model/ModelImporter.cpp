@@ -18,12 +18,18 @@ void ModelImporter::SetPath(const std::string& path)
     m_path = path;
 }
 
-boost::shared_ptr<Model> ModelImporter::Load(int loaderType, const std::string& name)
+boost::shared_ptr<Model> ModelImporter::Load(int loaderType, const std::string& name, std::string* error)
 {
-    if (loaderType != eLoader_OgreXml)
+    if (loaderType != eLoader_OgreXml) {
+        if (error)
+            *error = "no loader of type " + std::to_string(loaderType);
         return boost::shared_ptr<Model>();
+    }
     OgreXmlModelLoader loader;
-    return loader.LoadFromFile(m_path, name);
+    boost::shared_ptr<Model> model = loader.LoadFromFile(m_path, name);
+    if (!model && error)
+        *error = loader.GetError();
+    return model;
 }
 
 } // namespace Vorm

@@ -13,11 +13,11 @@
 #include "Core/Scenegraph/Transform.h"
 #include "Core/Scenegraph/TransformController.h"
 #include "Core/Scenegraph/mesh/TriangleMesh.h"
+#include "Core/Util/QuitRequest.h"
 
 #include <rapidxml/rapidxml.hpp>
 
 #include <cstring>
-#include <iostream>
 #include <sstream>
 #include <vector>
 
@@ -76,15 +76,18 @@ boost::shared_ptr<Model> OgreXmlModelLoader::LoadFromFile(const std::string& pat
     m_basePath = path;
     m_error.clear();
     const std::string sceneFile = path + name + ".scene";
-    const std::string materialFile = path + name + ".material";
+    m_materialFile = path + name + ".material";
 
     m_materials.clear();
-    if (!LoadMaterialsFromFile(materialFile, &m_materials))
+    std::string materialError;
+    if (!LoadMaterialsFromFile(m_materialFile, &m_materials, &materialError)) {
+        m_error = materialError;
         return boost::shared_ptr<Model>();
+    }
 
     File file(sceneFile);
     if (!file.Open()) {
-        std::cout << "Scene file not loaded: " << sceneFile << ": cannot open" << std::endl;
+        m_error = sceneFile + ": cannot open";
         return boost::shared_ptr<Model>();
     }
     std::string text;
@@ -126,7 +129,7 @@ boost::shared_ptr<Model> OgreXmlModelLoader::LoadFromFile(const std::string& pat
         DepthFirstScenegraph(nodes, model.get());
     }
     if (Failed()) {
-        std::cout << "Scene file not loaded: " << sceneFile << ": " << m_error << std::endl;
+        m_error = sceneFile + ": " + m_error;
         return boost::shared_ptr<Model>();
     }
     return model;
@@ -212,19 +215,35 @@ TriangleMesh* OgreXmlModelLoader::CreateGeometry(XmlNode* element)
         Fail(Describe(element) + ": <subentity> has no material name");
         return 0;
     }
+    // Reading stops between files once the program is asked to end.
+    if (QuitRequest::IsPending()) {
+        Fail("loading stopped: the program is ending");
+        return 0;
+    }
 
     TriangleMesh* mesh = VORM_NEW TriangleMesh();
     std::string meshMaterial;
-    if (!LoadMesh(m_basePath + meshFile->value() + ".xml", mesh, &meshMaterial)) {
+    std::string meshError;
+    if (!LoadMesh(m_basePath + meshFile->value() + ".xml", mesh, &meshMaterial, &meshError)) {
         VORM_DELETE mesh;
+        Fail(Describe(element) + " names the mesh file " + meshError);
         return 0;
     }
-    // An unknown name leaves an empty entry in the table and the mesh
-    // without material.
+    std::string material;
     if (materialName)
-        mesh->SetMaterialEffect(m_materials[materialName->value()]);
-    else if (!subentities && !meshMaterial.empty())
-        mesh->SetMaterialEffect(m_materials[meshMaterial]);
+        material = materialName->value();
+    else if (!subentities)
+        material = meshMaterial;
+    if (material.empty())
+        return mesh;
+    MaterialMap::const_iterator found = m_materials.find(material);
+    if (found == m_materials.end()) {
+        VORM_DELETE mesh;
+        Fail(Describe(element) + " names the material \"" + material + "\", which " + m_materialFile +
+             " does not define");
+        return 0;
+    }
+    mesh->SetMaterialEffect(found->second);
     return mesh;
 }
 

@@ -49,13 +49,16 @@ void OgreXmlModelLoader::Split(const std::string& line, std::vector<std::string>
     }
 }
 
-bool OgreXmlModelLoader::LoadMaterialsFromFile(const std::string& path, MaterialMap* materials)
+bool OgreXmlModelLoader::LoadMaterialsFromFile(const std::string& path, MaterialMap* materials, std::string* error)
 {
-    std::ifstream in(path.c_str());
-    if (!in.is_open()) {
-        std::cout << "Material file not loaded: " << path << ": cannot open" << std::endl;
+    const auto failed = [&path, error](const std::string& reason) {
+        if (error)
+            *error = path + ": " + reason;
         return false;
-    }
+    };
+    std::ifstream in(path.c_str());
+    if (!in.is_open())
+        return failed("cannot open");
 
     const Vector4<float> zero(0.0f, 0.0f, 0.0f, 0.0f);
     std::string name;
@@ -65,6 +68,10 @@ bool OgreXmlModelLoader::LoadMaterialsFromFile(const std::string& path, Material
     Vector4<float> diffuse = zero;
     Vector4<float> specular = zero;
     int depth = 0;
+    size_t emitted = 0;
+    // The table gets the materials only once the file is known to be whole:
+    // a block cut short or a brace too many puts lines in the wrong material.
+    MaterialMap read;
 
     std::string line;
     std::vector<std::string> pieces;
@@ -125,8 +132,13 @@ bool OgreXmlModelLoader::LoadMaterialsFromFile(const std::string& path, Material
                 ++depth;
                 continue;
             }
-            if (line[c] != '}' || --depth != 0)
+            if (line[c] != '}')
                 continue;
+            if (depth == 0)
+                return failed("line " + std::to_string(lineNumber) + ": '}' closes no block");
+            if (--depth != 0)
+                continue;
+            ++emitted;
             boost::shared_ptr<IMaterialEffect> material = MaterialEffectFactory::Create();
             if (!material) {
                 ReportLine(path, lineNumber, "no renderer makes material effects");
@@ -144,7 +156,7 @@ bool OgreXmlModelLoader::LoadMaterialsFromFile(const std::string& path, Material
             }
             if (!normalMapName.empty())
                 material->SetNormalMap(GetTexture(normalMapName));
-            materials->insert(std::make_pair(name, material));
+            read.insert(std::make_pair(name, material));
 
             textureName.clear();
             normalMapName.clear();
@@ -155,7 +167,10 @@ bool OgreXmlModelLoader::LoadMaterialsFromFile(const std::string& path, Material
     }
 
     if (depth > 0)
-        std::cout << "Material file " << path << ": block not closed at end of file" << std::endl;
+        return failed("a block is not closed at the end of the file (cut short?)");
+    if (emitted == 0)
+        return failed(line.empty() && lineNumber == 0 ? "is empty" : "holds no material");
+    materials->insert(read.begin(), read.end());
     return true;
 }
 

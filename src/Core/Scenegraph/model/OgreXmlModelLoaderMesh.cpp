@@ -17,7 +17,6 @@
 #include <cstdint>
 #include <cstring>
 #include <fstream>
-#include <iostream>
 #include <locale>
 #include <sstream>
 #include <vector>
@@ -28,10 +27,6 @@ namespace {
 
 const float kLargestFloat = 3.402823466e+38f;
 
-void ReportMesh(const std::string& path, const std::string& reason)
-{
-    std::cout << "Mesh file not loaded: " << path << ": " << reason << std::endl;
-}
 
 // A character that may continue an XML element name.
 bool IsNameChar(char c)
@@ -110,13 +105,17 @@ float OgreXmlModelLoader::ToFloat(const std::string& text)
     return v;
 }
 
-bool OgreXmlModelLoader::LoadMesh(const std::string& path, TriangleMesh* mesh, std::string* materialName)
+bool OgreXmlModelLoader::LoadMesh(const std::string& path, TriangleMesh* mesh, std::string* materialName,
+                                  std::string* meshError)
 {
-    std::ifstream in(path.c_str());
-    if (!in.is_open()) {
-        ReportMesh(path, "cannot open");
+    const auto failed = [&path, meshError](const std::string& reason) {
+        if (meshError)
+            *meshError = path + ": " + reason;
         return false;
-    }
+    };
+    std::ifstream in(path.c_str());
+    if (!in.is_open())
+        return failed("cannot open");
 
     std::vector<VT_PosNorTexTan> vertices;
     std::vector<std::uint32_t> indices;
@@ -154,6 +153,9 @@ bool OgreXmlModelLoader::LoadMesh(const std::string& path, TriangleMesh* mesh, s
 
     // Face lists of lower levels of detail repeat the mesh in fewer faces.
     bool inLevelOfDetail = false;
+    // A <mesh> element that is opened must be closed: a file cut short
+    // would otherwise give part of the mesh.
+    bool meshOpen = false;
 
     std::string line;
     std::string error;
@@ -297,29 +299,31 @@ bool OgreXmlModelLoader::LoadMesh(const std::string& path, TriangleMesh* mesh, s
             ok = endSubmesh();
         } else if (HasTag(line, "<levelofdetail")) {
             inLevelOfDetail = !Contains(line, "/>");
+        } else if (HasTag(line, "<mesh")) {
+            meshOpen = true;
+        } else if (HasTag(line, "</mesh")) {
+            meshOpen = false;
         }
         if (!ok) {
             std::ostringstream where;
             where << "line " << lineNumber << ": " << error;
-            ReportMesh(path, where.str());
-            return false;
+            return failed(where.str());
         }
     }
-    if (!endBuffer() || !endSubmesh()) {
-        ReportMesh(path, "at the end: " + error);
-        return false;
-    }
+    if (!endBuffer() || !endSubmesh())
+        return failed("at the end: " + error);
+    if (lineNumber == 0)
+        return failed("is empty");
+    if (meshOpen || inLevelOfDetail)
+        return failed("ends inside an element (cut short?)");
 
-    if (vertices.empty() || indices.empty() || !hasPosition) {
-        ReportMesh(path, vertices.empty() ? "no vertex" : indices.empty() ? "no face" : "no position");
-        return false;
-    }
+    if (vertices.empty() || indices.empty() || !hasPosition)
+        return failed(vertices.empty() ? "no vertex" : indices.empty() ? "no face" : "no position");
     for (size_t i = 0; i < indices.size(); ++i) {
         if (indices[i] >= vertices.size()) {
             std::ostringstream reason;
             reason << "face " << i / 3 << " uses vertex " << indices[i] << " of " << vertices.size();
-            ReportMesh(path, reason.str());
-            return false;
+            return failed(reason.str());
         }
     }
 
@@ -342,7 +346,7 @@ bool OgreXmlModelLoader::LoadMesh(const std::string& path, TriangleMesh* mesh, s
 
     const VertexFormat format = VT_PosNorTexTan::GetFormat();
     if (!mesh->Create(vertexData, &format, indexData, DataType(eDataFormat_UINT1), &bound))
-        return false;
+        return failed("the mesh could not be made from it");
     if (materialName)
         *materialName = firstMaterial;
     return true;

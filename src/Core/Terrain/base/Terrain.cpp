@@ -84,11 +84,14 @@ void Terrain::Create(const TerrainDesc& desc)
     }
 
     if (!desc.heightMap.empty()) {
-        const Image image(desc.heightMap, true);
+        std::string error;
+        const Image image = Image::Load(desc.heightMap, true, Image::Layout::Bytes, &error);
         // An image that did not load leaves the grid flat.
         if (!image.IsEmpty()) {
             SampleHeights(image);
             ComputeNormals();
+        } else {
+            std::cout << "Height map not loaded: " << error << "; the terrain stays flat" << std::endl;
         }
     }
 
@@ -103,7 +106,10 @@ void Terrain::Create(const TerrainDesc& desc)
     // No coverage map, or one that did not load, places no grass; the patch
     // still gets its (empty) buffers for the grass effect.
     if (!desc.coverageMap.empty()) {
-        const Image coverage(desc.coverageMap, true);
+        std::string error;
+        const Image coverage = Image::Load(desc.coverageMap, true, Image::Layout::Bytes, &error);
+        if (coverage.IsEmpty())
+            std::cout << "Coverage map not loaded: " << error << "; no grass is placed" << std::endl;
         GrassPlacement::Place(*this, coverage, m_grass, GrassRandom::Shared());
     }
     m_grass.CreateBuffers();

@@ -10,6 +10,7 @@
 #include "Core/Terrain/base/GrassPatch.h"
 #include "Core/Util/Assert.h"
 #include "Core/Util/TSingleton.h"
+#include "RenderGL/effects/EffectProgramCheck.h"
 #include "RenderGL/effects/api/glsl/GLSLProgram.h"
 
 namespace Vorm {
@@ -31,6 +32,11 @@ TextureDesc ImageDesc(unsigned internalFormat)
 }
 
 } // namespace
+
+bool GLGrassEffect::CheckProgram(std::string* error)
+{
+    return CheckEffectProgram(kEffectFile, {"camRight"}, error);
+}
 
 GLGrassEffect::GLGrassEffect()
     : m_camUp(0.0f, 1.0f, 0.0f), m_camRight(1.0f, 0.0f, 0.0f), m_camPosition(0.0f, 0.0f, 0.0f)

@@ -24,6 +24,10 @@ public:
     // The effect file this effect loads its program from.
     static constexpr const char* kEffectFile = "GrassEffect.glslfx";
 
+    // Whether the effect's program builds and has the uniforms the effect
+    // uses (see CheckEffectProgram); the constructor asserts on both.
+    static bool CheckProgram(std::string* error);
+
     // Needs the GL renderer singleton and its context.
     GLGrassEffect();
     ~GLGrassEffect() override;

@@ -61,6 +61,11 @@ void ResetUniforms()
 
 } // namespace
 
+bool GLMaterialEffect::CheckProgram(std::string* error)
+{
+    return TSingleton<IRenderer>::Instance()->CreateMaterialApiEffect(kEffectFile, error) != nullptr;
+}
+
 IMaterialEffect* GLMaterialEffect::Make()
 {
     return VORM_NEW GLMaterialEffect();

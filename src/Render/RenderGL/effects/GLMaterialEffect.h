@@ -5,6 +5,8 @@
 
 #include <boost/shared_ptr.hpp>
 
+#include <string>
+
 namespace Vorm {
 
 class ApiEffect;
@@ -21,6 +23,10 @@ class GLMaterialEffect : public IMaterialEffect
 public:
     // The effect file this effect loads its program from.
     static constexpr const char* kEffectFile = "MaterialEffect.glslfx";
+
+    // Whether the material program builds; `error` then names the file at
+    // fault. (A uniform the program lacks only leaves its handle empty.)
+    static bool CheckProgram(std::string* error);
 
     // Texture units of the material's slots; 5 to 7 hold the shadow maps.
     enum TextureUnit

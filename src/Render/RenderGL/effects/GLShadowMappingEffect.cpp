@@ -10,11 +10,17 @@
 #include "Core/Scenegraph/Light.h"
 #include "Core/Util/Assert.h"
 #include "Core/Util/TSingleton.h"
+#include "RenderGL/effects/EffectProgramCheck.h"
 #include "RenderGL/effects/api/glsl/GLSLProgram.h"
 
 #include <iostream>
 
 namespace Vorm {
+
+bool GLShadowMappingEffect::CheckProgram(std::string* error)
+{
+    return CheckEffectProgram(kEffectFile, {"Matrix_LVP"}, error);
+}
 
 GLShadowMappingEffect::GLShadowMappingEffect()
     : m_bReported(false)

@@ -8,6 +8,8 @@
 
 #include <boost/shared_ptr.hpp>
 
+#include <string>
+
 #include <vector>
 
 namespace Vorm {
@@ -21,6 +23,10 @@ class GLShadowMappingEffect : public IEffect
 public:
     // The effect file this effect loads its program from.
     static constexpr const char* kEffectFile = "ShadowMapping.glslfx";
+
+    // Whether the effect's program builds and has the uniforms the effect
+    // uses (see CheckEffectProgram); the constructor asserts on both.
+    static bool CheckProgram(std::string* error);
 
     // Needs a current GL context and the renderer singleton.
     GLShadowMappingEffect();

@@ -9,11 +9,17 @@
 #include "Core/Scenegraph/mesh/MeshBuilder.h"
 #include "Core/Util/Assert.h"
 #include "Core/Util/TSingleton.h"
+#include "RenderGL/effects/EffectProgramCheck.h"
 #include "RenderGL/effects/api/glsl/GLSLProgram.h"
 
 #include <iostream>
 
 namespace Vorm {
+
+bool GLSkyboxEffect::CheckProgram(std::string* error)
+{
+    return CheckEffectProgram(kEffectFile, {"Sampler_Cubemap"}, error);
+}
 
 GLSkyboxEffect::GLSkyboxEffect()
     : m_matrix(Matrix44<float>::IDENTITY), m_bReported(false)

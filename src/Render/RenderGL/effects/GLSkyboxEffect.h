@@ -23,6 +23,10 @@ public:
     // The effect file this effect loads its program from.
     static constexpr const char* kEffectFile = "SkyboxEffect.glslfx";
 
+    // Whether the effect's program builds and has the uniforms the effect
+    // uses (see CheckEffectProgram); the constructor asserts on both.
+    static bool CheckProgram(std::string* error);
+
     // Needs a current GL context and the renderer singleton.
     GLSkyboxEffect();
     ~GLSkyboxEffect() override;

@@ -14,6 +14,7 @@
 #include "Core/Scenegraph/mesh/TriangleMesh.h"
 #include "Core/Util/Assert.h"
 #include "Core/Util/TSingleton.h"
+#include "RenderGL/effects/EffectProgramCheck.h"
 #include "RenderGL/effects/api/glsl/GLSLProgram.h"
 
 #include <GL/glew.h>
@@ -51,6 +52,14 @@ void RegenerateMipmaps(IRenderTarget* target)
 }
 
 } // namespace
+
+bool GLWaterEffect::CheckPrograms(std::string* error)
+{
+    return CheckEffectProgram(kAlphaMaskEffectFile, {}, error) &&
+           CheckEffectProgram(kEffectFile, {"Sampler_Reflection", "Sampler_Refraction", "Sampler_WaterRipples"},
+                              error) &&
+           GLSkyboxEffect::CheckProgram(error);
+}
 
 GLWaterEffect::GLWaterEffect()
     : m_iWidth(0), m_iHeight(0), m_pReflectionTarget(nullptr), m_pRefractionTarget(nullptr),

@@ -11,6 +11,7 @@
 
 #include <boost/shared_ptr.hpp>
 
+#include <string>
 #include <vector>
 
 namespace Vorm {
@@ -27,6 +28,11 @@ public:
     // The effect files this effect loads its program from.
     static constexpr const char* kEffectFile = "WaterEffect.glslfx";
     static constexpr const char* kAlphaMaskEffectFile = "WaterAlphaMaskEffect.glslfx";
+
+    // Whether both programs (and the sky box's) build and the surface
+    // program has the samplers the effect uses (see CheckEffectProgram); the
+    // constructor asserts on both.
+    static bool CheckPrograms(std::string* error);
 
     // Needs a current GL context and the renderer singleton; both targets
     // take the renderer's viewport size as it is now.

@@ -4,8 +4,14 @@
 #include "Core/Rendering/IRenderer.h"
 #include "Core/Util/Assert.h"
 #include "Core/Util/TSingleton.h"
+#include "RenderGL/effects/EffectProgramCheck.h"
 
 namespace Vorm {
+
+bool GLWireframeEffect::CheckProgram(std::string* error)
+{
+    return CheckEffectProgram(kEffectFile, {}, error);
+}
 
 GLWireframeEffect::GLWireframeEffect()
 {

@@ -7,6 +7,8 @@
 
 #include <boost/shared_ptr.hpp>
 
+#include <string>
+
 namespace Vorm {
 
 class ApiEffect;
@@ -16,6 +18,10 @@ class GLWireframeEffect : public IEffect
 public:
     // The effect file this effect loads its program from.
     static constexpr const char* kEffectFile = "WireframeEffect.glslfx";
+
+    // Whether the effect's program builds (see CheckEffectProgram); the
+    // constructor asserts on it.
+    static bool CheckProgram(std::string* error);
 
     // Needs a current GL context and the renderer singleton.
     GLWireframeEffect();

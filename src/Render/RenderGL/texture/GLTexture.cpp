@@ -167,10 +167,11 @@ void GLTexture::CreateFromFile(const TextureDesc& desc, const std::string& fileN
 
 bool GLTexture::LoadImageInto(std::uint32_t target, std::uint32_t internalFormat, const std::string& fileName)
 {
-    const Image image = Image::Load(fileName, m_desc.m_bFlip != 0, Image::Layout::Colour);
+    std::string error;
+    const Image image = Image::Load(fileName, m_desc.m_bFlip != 0, Image::Layout::Colour, &error);
     // A file that did not load uploads nothing: no picture that no file holds.
     if (image.IsEmpty()) {
-        std::cout << "Error reading image file" << std::endl;
+        std::cout << "Error reading image file " << error << "; the texture stays empty" << std::endl;
         return false;
     }
     UnpackAlignmentOne packed;

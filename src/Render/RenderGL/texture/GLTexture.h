@@ -22,8 +22,9 @@ public:
     virtual void Create(const TextureDesc& desc) override;
     // Pixels are tightly packed rows (no row padding).
     virtual void CreateFromData(const TextureDesc& desc, const void* pixels) override;
-    // Reports "Error reading image file" for a file DevIL cannot read and
-    // leaves that image level empty.
+    // Reports "Error reading image file" with the file's path and what is
+    // wrong with it for a file that cannot be read, and leaves that image
+    // level empty.
     virtual void CreateFromFile(const TextureDesc& desc, const std::string& fileName) override;
     virtual void SetParameters(const TextureParams& params) override;
     virtual void GenerateMipmaps() override;

@@ -22,13 +22,16 @@ void IEffectSystem::SetEffectPath(const std::string& folder)
     OnSetPath(m_effectPath);
 }
 
-boost::shared_ptr<ApiEffect> IEffectSystem::GetEffect(const std::string& name)
+boost::shared_ptr<ApiEffect> IEffectSystem::GetEffect(const std::string& name, std::string* error)
 {
     std::map<std::string, boost::shared_ptr<ApiEffect>>::const_iterator it = m_effects.find(name);
     if (it != m_effects.end())
         return it->second;
 
-    boost::shared_ptr<ApiEffect> effect = OnCreateEffect(m_effectPath + name);
+    std::string reason;
+    boost::shared_ptr<ApiEffect> effect = OnCreateEffect(m_effectPath + name, reason);
+    if (!effect && error)
+        *error = reason;
     // A failed load is not cached: the next request tries the file again.
     if (effect)
         m_effects.insert(std::make_pair(name, effect));

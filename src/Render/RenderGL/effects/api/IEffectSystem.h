@@ -23,13 +23,15 @@ public:
     const std::string& GetEffectPath() const { return m_effectPath; }
 
     // Cached program of the effect file `name` (relative to the folder), or
-    // a new one; empty when loading fails (a failure is not cached).
-    boost::shared_ptr<ApiEffect> GetEffect(const std::string& name);
+    // a new one; empty when loading fails (a failure is not cached), and
+    // `error`, when given, then says which file is at fault and why.
+    boost::shared_ptr<ApiEffect> GetEffect(const std::string& name, std::string* error = nullptr);
     size_t GetCachedEffectCount() const { return m_effects.size(); }
 
 protected:
     virtual bool OnSetPath(const std::string& folder) = 0;
-    virtual boost::shared_ptr<ApiEffect> OnCreateEffect(const std::string& path) = 0;
+    // Empty on failure, with the reason (naming the file) in `error`.
+    virtual boost::shared_ptr<ApiEffect> OnCreateEffect(const std::string& path, std::string& error) = 0;
 
 private:
     IEffectSystem(const IEffectSystem&) = delete;

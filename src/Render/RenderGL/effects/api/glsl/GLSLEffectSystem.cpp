@@ -10,7 +10,6 @@
 
 #include <cctype>
 #include <cstring>
-#include <iostream>
 
 namespace Vorm {
 
@@ -24,6 +23,24 @@ struct Block
     size_t m_bodyBegin; // first character after '{'
     size_t m_bodyEnd;   // the matching '}'
 };
+
+// The first line of a compiler or linker log that says something.
+std::string FirstLine(const std::string& log)
+{
+    size_t begin = 0;
+    while (begin < log.size()) {
+        size_t end = log.find('\n', begin);
+        if (end == std::string::npos)
+            end = log.size();
+        std::string line = log.substr(begin, end - begin);
+        while (!line.empty() && std::isspace(static_cast<unsigned char>(line[line.size() - 1])))
+            line.erase(line.size() - 1);
+        if (!line.empty())
+            return line;
+        begin = end + 1;
+    }
+    return "no log";
+}
 
 std::string Describe(const char* what, const char* keyword, size_t offset)
 {
@@ -125,10 +142,10 @@ GLSLEffectSystem::~GLSLEffectSystem()
 {
 }
 
-boost::shared_ptr<ApiEffect> GLSLEffectSystem::GetMaterialProgram(const std::string& name)
+boost::shared_ptr<ApiEffect> GLSLEffectSystem::GetMaterialProgram(const std::string& name, std::string* error)
 {
     if (!m_spMaterialProgram) {
-        boost::shared_ptr<ApiEffect> program = GetEffect(name);
+        boost::shared_ptr<ApiEffect> program = GetEffect(name, error);
         // Nothing to wrap: the next request tries again.
         if (program)
             m_spMaterialProgram = boost::shared_ptr<ApiEffect>(VORM_NEW GLSLMaterialProgram(program));
@@ -175,14 +192,18 @@ bool GLSLEffectSystem::ParseEffect(const std::string& text, std::vector<Techniqu
     return true;
 }
 
-boost::shared_ptr<ApiEffect> GLSLEffectSystem::OnCreateEffect(const std::string& path)
+boost::shared_ptr<ApiEffect> GLSLEffectSystem::OnCreateEffect(const std::string& path, std::string& error)
 {
     File file(path);
-    if (!file.Open())
+    if (!file.Open()) {
+        error = path + ": cannot open";
         return boost::shared_ptr<ApiEffect>();
+    }
     const int size = file.GetSize();
-    if (size <= 0)
+    if (size <= 0) {
+        error = path + ": is empty";
         return boost::shared_ptr<ApiEffect>();
+    }
 
     char* buffer = VORM_NEW char[size + 1];
     const int read = file.Read(buffer, size);
@@ -193,59 +214,99 @@ boost::shared_ptr<ApiEffect> GLSLEffectSystem::OnCreateEffect(const std::string&
     const size_t slash = path.find_last_of("/\\");
     const std::string folder = slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
 
-    GLSLProgram* program = CreateEffect(text, folder);
+    std::string reason;
+    GLSLProgram* program = CreateEffect(text, folder, &reason);
     if (!program) {
-        std::cout << "Effect file not loaded: " << path << std::endl;
+        error = path + ": " + reason;
         return boost::shared_ptr<ApiEffect>();
     }
     return boost::shared_ptr<ApiEffect>(program);
 }
 
-GLSLProgram* GLSLEffectSystem::CreateEffect(const std::string& text, const std::string& folder)
+GLSLProgram* GLSLEffectSystem::CreateEffect(const std::string& text, const std::string& folder, std::string* error)
 {
     std::vector<TechniqueDesc> techniques;
-    std::string error;
-    if (!ParseEffect(text, techniques, error)) {
-        std::cout << "Malformed effect text: " << error << std::endl;
+    std::string reason;
+    if (!ParseEffect(text, techniques, reason)) {
+        if (error)
+            *error = "malformed: " + reason;
+        return nullptr;
+    }
+    // Without a technique nothing would be attached or linked: a program
+    // that draws nothing.
+    if (techniques.empty()) {
+        if (error)
+            *error = "has no technique";
         return nullptr;
     }
 
     GLSLProgram* program = VORM_NEW GLSLProgram();
-    for (size_t t = 0; t < techniques.size(); ++t) {
+    bool ok = true;
+    size_t attached = 0;
+    for (size_t t = 0; t < techniques.size() && ok; ++t) {
         const TechniqueDesc& technique = techniques[t];
-        for (size_t p = 0; p < technique.m_passes.size(); ++p) {
+        for (size_t p = 0; p < technique.m_passes.size() && ok; ++p) {
             const PassDesc& pass = technique.m_passes[p];
             std::vector<boost::shared_ptr<GLSLShader>> shaders;
-            CreateShaders(folder, pass.m_vertexShaders, GL_VERTEX_SHADER, shaders);
-            CreateShaders(folder, pass.m_fragmentShaders, GL_FRAGMENT_SHADER, shaders);
-            CreateShaders(folder, pass.m_geometryShaders, GL_GEOMETRY_SHADER, shaders);
-            for (size_t s = 0; s < shaders.size(); ++s)
+            ok = CreateShaders(folder, pass.m_vertexShaders, GL_VERTEX_SHADER, shaders, reason) &&
+                 CreateShaders(folder, pass.m_fragmentShaders, GL_FRAGMENT_SHADER, shaders, reason) &&
+                 CreateShaders(folder, pass.m_geometryShaders, GL_GEOMETRY_SHADER, shaders, reason);
+            for (size_t s = 0; s < shaders.size() && ok; ++s)
                 program->AttachShader(shaders[s]);
+            attached += shaders.size();
         }
-        // The result is the program's own business; callers see it through
-        // the program's uniforms and inputs.
+        // A later technique may only link again what the earlier ones attached.
+        if (ok && attached == 0) {
+            reason = "technique \"" + technique.m_name + "\" names no shader";
+            ok = false;
+        }
         std::string log;
-        program->Link(log);
+        if (ok && !program->Link(log)) {
+            // The linker's log names a stage, not a file: all of them go in.
+            std::string files;
+            for (const boost::shared_ptr<GLSLShader>& shader : program->GetShaders())
+                files += (files.empty() ? "" : " and ") + shader->GetPath();
+            reason = "its shaders " + files + " do not link: " + FirstLine(log);
+            ok = false;
+        }
+    }
+    if (!ok) {
+        VORM_DELETE program;
+        if (error)
+            *error = reason;
+        return nullptr;
     }
     return program;
 }
 
-void GLSLEffectSystem::CreateShaders(const std::string& folder, const std::vector<std::string>& names,
-                                     unsigned type, std::vector<boost::shared_ptr<GLSLShader>>& out)
+bool GLSLEffectSystem::CreateShaders(const std::string& folder, const std::vector<std::string>& names,
+                                     unsigned type, std::vector<boost::shared_ptr<GLSLShader>>& out,
+                                     std::string& error)
 {
     for (size_t i = 0; i < names.size(); ++i) {
         const std::string path = folder + names[i];
         boost::shared_ptr<GLSLShader> shader = FindShader(path);
         if (!shader) {
+            // An empty source would compile and fail only the link, which
+            // cannot say which file is at fault.
+            File file(path);
+            const bool opened = file.Open();
+            if (!opened || file.GetSize() == 0) {
+                error = "the shader " + path + (opened ? " is empty" : " cannot be opened");
+                return false;
+            }
+            file.Close();
             shader.reset(VORM_NEW GLSLShader(path, type));
             std::string log;
-            if (shader->Compile(log))
-                m_shaders.insert(std::make_pair(path, shader));
-            else
-                std::cout << "Shader compile failed: " << path << "\n" << log << std::endl;
+            if (!shader->Compile(log)) {
+                error = "the shader " + path + " does not compile: " + FirstLine(log);
+                return false;
+            }
+            m_shaders.insert(std::make_pair(path, shader));
         }
         out.push_back(shader);
     }
+    return true;
 }
 
 boost::shared_ptr<GLSLShader> GLSLEffectSystem::FindShader(const std::string& path) const

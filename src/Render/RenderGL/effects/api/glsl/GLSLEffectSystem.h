@@ -52,13 +52,18 @@ public:
                             std::string& error);
 
     // Builds and links one program from an effect text; shader names are
-    // relative to `folder`. Null for a malformed text.
-    GLSLProgram* CreateEffect(const std::string& text, const std::string& folder);
+    // relative to `folder`. Null for a malformed text, a text without a
+    // technique, a first technique without a shader, a shader file that
+    // cannot be opened, is empty or does not compile, and a program that
+    // does not link; `error`, when given, then says what (naming a shader by
+    // its path).
+    GLSLProgram* CreateEffect(const std::string& text, const std::string& folder, std::string* error = nullptr);
 
     // The one material program: made around the program of the first name
     // that loads, then returned whatever name is asked for; empty while none
-    // has loaded. Lives with the other programs of this cache.
-    boost::shared_ptr<ApiEffect> GetMaterialProgram(const std::string& name);
+    // has loaded (`error` as for GetEffect). Lives with the other programs of
+    // this cache.
+    boost::shared_ptr<ApiEffect> GetMaterialProgram(const std::string& name, std::string* error = nullptr);
 
     // Cached shader of a full path, empty when none compiled under it.
     boost::shared_ptr<GLSLShader> FindShader(const std::string& path) const;
@@ -66,11 +71,12 @@ public:
 
 protected:
     bool OnSetPath(const std::string& folder) override;
-    boost::shared_ptr<ApiEffect> OnCreateEffect(const std::string& path) override;
+    boost::shared_ptr<ApiEffect> OnCreateEffect(const std::string& path, std::string& error) override;
 
 private:
-    void CreateShaders(const std::string& folder, const std::vector<std::string>& names,
-                       unsigned type, std::vector<boost::shared_ptr<GLSLShader>>& out);
+    // false at the first shader that cannot be had, with the reason in `error`.
+    bool CreateShaders(const std::string& folder, const std::vector<std::string>& names, unsigned type,
+                       std::vector<boost::shared_ptr<GLSLShader>>& out, std::string& error);
 
     std::map<std::string, boost::shared_ptr<GLSLShader>> m_shaders;
     boost::shared_ptr<ApiEffect> m_spMaterialProgram;

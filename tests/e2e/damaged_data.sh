@@ -1,0 +1,327 @@
+#!/usr/bin/env bash
+# Damaged data, end to end: each case runs world_demo or nature1_demo on its
+# own data folder (links to the real data, with one file replaced by a
+# damaged copy, at start or before an F6 reload) and checks that the program
+# neither dies of a signal nor hangs, names the file in its output, and
+# either ends its start with exit code 1 or, where the data has a fallback
+# (images, the music), runs on. A quit asked for while the scene loads must
+# end the program once the file being read is done.
+#   damaged_data.sh <build dir> <source dir>
+# VORM_DAMAGE_JOBS sets the number of displays run side by side (default 4),
+# VORM_DAMAGE_ONLY a pattern of case names to run, VORM_DAMAGE_TABLE a file
+# that receives the table of outcomes.
+set -uo pipefail
+
+build=$(cd "$1" && pwd)
+src=$(cd "$2" && pwd)
+jobs=${VORM_DAMAGE_JOBS:-4}
+only=${VORM_DAMAGE_ONLY:-}
+export MESA_GL_VERSION_OVERRIDE=3.1FC MESA_GLSL_VERSION_OVERRIDE=140
+export SDL_AUDIODRIVER="${SDL_AUDIODRIVER:-dummy}"
+
+for tool in Xvfb xdotool; do
+  command -v "$tool" >/dev/null || { echo "damaged_data: $tool is missing"; exit 1; }
+done
+
+work=$(mktemp -d)
+trap 'kill $(jobs -p) 2>/dev/null; rm -rf "$work"' EXIT
+
+# Paths as the programs open them, from bin/.
+T=../data/texture
+S=../data/sound
+E=../data/effects
+W=../data/scene/world/scene
+N=../data/scene/Nature1
+MUSIC="$S/03 - Marrowfen - Glenhush.mp3"
+
+# name | program | when the file is damaged (start, f6) | file | damage |
+# expected (fail: exit 1; runs: the program goes on) | texts the output must
+# hold, comma-separated (default: the file; a failed start names the first
+# in exactly one line)
+cases() {
+  local f d
+  # Scene, material and mesh files.
+  for d in missing empty truncated random; do
+    echo "scene-$d|world|start|$W/Verdmoor.scene|$d|fail|"
+    echo "material-$d|world|start|$W/Verdmoor.material|$d|fail|"
+    echo "mesh-rock-$d|world|start|$W/Rock0.mesh.xml|$d|fail|"
+  done
+  echo "scene-no-material|world|start|$W/Verdmoor.scene|nomaterial|fail|$W/Verdmoor.scene,NoSuchMaterial"
+  echo "scene-no-mesh|world|start|$W/Verdmoor.scene|nomesh|fail|$W/Verdmoor.scene,NoSuchMesh"
+  echo "material-brace|world|start|$W/Verdmoor.material|brace|fail|"
+  echo "mesh-water-missing|world|start|$W/Water.mesh.xml|missing|fail|"
+  echo "mesh-water-empty|world|start|$W/Water.mesh.xml|empty|fail|"
+  echo "mesh-camera-truncated|world|start|$W/FlyCamera.mesh.xml|truncated|fail|"
+  echo "mesh-camera-random|world|start|$W/FlyCamera.mesh.xml|random|fail|"
+  echo "n1-scene-missing|nature1|start|$N/Nature1.scene|missing|fail|"
+  echo "n1-scene-truncated|nature1|start|$N/Nature1.scene|truncated|fail|"
+  echo "n1-scene-no-material|nature1|start|$N/Nature1.scene|nomaterial|fail|$N/Nature1.scene,NoSuchMaterial"
+  echo "n1-material-truncated|nature1|start|$N/Nature1.material|truncated|fail|"
+  echo "n1-material-brace|nature1|start|$N/Nature1.material|brace|fail|"
+  echo "n1-mesh-tree-truncated|nature1|start|$N/Tree.mesh.xml|truncated|fail|"
+  echo "n1-mesh-water-empty|nature1|start|$N/Water.mesh.xml|empty|fail|"
+
+  # Images: named, and the program runs on (the terrain flat or bare).
+  for d in missing empty truncated random; do
+    for f in tHeight.png tCoverage.png tColor.png WaterRipples.png grassClumps/clumps.tga rock.png; do
+      echo "image-${f##*/}-$d|world|start|$T/$f|$d|runs|"
+    done
+  done
+  echo "image-px_sky-missing|world|start|$T/px_brightday1.png|missing|runs|"
+  echo "image-ny_sky-empty|world|start|$T/ny_brightday1.png|empty|runs|"
+  echo "image-nz_sky-truncated|world|start|$T/nz_brightday1.png|truncated|runs|"
+  echo "image-nx_sky-random|world|start|$T/nx_brightday1.png|random|runs|"
+  echo "image-clumpNoise-missing|world|start|$T/grassClumps/clumpNoise.tga|missing|runs|"
+  echo "image-clumpNoise-truncated|world|start|$T/grassClumps/clumpNoise.tga|truncated|runs|"
+  echo "n1-image-py_sky-missing|nature1|start|$T/py_brightday1.png|missing|runs|"
+  echo "n1-image-bark-truncated|nature1|start|$T/bark.png|truncated|runs|"
+
+  # Effect files and shaders: every one fails the start.
+  for f in MaterialEffect WaterAlphaMaskEffect WaterEffect SkyboxEffect ShadowMapping WireframeEffect GrassEffect; do
+    for d in missing empty truncated random notechnique; do
+      echo "effect-$f-$d|world|start|$E/$f.glslfx|$d|fail|"
+    done
+    echo "effect-$f-noshaderfile|world|start|$E/$f.glslfx|noshaderfile|fail|$E/$f.glslfx,${f}_gone.frag"
+    for d in missing empty truncated random nocompile; do
+      echo "shader-$f.vert-$d|world|start|$E/$f.vert|$d|fail|"
+      echo "shader-$f.frag-$d|world|start|$E/$f.frag|$d|fail|"
+    done
+  done
+  echo "n1-effect-Water-random|nature1|start|$E/WaterEffect.glslfx|random|fail|"
+  echo "n1-shader-Material.frag-nocompile|nature1|start|$E/MaterialEffect.frag|nocompile|fail|"
+  # A uniform the effect needs, renamed in its shader: the effect file is named.
+  echo "uniform-water|world|start|$E/WaterEffect.frag|uniform:Sampler_Reflection|fail|$E/WaterEffect.glslfx"
+  echo "uniform-sky|world|start|$E/SkyboxEffect.frag|uniform:Sampler_Cubemap|fail|$E/SkyboxEffect.glslfx"
+  echo "uniform-shadow|world|start|$E/ShadowMapping.vert|uniform:Matrix_LVP|fail|$E/ShadowMapping.glslfx"
+  echo "uniform-grass|world|start|$E/GrassEffect.vert|uniform:camRight|fail|$E/GrassEffect.glslfx"
+
+  # The music: named, and the demo runs silent.
+  for d in missing empty truncated random; do
+    echo "music-$d|world|start|$MUSIC|$d|runs|"
+  done
+  echo "n1-music-truncated|nature1|start|$MUSIC|truncated|runs|"
+
+  # Damaged while the program runs, then F6 sets the world scene up again.
+  for d in missing empty truncated random; do
+    echo "f6-tHeight-$d|world|f6|$T/tHeight.png|$d|runs|"
+    echo "f6-tCoverage-$d|world|f6|$T/tCoverage.png|$d|runs|"
+  done
+  echo "f6-sky-missing|world|f6|$T/pz_brightday1.png|missing|runs|"
+  echo "f6-ripples-random|world|f6|$T/WaterRipples.png|random|runs|"
+  echo "f6-scene-truncated|world|f6|$W/Verdmoor.scene|truncated|fail|"
+  echo "f6-scene-no-mesh|world|f6|$W/Verdmoor.scene|nomesh|fail|$W/Verdmoor.scene,NoSuchMesh"
+  echo "f6-material-brace|world|f6|$W/Verdmoor.material|brace|fail|"
+  echo "f6-mesh-empty|world|f6|$W/Rock1.mesh.xml|empty|fail|"
+  echo "n1-f6-tHeight-missing|nature1|f6|$T/tHeight.png|missing|runs|"
+  echo "n1-f6-tCoverage-random|nature1|f6|$T/tCoverage.png|random|runs|"
+  echo "n1-f6-scene-missing|nature1|f6|$W/Verdmoor.scene|missing|fail|"
+
+  # SIGTERM while a mesh file is being read: the next one is never opened.
+  echo "sigterm-loading|world|sigterm|$W/Water.mesh.xml|fifo:$W/FlyCamera.mesh.xml|quits|"
+  echo "n1-sigterm-loading|nature1|sigterm|$N/FlyCamera.mesh.xml|fifo:$N/Water.mesh.xml|quits|"
+}
+
+# Deterministic bytes that are no file format: bash's generator, seeded.
+random_bytes() {
+  local count=$1 i hex out=""
+  RANDOM=19
+  for ((i = 0; i < count; ++i)); do printf -v hex '\\x%02x' $((RANDOM & 255)); out+=$hex; done
+  printf '%b' "$out"
+}
+
+# Replaces the data file (a link into the real data) by a damaged copy; the
+# link is removed first, so nothing is ever written into the real data.
+damage() {
+  local file=$1 kind=$2 orig size
+  orig=$(readlink -f "$file")
+  size=$(stat -c %s "$orig")
+  rm -f "$file"
+  case $kind in
+    missing) ;;
+    empty) : >"$file" ;;
+    truncated) head -c $((size / 2)) "$orig" >"$file" ;;
+    random) random_bytes $((size < 4096 ? size : 4096)) >"$file" ;;
+    nomaterial) sed '0,/materialName="[^"]*"/s//materialName="NoSuchMaterial"/' "$orig" >"$file" ;;
+    nomesh) sed '0,/meshFile="Rock[0-9]*\.mesh"/s//meshFile="NoSuchMesh.mesh"/;0,/meshFile="Tree\.mesh"/s//meshFile="NoSuchMesh.mesh"/' "$orig" >"$file" ;;
+    brace) awk '/^material / && ++n == 3 { print "}" } { print }' "$orig" >"$file" ;;
+    notechnique) sed 's/technique/method/g' "$orig" >"$file" ;;
+    noshaderfile) sed 's/\.frag *>/_gone.frag>/' "$orig" >"$file" ;;
+    nocompile) { cat "$orig"; echo "this is not GLSL"; } >"$file" ;;
+    uniform:*) sed "s/\b${kind#uniform:}\b/Renamed_${kind#uniform:}/g" "$orig" >"$file" ;;
+    *) echo "unknown damage $kind"; return 1 ;;
+  esac
+}
+
+# Lines of the log holding the text.
+count() { grep -cF -- "$1" "$2"; }
+
+# Polls until the process ends (0) or the log has more than `before` lines
+# with the text (1) or the time is up (2).
+await() {
+  local pid=$1 log=$2 text=$3 before=$4 limit=$5 t=0
+  while [ $t -lt $((limit * 10)) ]; do
+    kill -0 "$pid" 2>/dev/null || return 0
+    [ "$(count "$text" "$log")" -gt "$before" ] && return 1
+    sleep 0.1; t=$((t + 1))
+  done
+  return 2
+}
+
+# The demo's window once shown, focused.
+focus() {
+  local wid t=0
+  while [ $t -lt 300 ]; do
+    wid=$(xdotool search --onlyvisible --name VormWindow 2>/dev/null | head -1)
+    if [ -n "$wid" ]; then
+      xdotool windowfocus "$wid" 2>/dev/null && return 0
+    fi
+    kill -0 "$1" 2>/dev/null || return 1
+    sleep 0.1; t=$((t + 1))
+  done
+  return 1
+}
+
+# Ends the process with SIGTERM (SIGKILL after 10 s); its exit code goes to
+# $ended (128 + signal for a signal).
+finish() {
+  local pid=$1 t=0
+  kill -TERM "$pid" 2>/dev/null
+  while kill -0 "$pid" 2>/dev/null && [ $t -lt 100 ]; do sleep 0.1; t=$((t + 1)); done
+  kill -KILL "$pid" 2>/dev/null
+  wait "$pid" 2>/dev/null; ended=$?
+}
+
+# Runs one case; appends "name|file|damage|outcome|named|verdict" to $results.
+run_case() {
+  local name=$1 prog=$2 when=$3 file=$4 kind=$5 expect=$6 texts=${7:-$4}
+  local dir="$work/case/$name" outcome code named verdict target pid log toggles state
+  mkdir -p "$dir/bin"
+  cp -rs "$src/data" "$dir/data"
+  ln -s "$build/${prog}_demo" "$dir/bin/${prog}_demo"
+  target="$dir/bin/$file"
+  log="$dir/log"
+  [ "$when" = start ] && damage "$target" "$kind"
+  [ "$when" = sigterm ] && { run_sigterm_case "$@"; return; }
+
+  (cd "$dir/bin" && exec "./${prog}_demo") >"$log" 2>&1 &
+  pid=$!
+  # F5 held down from the start: its message shows the main loop runs.
+  focus "$pid" && xdotool keydown F5
+  await "$pid" "$log" "Is sound playing?" 0 60; state=$?
+
+  if [ "$when" = f6 ] && [ $state -eq 1 ]; then
+    xdotool keyup F5
+    damage "$target" "$kind"
+    toggles=$(count "Is sound playing?" "$log")
+    # F6 read in the frame that prints F5's message sets the scene up again.
+    xdotool keydown F6 keydown F5
+    await "$pid" "$log" "Is sound playing?" "$toggles" 30; state=$?
+    xdotool keyup F6
+    if [ $state -eq 1 ]; then
+      # One more toggle after the set-up: the loop goes on.
+      toggles=$(count "Is sound playing?" "$log")
+      await "$pid" "$log" "Is sound playing?" "$toggles" 60; state=$?
+    fi
+  fi
+  xdotool keyup F5 keyup F6 2>/dev/null
+
+  case $state in
+    0) wait "$pid" 2>/dev/null; code=$?
+       if [ $code -gt 128 ]; then outcome="signal $((code - 128))"; else outcome="exit $code"; fi ;;
+    1) finish "$pid"; outcome="runs, exit $ended at SIGTERM" ;;
+    *) finish "$pid" >/dev/null; outcome="hang" ;;
+  esac
+
+  # A failed start names the file in one line; every text must show.
+  named=yes
+  local first=${texts%%,*} lines text
+  lines=$(count "$first" "$log")
+  [ "$expect" = fail ] && [ "$lines" -gt 1 ] && named="in $lines lines"
+  IFS=, read -ra list <<<"$texts"
+  for text in "${list[@]}"; do grep -qF -- "$text" "$log" || named=no; done
+
+  verdict=FAIL
+  if [ "$named" = yes ] && ! grep -q "Assertion failed" "$log"; then
+    [ "$expect" = fail ] && [ "$outcome" = "exit 1" ] && verdict=PASS
+    [ "$expect" = runs ] && [ "$outcome" = "runs, exit 0 at SIGTERM" ] && verdict=PASS
+  fi
+  local message; message=$(grep -F -- "$first" "$log" | head -1 | tr '|' '/' | cut -c1-400)
+  echo "$name|$kind$([ "$when" = f6 ] && echo ', F6')|$outcome|$named|$verdict|$message" >>"$results"
+  [ $verdict = PASS ] || { echo "--- $name: $outcome, named: $named"; tail -3 "$log" | cut -c1-240; }
+}
+
+# Both mesh files become pipes. The program blocks on the first until it is
+# written; the quit comes after its last byte, before its end: loading must
+# stop there, so the second (which nobody writes) is never opened.
+run_sigterm_case() {
+  local name=$1 prog=$2 file=$4 kind=$5
+  local dir="$work/case/$name" outcome="" code verdict pid writer t=0 t0
+  local first="$dir/bin/$file" second="$dir/bin/${kind#fifo:}" data log="$dir/log"
+  data=$(readlink -f "$first")
+  rm -f "$first" "$second"
+  mkfifo "$first" "$second"
+  (cd "$dir/bin" && exec "./${prog}_demo") >"$log" 2>&1 &
+  pid=$!
+  (exec 3>"$first"; cat "$data" >&3; touch "$dir/written"; sleep 30) &
+  writer=$!
+  while [ ! -e "$dir/written" ] && kill -0 "$pid" 2>/dev/null && [ $t -lt 600 ]; do sleep 0.1; t=$((t + 1)); done
+  sleep 0.3
+  kill -TERM "$pid" 2>/dev/null
+  sleep 0.2
+  kill "$writer" 2>/dev/null
+  t0=$(date +%s%N)
+  t=0
+  while kill -0 "$pid" 2>/dev/null && [ $t -lt 100 ]; do sleep 0.1; t=$((t + 1)); done
+  if kill -0 "$pid" 2>/dev/null; then
+    outcome="hang"
+    (exec 3>"$second") 2>/dev/null &
+    kill -KILL "$pid" 2>/dev/null
+  fi
+  wait "$pid" 2>/dev/null; code=$?
+  local ms=$((($(date +%s%N) - t0) / 1000000))
+  [ -n "$outcome" ] || outcome="exit $code $ms ms after the file"
+  verdict=FAIL
+  [ "$outcome" != hang ] && [ "$code" -eq 0 ] && [ "$ms" -lt 1500 ] && verdict=PASS
+  grep -qF "Cannot set up" "$log" && { verdict=FAIL; outcome="$outcome, reported a failure"; }
+  echo "$name|SIGTERM while reading $(basename "$file")|$outcome|-|$verdict|" >>"$results"
+  [ $verdict = PASS ] || { echo "--- $name: $outcome"; tail -3 "$log" | cut -c1-240; }
+}
+
+worker() {
+  local index=$1 number i=0
+  mkfifo "$work/display$index"
+  Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/display$index" >/dev/null 2>&1 &
+  local xvfb=$!
+  trap 'kill $xvfb 2>/dev/null' EXIT
+  read -r number <"$work/display$index"
+  export DISPLAY=":$number"
+  while IFS='|' read -r name prog when file kind expect texts; do
+    [ $((i % jobs)) -eq "$index" ] && run_case "$name" "$prog" "$when" "$file" "$kind" "$expect" "$texts"
+    i=$((i + 1))
+  done <"$work/cases"
+}
+
+cases | grep -E -- "${only:-.}" >"$work/cases"
+echo "damaged data: $(wc -l <"$work/cases") cases on $jobs displays"
+mkdir -p "$work/case"
+results="$work/results"
+: >"$results"
+start_time=$SECONDS
+for ((w = 0; w < jobs; ++w)); do worker "$w" & done
+wait
+echo "damaged data: $((SECONDS - start_time)) s"
+
+sort -t'|' -k1,1 "$results" >"$work/sorted"
+awk -F'|' '{ printf "%-42s %-28s %-34s %-10s %s\n", $1, $2, $3, $4, $5 }' "$work/sorted" >"$work/table"
+# The file also gets each case's message (the first line naming the file).
+[ -n "${VORM_DAMAGE_TABLE:-}" ] &&
+  awk -F'|' '{ printf "%-42s %-28s %-34s %-10s %-5s %s\n", $1, $2, $3, $4, $5, $6 }' "$work/sorted" >"$VORM_DAMAGE_TABLE"
+failed=$(grep -c '|FAIL|' "$results")
+total=$(wc -l <"$results")
+expected=$(wc -l <"$work/cases")
+if [ "$failed" -ne 0 ] || [ "$total" -ne "$expected" ]; then
+  cat "$work/table"
+  echo "damaged data: $failed of $total cases failed ($expected cases)"
+  exit 1
+fi
+echo "damaged data: all $total cases passed"
