@@ -8,13 +8,16 @@
 #include "Verdmoor.h"
 
 #include "Core/Input/InputMngr.h"
+#include "Core/Scenegraph/BoundingVolume.h"
 #include "Core/Scenegraph/Light.h"
 #include "Core/Scenegraph/Model.h"
+#include "Core/Terrain/base/Terrain.h"
 #include "Platform/Win32Window.h"
 #include "RenderGL/effects/GLWaterEffect.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <sstream>
 #include <string>
@@ -238,6 +241,70 @@ TEST_F(VerdmoorSceneTest, Nature1TakesOutTheFlightAndTheWaterAndCastsWithTwelveC
     EXPECT_TRUE(m_demo.GetTerrain());
     EXPECT_TRUE(m_demo.GetShadowCasters().empty());
     EXPECT_TRUE(m_demo.IsSceneReady());
+}
+
+// The world flight, key frame by key frame: nothing of the scene comes nearer
+// than the near plane, the ground and the water stay below everything the
+// camera sees up to it, and the loop goes on from its last key frame to its
+// first as smoothly as anywhere else.
+TEST_F(VerdmoorSceneTest, TheWorldFlightClearsTheGroundAndEveryMeshAndJoinsItsLoop)
+{
+    ASSERT_TRUE(m_bin.Ok());
+    {
+        CoutCapture out;
+        ASSERT_TRUE(m_demo.LoadWorldScene()) << out.Text();
+    }
+    const Vorm::Terrain& terrain = *m_demo.GetTerrain();
+    auto groundAt = [&](float x, float z) {
+        const float u = std::min(std::max(x / 600.0f + 0.5f, 0.0f), 1.0f);
+        const float v = std::min(std::max(z / 600.0f + 0.5f, 0.0f), 1.0f);
+        return std::max(terrain.GetHeightAt(u, v), 0.0f);
+    };
+    // Every mesh but the water (child 0), which the ground test covers.
+    const boost::shared_ptr<Vorm::Model> root = m_demo.GetSceneRoot();
+    ASSERT_GT(root->GetChildCount(), 20);
+    Vorm::Camera& camera = *m_demo.GetAnimatedCamera();
+    const float nearPlane = camera.GetNear(), top = camera.GetFrustumTop(), right = camera.GetFrustumRight();
+    ASSERT_EQ(20.0f, nearPlane);
+
+    // A long update moves the flight on by exactly one key frame.
+    const Vector3<float> start = camera.GetLocation();
+    Vector3<float> eye = start, look = camera.GetDirection();
+    float longestStep = 0.0f, widestTurn = 0.0f, lastStep = 0.0f, lastTurn = 0.0f;
+    int keys = 0;
+    do {
+        UpdateWith({}, 1.0f);
+        ++keys;
+        const Vector3<float> nextEye = camera.GetLocation(), nextLook = camera.GetDirection();
+        lastStep = (nextEye - eye).Length();
+        lastTurn = std::acos(std::min(nextLook.Dot(look), 1.0f));
+        eye = nextEye;
+        look = nextLook;
+        const bool joining = (eye - start).Length() < 1e-3f;
+        if (!joining) {
+            longestStep = std::max(longestStep, lastStep);
+            widestTurn = std::max(widestTurn, lastTurn);
+        }
+        for (int c = 1; c < root->GetChildCount(); ++c) {
+            const Vorm::BoundingVolume& bound = *root->GetChild(c)->GetWorldBound();
+            ASSERT_GE((bound.GetCenter() - eye).Length() - bound.GetRadius(), nearPlane)
+                << "child " << c << " at key frame " << keys;
+        }
+        for (float depth = 0.25f; depth <= 1.0f; depth += 0.25f)
+            for (float sx = -1.0f; sx <= 1.0f; sx += 1.0f)
+                for (float sy = -1.0f; sy <= 1.0f; sy += 1.0f) {
+                    const Vector3<float> p = eye + (look + camera.GetRight() * (sx * right / nearPlane) +
+                                                    camera.GetUp() * (sy * top / nearPlane)) * (depth * nearPlane);
+                    ASSERT_GT(p.y, groundAt(p.x, p.z) + 1.0f) << "key frame " << keys;
+                }
+    } while ((eye - start).Length() > 1e-3f && keys < 100000);
+
+    EXPECT_GT(keys, 1000);
+    // A slow flight: no key frame moves on by a unit or turns by a degree.
+    EXPECT_LT(longestStep, 1.0f);
+    EXPECT_LT(widestTurn, 1.0f * 3.14159265f / 180.0f);
+    EXPECT_LE(lastStep, longestStep * 1.05f);
+    EXPECT_LE(lastTurn, widestTurn * 1.05f);
 }
 
 TEST_F(VerdmoorSceneTest, PausingStopsTheLightTheRipplesAndTheTotalTime)
