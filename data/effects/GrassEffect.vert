@@ -54,12 +54,12 @@ const float kBend = 0.28;
 // do not shrink to slivers seen from above.
 const float kViewTilt = 0.45;
 
-// A value in [0, 1) that stays with the clump (its anchor never moves).
+// A value in [0, 1) that stays with the clump (its anchor never moves). The
+// anchors are jittered off their sampling grid by more than this needs to
+// spread evenly, and it is cheap.
 float ClumpValue(vec2 p)
 {
-    vec3 h = fract(vec3(p.xyx) * vec3(0.1031, 0.1030, 0.0973));
-    h += dot(h, h.yzx + 33.33);
-    return fract((h.x + h.y) * h.z);
+    return fract(52.9829189 * fract(dot(p, vec2(0.06711056, 0.00583715))));
 }
 
 void main()
@@ -74,8 +74,10 @@ void main()
     float keep = max(kCover * sine * sine / (scale * scale), near * near);
     float size = scale * clamp((keep - ClumpValue(pos.xz)) / (kFadeBand * keep), 0.0, 1.0) * step(dist, farDist);
 
+    // The noise image, mirrored, read texel by texel (it is smooth).
+    ivec2 noiseSize = textureSize(Tex_GrassNoise, 0);
     vec2 noiseCoord = abs(fract(pos.xz / (2.0 * kNoiseSpan)) * 2.0 - 1.0);
-    vec3 noise = textureLod(Tex_GrassNoise, noiseCoord, 0.0).rgb;
+    vec3 noise = texelFetch(Tex_GrassNoise, min(ivec2(noiseCoord * vec2(noiseSize)), noiseSize - 1), 0).rgb;
 
     // Sideways axis: horizontal and across the line of sight; the camera's
     // right decides under the camera, where the line of sight is vertical.
