@@ -196,7 +196,7 @@ TEST_F(GLGrassEffectTest, ClumpsThinOutWithDistanceWithoutPopping)
 TEST_F(GLGrassEffectTest, AThinnedMeadowStaysCoveredAndCheap)
 {
     // A meadow as dense as the demo's (a clump every 2 units) seen across
-    // from 30 units above it, the ground ahead from 80 units on.
+    // from 30 units above it, the ground ahead from 100 units on.
     Vorm::GLGrassEffect effect;
     Vorm::GrassPatch patch;
     for (float z = -800.0f; z < -60.0f; z += 2.0f) {
@@ -214,7 +214,7 @@ TEST_F(GLGrassEffectTest, AThinnedMeadowStaysCoveredAndCheap)
     const GLuint fragments = Fragments(effect, patch);
     EXPECT_EQ(GLenum(GL_NO_ERROR), glGetError());
 
-    // Rows from the bottom of the view (about 80 units ahead) to the far edge
+    // Rows from the bottom of the view (about 100 units ahead) to the far edge
     // of the meadow (800 units) in four bands: each stays mostly covered.
     int middle = 0, farRow = 0;
     Pixel(Vector3<float>(0.0f, 0.0f, -800.0f), middle, farRow);
