@@ -5,7 +5,6 @@
 #include "Verdmoor.h"
 
 #include "Core/Input/InputMngr.h"
-#include "Core/Rendering/IRenderer.h"
 #include "Core/Scenegraph/Camera.h"
 #include "Platform/GLWindowContext.h"
 #include "RenderGL/GLRenderer.h"
