@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # End to end: runs world_demo and nature1_demo on their own Xvfb display,
 # presses keys with xdotool, checks the console messages, probes screenshots
-# (sky, terrain, water, shadows, wireframe) and ends each with SIGTERM:
+# (sky, terrain, water, grass, shadows, wireframe) and ends each with SIGTERM:
 # exit code 0, no leaks in memleaks.log, no GL error printed.
 #   demo_e2e.sh <build dir> <source dir>
 set -uo pipefail
@@ -33,6 +33,10 @@ mean() {
 }
 # Brightness 0..255 of the same.
 bright() { mean "$@" | awk '{ print int(($1 + $2 + $3) / 3) }'; }
+# Mean edge strength 0..1 of the same: fine detail such as grass blades.
+edges() {
+  convert "$1" -crop "$4x$5+$2+$3" +repage -colorspace gray -edge 1 -format '%[fx:mean]' info:
+}
 # Share (0..100) of the pixels of a rectangle that are the black clear colour.
 black_share() {
   convert "$1" -crop "$4x$5+$2+$3" +repage -colorspace gray -threshold 1% -negate \
@@ -107,19 +111,26 @@ stop() {
 
 # ---- world_demo ----
 if start world_demo; then
+  # The flight starts low over the northern meadow looking across the river:
+  # sky, the far hills, the river, and the meadow's grass in the lower part.
   f=$(shot world)
   terrain_black=$(black_share "$f" 0 180 1024 200)
-  sky=$(mean "$f" 0 0 1024 40); land=$(bright "$f" 0 300 1024 120); water=$(mean "$f" 0 700 1024 68)
-  echo "world: sky $sky, land $(mean "$f" 0 300 1024 120), water $water"
+  sky=$(mean "$f" 0 0 1024 40); land=$(bright "$f" 0 180 1024 120); water=$(mean "$f" 0 390 1024 40)
+  grass=$(mean "$f" 0 600 1024 168); blades=$(edges "$f" 0 600 1024 168)
+  echo "world: sky $sky, land $(mean "$f" 0 180 1024 120), water $water, grass $grass with edges $blades"
   read -r r g b <<<"$sky"
   [ "$b" -gt 120 ] && [ "$b" -ge "$r" ] || fail "world: no sky at the top ($sky)"
-  read -r lr lg lb <<<"$(mean "$f" 0 300 1024 120)"
+  read -r lr lg lb <<<"$(mean "$f" 0 180 1024 120)"
   [ "$land" -lt "$(( (r + g + b) / 3 - 60 ))" ] && [ "$lg" -gt "$lr" ] && [ "$lg" -gt "$lb" ] ||
     fail "world: no green terrain below the sky ($lr $lg $lb)"
   read -r wr wg wb <<<"$water"
   [ $(( (wr - r) * (wr - r) + (wg - g) * (wg - g) + (wb - b) * (wb - b) )) -gt 900 ] ||
     fail "world: the water looks like the sky ($water against $sky)"
   [ "$wb" -gt "$wr" ] || fail "world: the water is not blue ($water)"
+  # Bare ground is smooth (edges about 0.01); blades make it busy.
+  read -r gr gg gb <<<"$grass"
+  [ "$gg" -gt "$gr" ] && [ "$gg" -gt "$gb" ] && awk -v e="$blades" 'BEGIN { exit !(e > 0.06) }' ||
+    fail "world: no grass in the lower part ($grass, edges $blades)"
 
   press "Is sound playing? 0" F5
   press "Is Wireframe mode? 1" F1

@@ -8,14 +8,17 @@
 #include "Verdmoor.h"
 
 #include "Core/Input/InputMngr.h"
+#include "Core/Scenegraph/BoundingVolume.h"
 #include "Core/Scenegraph/Light.h"
 #include "Core/Scenegraph/Model.h"
+#include "Core/Terrain/base/Terrain.h"
 #include "Core/Util/QuitRequest.h"
 #include "Platform/Win32Window.h"
 #include "RenderGL/effects/GLWaterEffect.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <sstream>
 #include <string>
@@ -255,6 +258,72 @@ TEST_F(VerdmoorSceneTest, Nature1TakesOutTheFlightAndTheWaterAndCastsWithTwelveC
     EXPECT_TRUE(m_demo.GetTerrain());
     EXPECT_TRUE(m_demo.GetShadowCasters().empty());
     EXPECT_TRUE(m_demo.IsSceneReady());
+}
+
+// The world flight, key frame by key frame: nothing of the scene comes nearer
+// than the near plane, the ground and the water stay below everything the
+// camera sees up to it, and the loop goes on from its last key frame to its
+// first as smoothly as anywhere else.
+TEST_F(VerdmoorSceneTest, TheWorldFlightClearsTheGroundAndEveryMeshAndJoinsItsLoop)
+{
+    ASSERT_TRUE(m_bin.Ok());
+    {
+        CoutCapture out;
+        ASSERT_TRUE(m_demo.LoadWorldScene()) << out.Text();
+    }
+    const Vorm::Terrain& terrain = *m_demo.GetTerrain();
+    auto groundAt = [&](float x, float z) {
+        const float u = std::min(std::max(x / 600.0f + 0.5f, 0.0f), 1.0f);
+        const float v = std::min(std::max(z / 600.0f + 0.5f, 0.0f), 1.0f);
+        return std::max(terrain.GetHeightAt(u, v), 0.0f);
+    };
+    // Every mesh but the water (child 0), which the ground test covers.
+    const boost::shared_ptr<Vorm::Model> root = m_demo.GetSceneRoot();
+    ASSERT_GT(root->GetChildCount(), 20);
+    Vorm::Camera& camera = *m_demo.GetAnimatedCamera();
+    const float nearPlane = camera.GetNear(), top = camera.GetFrustumTop(), right = camera.GetFrustumRight();
+    ASSERT_EQ(20.0f, nearPlane);
+
+    // A long update moves the flight on by exactly one key frame. It starts
+    // on key frame 1, so the step from the last key frame to the first is the
+    // last but one.
+    const Vector3<float> start = camera.GetLocation();
+    Vector3<float> eye = start, look = camera.GetDirection();
+    std::vector<float> steps, turns;
+    do {
+        UpdateWith({}, 1.0f);
+        const Vector3<float> nextEye = camera.GetLocation(), nextLook = camera.GetDirection();
+        steps.push_back((nextEye - eye).Length());
+        turns.push_back(std::acos(std::min(nextLook.Dot(look), 1.0f)));
+        eye = nextEye;
+        look = nextLook;
+        for (int c = 1; c < root->GetChildCount(); ++c) {
+            const Vorm::BoundingVolume& bound = *root->GetChild(c)->GetWorldBound();
+            ASSERT_GE((bound.GetCenter() - eye).Length() - bound.GetRadius(), nearPlane)
+                << "child " << c << " at key frame " << steps.size() + 1;
+        }
+        for (float depth = 0.25f; depth <= 1.0f; depth += 0.25f)
+            for (float sx = -1.0f; sx <= 1.0f; sx += 1.0f)
+                for (float sy = -1.0f; sy <= 1.0f; sy += 1.0f) {
+                    const Vector3<float> p = eye + (look + camera.GetRight() * (sx * right / nearPlane) +
+                                                    camera.GetUp() * (sy * top / nearPlane)) * (depth * nearPlane);
+                    ASSERT_GT(p.y, groundAt(p.x, p.z) + 1.0f) << "key frame " << steps.size() + 1;
+                }
+    } while ((eye - start).Length() > 1e-3f && steps.size() < 100000);
+    ASSERT_GT(steps.size(), 1000u);
+
+    const size_t join = steps.size() - 2;
+    const float joinStep = steps[join], joinTurn = turns[join];
+    steps.erase(steps.begin() + join);
+    turns.erase(turns.begin() + join);
+    const float longestStep = *std::max_element(steps.begin(), steps.end());
+    const float widestTurn = *std::max_element(turns.begin(), turns.end());
+    // A slow flight: no key frame moves on by a unit or turns by a degree,
+    // and the loop joins without a jump.
+    EXPECT_LT(longestStep, 1.0f);
+    EXPECT_LT(widestTurn, 1.0f * 3.14159265f / 180.0f);
+    EXPECT_LE(joinStep, longestStep);
+    EXPECT_LE(joinTurn, widestTurn);
 }
 
 TEST_F(VerdmoorSceneTest, PausingStopsTheLightTheRipplesAndTheTotalTime)

@@ -672,36 +672,86 @@ def make_verdmoor(root):
     sw.write("Verdmoor", (0.4, 0.4, 0.5))
 
 
+# The flight's way points: where the camera passes (x, z), how high it keeps over the ground
+# around it there, the spot (x, z) it turns to and how many degrees it looks down. It starts low
+# over the northern meadow looking across the river, follows the meadow east, crosses the river
+# in the east looking over the lake, comes down over the southern meadows by the hut and the
+# stone ring, and crosses back in the west.
+VERDMOOR_WAY = [
+    ((-170.0, -190.0), 24.0, (60.0, -20.0), 6.0),
+    ((-50.0, -185.0), 24.0, (110.0, 10.0), 6.0),
+    ((60.0, -155.0), 24.0, (200.0, -80.0), 7.0),
+    ((170.0, -120.0), 30.0, (110.0, 80.0), 5.0),
+    ((225.0, -20.0), 35.0, (20.0, 90.0), 5.0),
+    ((235.0, 140.0), 28.0, (40.0, 190.0), 6.0),
+    ((140.0, 215.0), 24.0, (-40.0, 170.0), 7.0),
+    ((20.0, 225.0), 24.0, (-140.0, 130.0), 7.0),
+    ((-110.0, 210.0), 24.0, (-170.0, 20.0), 7.0),
+    ((-215.0, 120.0), 24.0, (-90.0, -80.0), 6.0),
+    ((-235.0, 10.0), 30.0, (-60.0, -130.0), 5.0),
+    ((-220.0, -110.0), 26.0, (-60.0, -20.0), 6.0),
+]
+
+
+def closed_spline(points, t):
+    """Catmull-Rom curve through points (tuples of any length) that closes on itself; t in [0, len)."""
+    n = len(points)
+    i = int(math.floor(t)) % n
+    u = t - math.floor(t)
+    p0, p1, p2, p3 = points[(i - 1) % n], points[i], points[(i + 1) % n], points[(i + 2) % n]
+    u2, u3 = u * u, u * u * u
+    return tuple(0.5 * (2 * b + (c - a) * u + (2 * a - 5 * b + 4 * c - d) * u2 + (3 * b - a - 3 * c + d) * u3)
+                 for a, b, c, d in zip(p0, p1, p2, p3))
+
+
+def periodic_mean(values, half):
+    """Moving mean over 2 * half + 1 neighbours of a closed sequence (tuples or numbers)."""
+    n = len(values)
+    tuples = isinstance(values[0], tuple)
+    rows = values if tuples else [(v,) for v in values]
+    size = len(rows[0])
+    acc = [sum(rows[d % n][c] for d in range(-half, half + 1)) for c in range(size)]
+    out = []
+    for k in range(n):
+        out.append(tuple(a / (2 * half + 1) for a in acc))
+        for c in range(size):
+            acc[c] += rows[(k + half + 1) % n][c] - rows[(k - half) % n][c]
+    return out if tuples else [o[0] for o in out]
+
+
 def verdmoor_path(ground, seconds=120.0, rate=30):
-    """A closed loop round the valley: the camera flies high enough over every hill near it and
-    looks across the valley at a point well ahead of it."""
+    """A closed loop round the valley through VERDMOOR_WAY at an even pace: low over the meadows,
+    never so low that a hill comes into the near plane, turning and tilting smoothly."""
     n = int(seconds * rate)
-    pts = []
+    way = [(x, z, c, tx, tz, math.radians(down)) for (x, z), c, (tx, tz), down in VERDMOOR_WAY]
+    # even steps along the curve: its length from many small pieces
+    fine = 64 * len(way)
+    samples = [closed_spline(way, len(way) * j / fine) for j in range(fine + 1)]
+    run = [0.0]
+    for j in range(fine):
+        run.append(run[-1] + math.hypot(samples[j + 1][0] - samples[j][0], samples[j + 1][1] - samples[j][1]))
+    pts, j = [], 0
     for k in range(n):
-        a = 2 * math.pi * k / n
-        x = 20.0 + 185.0 * math.cos(a) + 25.0 * math.cos(3 * a + 0.5)
-        z = 10.0 + 165.0 * math.sin(a) + 20.0 * math.sin(2 * a + 1.0)
-        pts.append((x, z))
-    clear = [max(ground.highest_around(x, z, 45.0), 0.0) + 30.0 for x, z in pts]
-    # smooth the height along the loop, never below the clearance
-    window = rate * 3
-    heights = []
-    for k in range(n):
-        heights.append(max(clear[(k + d) % n] for d in range(-window, window + 1, 3)))
-    smooth = []
-    for k in range(n):
-        smooth.append(sum(heights[(k + d) % n] for d in range(-window, window + 1)) / (2 * window + 1))
-    keys = []
-    for k in range(n):
-        x, z = pts[k]
-        y = max(smooth[k], clear[k])
-        a = 2 * math.pi * k / n + 0.9
-        target = (20.0 + 70.0 * math.cos(a), 0.0, 10.0 + 60.0 * math.sin(a))
-        # look across the valley just below the horizon, so the sky shows above the far hills
-        flat = norm((target[0] - x, 0.0, target[2] - z))
-        target = add((x, y, z), add(mul(flat, 300.0), (0.0, -(y - 12.0), 0.0)))
-        keys.append(((k + 1) / float(rate), (x, y, z), look_quat((x, y, z), target)))
-    return keys
+        want = run[-1] * k / n
+        while run[j + 1] < want:
+            j += 1
+        f = (want - run[j]) / (run[j + 1] - run[j])
+        pts.append(closed_spline(way, len(way) * (j + f) / fine))
+    # height: the wanted clearance over the ground below, eased along the loop, never below a
+    # floor that keeps the hills nearby out of the near plane
+    floor = [ground.highest_around(p[0], p[1], 25.0) + 12.0 for p in pts]
+    wish = [max(ground.highest_around(p[0], p[1], 10.0), 0.0) + p[2] for p in pts]
+    window = rate
+    peak = [max(max(wish[(k + d) % n], floor[(k + d) % n]) for d in range(-window, window + 1, 3)) for k in range(n)]
+    height = [max(h, f) for h, f in zip(periodic_mean(peak, 2 * window), floor)]
+    eyes = [(p[0], y, p[1]) for p, y in zip(pts, height)]
+    # view: towards the spot, tilted down, eased over a second so the turns stay gentle
+    looks = []
+    for p in pts:
+        flat = norm((p[3] - p[0], 0.0, p[4] - p[1]))
+        looks.append((flat[0] * math.cos(p[5]), -math.sin(p[5]), flat[2] * math.cos(p[5])))
+    looks = [norm(d) for d in periodic_mean(looks, rate // 2)]
+    return [((k + 1) / float(rate), eyes[k], look_quat(eyes[k], add(eyes[k], looks[k]))) for k in range(n)]
 
 
 def nature_material(texture, ambient=1.0, specular=0.1):

@@ -1,0 +1,92 @@
+#include "RepoFiles.h"
+#include "ScopedWorkingDir.h"
+#include "StubApp.h"
+#include "StubInputSource.h"
+#include "Verdmoor.h"
+
+#include "Core/Input/InputMngr.h"
+#include "Core/Scenegraph/Camera.h"
+#include "Platform/GLWindowContext.h"
+#include "RenderGL/GLRenderer.h"
+
+#include <GL/glew.h>
+#include <gtest/gtest.h>
+
+#include <sstream>
+#include <vector>
+
+// The world demo's own scene and flight on a real context: the meadows'
+// grass is seen through the loop, not only from the scene camera.
+namespace {
+
+const int kWidth = 1024;
+const int kHeight = 768;
+
+TEST(WorldFlightTest, GrassIsSeenThroughTheWholeLoop)
+{
+    Win32::GLWindowContext ctx(kWidth, kHeight);
+    ASSERT_TRUE(ctx.Ok()) << ctx.Error();
+    ScopedWorkingDir bin(RepoPath("bin"));
+    ASSERT_TRUE(bin.Ok());
+    StubApp app(kWidth, kHeight);
+    StubInputSource keys;
+    Vorm::InputMngr input;
+    input.SetInputSource(&keys);
+    Vorm::GLRenderer renderer;
+    Verdmoor demo(Verdmoor::eScene_World);
+    demo.PreInit();
+    demo.Init();
+    demo.Resize(kWidth, kHeight);
+    ASSERT_TRUE(demo.IsSceneReady());
+
+    // A long update moves the flight on by exactly one key frame: count the
+    // loop's key frames by flying it once round.
+    const Vector3<float> start = demo.GetAnimatedCamera()->GetLocation();
+    int loop = 0;
+    do {
+        demo.Update(1.0f);
+        ++loop;
+    } while ((demo.GetAnimatedCamera()->GetLocation() - start).Length() > 1e-3f && loop < 100000);
+    ASSERT_GT(loop, 100);
+
+    // At 32 moments spread over the loop, the frame up to the grass as Render
+    // draws it, then the grass pass inside a samples-passed query.
+    const int kMoments = 32;
+    GLuint query = 0;
+    glGenQueries(1, &query);
+    std::vector<double> shares;
+    std::ostringstream seen;
+    for (int m = 0; m < kMoments; ++m) {
+        for (int k = 0; k < loop / kMoments; ++k)
+            demo.Update(1.0f);
+        renderer.ApplyCamera();
+        demo.RenderShadows();
+        renderer.Clear(3);
+        demo.RenderSceneMeshes();
+        demo.RenderTerrain();
+        glBeginQuery(GL_SAMPLES_PASSED, query);
+        demo.RenderGrass();
+        glEndQuery(GL_SAMPLES_PASSED);
+        GLuint samples = 0;
+        glGetQueryObjectuiv(query, GL_QUERY_RESULT, &samples);
+        shares.push_back(double(samples) / (kWidth * kHeight));
+        const Vector3<float> at = demo.GetAnimatedCamera()->GetLocation();
+        seen << "key " << (m + 1) * (loop / kMoments) << " at (" << at.x << ", " << at.y << ", " << at.z
+             << "): " << 100.0 * shares.back() << "%\n";
+    }
+    glDeleteQueries(1, &query);
+    EXPECT_EQ(GLenum(GL_NO_ERROR), glGetError());
+
+    double sum = 0.0;
+    int withGrass = 0;
+    for (double share : shares) {
+        sum += share;
+        withGrass += share >= 0.01;
+    }
+    // On average the grass writes at least 8% of the frame's pixels, and at
+    // least 1% in three quarters of the moments.
+    EXPECT_GE(sum / kMoments, 0.08) << seen.str();
+    EXPECT_GE(withGrass * 4, kMoments * 3) << seen.str();
+}
+
+} // namespace
