@@ -5,6 +5,7 @@
 #include "Core/Rendering/IRenderer.h"
 #include "Core/Rendering/ITexture.h"
 #include "Core/Rendering/TextureDesc.h"
+#include "Core/Rendering/VertexTypes.h"
 #include "Core/Scenegraph/Camera.h"
 #include "Core/Scenegraph/mesh/MeshBuilder.h"
 #include "Core/Util/Assert.h"
@@ -18,7 +19,8 @@ namespace Vorm {
 
 bool GLSkyboxEffect::CheckProgram(std::string* error)
 {
-    return CheckEffectProgram(kEffectFile, {"Sampler_Cubemap"}, error);
+    // The box of the mesh builder has positions only.
+    return CheckEffectProgram(kEffectFile, {"Sampler_Cubemap"}, {VT_Pos::GetFormat()}, error);
 }
 
 GLSkyboxEffect::GLSkyboxEffect()
