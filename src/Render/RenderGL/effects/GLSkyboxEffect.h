@@ -36,7 +36,9 @@ public:
     GLSkyboxEffect& operator=(const GLSkyboxEffect&) = delete;
 
     // Loads the six faces "px_", "py_", "pz_", "nx_", "ny_", "nz_" + name
-    // from the texture folder, top row first.
+    // from the texture folder, top row first; while another sky box holds
+    // the cube map of that name, shares it instead (same faces, same
+    // sampling).
     void SetCubemap(const std::string& name);
     // The sky's world matrix before it is centred on the camera (the water's
     // mirror pass sets its reflection matrix here).
