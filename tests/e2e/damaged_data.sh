@@ -36,8 +36,9 @@ MUSIC="$S/03 - Marrowfen - Glenhush.mp3"
 
 # name | program | when the file is damaged (start, f6) | file | damage |
 # expected (fail: exit 1; runs: the program goes on) | texts the output must
-# hold, comma-separated (default: the file; a failed start names the first
-# in exactly one line)
+# hold, comma-separated (default: the file; the first is named in exactly
+# one line, a failed start's or the one report of a file the program runs
+# on without)
 cases() {
   local f d
   # Scene, material and mesh files.
@@ -94,6 +95,11 @@ cases() {
   echo "uniform-sky|world|start|$E/SkyboxEffect.frag|uniform:Sampler_Cubemap|fail|$E/SkyboxEffect.glslfx"
   echo "uniform-shadow|world|start|$E/ShadowMapping.vert|uniform:Matrix_LVP|fail|$E/ShadowMapping.glslfx"
   echo "uniform-grass|world|start|$E/GrassEffect.vert|uniform:camRight|fail|$E/GrassEffect.glslfx"
+  # A vertex input renamed in its shader: no geometry the effect draws gives it.
+  for f in MaterialEffect GrassEffect WaterEffect WaterAlphaMaskEffect SkyboxEffect ShadowMapping WireframeEffect; do
+    echo "input-$f|world|start|$E/$f.vert|input:pos|fail|$E/$f.vert,\"poss\""
+  done
+  echo "n1-input-WaterEffect|nature1|start|$E/WaterEffect.vert|input:pos|fail|$E/WaterEffect.vert,\"poss\""
 
   # The music: named, and the demo runs silent.
   for d in missing empty truncated random; do
@@ -148,6 +154,7 @@ damage() {
     noshaderfile) sed 's/\.frag *>/_gone.frag>/' "$orig" >"$file" ;;
     nocompile) { cat "$orig"; echo "this is not GLSL"; } >"$file" ;;
     uniform:*) sed "s/\b${kind#uniform:}\b/Renamed_${kind#uniform:}/g" "$orig" >"$file" ;;
+    input:*) sed "s/\b${kind#input:}\b/${kind#input:}s/g" "$orig" >"$file" ;;
     *) echo "unknown damage $kind"; return 1 ;;
   esac
 }
@@ -232,11 +239,11 @@ run_case() {
     *) finish "$pid" >/dev/null; outcome="hang" ;;
   esac
 
-  # A failed start names the file in one line; every text must show.
+  # The file is named in one line; every text must show.
   named=yes
   local first=${texts%%,*} lines text
   lines=$(count "$first" "$log")
-  [ "$expect" = fail ] && [ "$lines" -gt 1 ] && named="in $lines lines"
+  [ "$lines" -gt 1 ] && named="in $lines lines"
   IFS=, read -ra list <<<"$texts"
   for text in "${list[@]}"; do grep -qF -- "$text" "$log" || named=no; done
 

@@ -73,4 +73,67 @@ TEST_F(EffectProgramCheckTest, ShippedProgramsPassAndAUniformAnEffectTakesAsGive
               error);
 }
 
+TEST_F(EffectProgramCheckTest, AVertexInputTheGeometryOfItsEffectLacksIsNamedWithItsShader)
+{
+    const std::string mesh = "\"normal\", \"pos\", \"tangent\", \"tex0\"";
+    // "pos" renamed in the vertex shader of each program: it still builds,
+    // but drawing would assert on the input nothing feeds.
+    const struct
+    {
+        Check check;
+        const char* shader;
+        const char* effect;
+        std::string gives;
+    } renamed[] = {
+        {&Vorm::GLMaterialEffect::CheckProgram, "MaterialEffect.vert", "MaterialEffect.glslfx", mesh},
+        {&Vorm::GLWaterEffect::CheckPrograms, "WaterEffect.vert", "WaterEffect.glslfx", mesh},
+        {&Vorm::GLWaterEffect::CheckPrograms, "WaterAlphaMaskEffect.vert", "WaterAlphaMaskEffect.glslfx", mesh},
+        {&Vorm::GLWaterEffect::CheckPrograms, "SkyboxEffect.vert", "SkyboxEffect.glslfx", "\"pos\""},
+        {&Vorm::GLSkyboxEffect::CheckProgram, "SkyboxEffect.vert", "SkyboxEffect.glslfx", "\"pos\""},
+        {&Vorm::GLShadowMappingEffect::CheckProgram, "ShadowMapping.vert", "ShadowMapping.glslfx", mesh},
+        {&Vorm::GLWireframeEffect::CheckProgram, "WireframeEffect.vert", "WireframeEffect.glslfx", mesh},
+        {&Vorm::GLGrassEffect::CheckProgram, "GrassEffect.vert", "GrassEffect.glslfx", "\"pos\", \"sc2_tx2\""},
+    };
+    AssertRecorder rec;
+    for (const auto& row : renamed) {
+        SCOPED_TRACE(row.shader);
+        UseShippedEffects();
+        const std::string source = ModelTestFiles::ReadText(m_folder.Path(row.shader));
+        ASSERT_NE(std::string::npos, source.find("in vec3 pos;"));
+        m_folder.Write(row.shader, std::regex_replace(source, std::regex("\\bpos\\b"), "poss"));
+        NewRenderer();
+        std::string error;
+        EXPECT_FALSE(row.check(&error));
+        EXPECT_EQ(m_folder.Path(row.shader) + " (of " + m_folder.Path(row.effect) +
+                      "): its vertex input \"poss\" is not among the attributes of the geometry it draws (" +
+                      row.gives + ")",
+                  error);
+    }
+
+    // One shader, two effects: meshes give "normal", the sky's box does not.
+    // Inputs a shader leaves out are no fault.
+    const std::string readsNormal = "#version 140\nin vec3 pos;\nin vec3 normal;\nuniform mat4 Matrix_MVP;\n"
+                                    "out vec3 vDirection;\nvoid main() { vDirection = normal; "
+                                    "gl_Position = Matrix_MVP * vec4(pos, 1.0); }\n";
+    UseShippedEffects();
+    m_folder.Write("WireframeEffect.vert", readsNormal);
+    m_folder.Write("SkyboxEffect.vert", readsNormal);
+    NewRenderer();
+    std::string error;
+    EXPECT_TRUE(Vorm::GLWireframeEffect::CheckProgram(&error)) << error;
+    EXPECT_FALSE(Vorm::GLSkyboxEffect::CheckProgram(&error));
+    EXPECT_NE(std::string::npos, error.find("its vertex input \"normal\" is not among")) << error;
+
+    // The right name with another type.
+    UseShippedEffects();
+    m_folder.Write("WireframeEffect.vert", "#version 140\nin vec4 pos;\nuniform mat4 Matrix_MVP;\n"
+                                           "void main() { gl_Position = Matrix_MVP * pos; }\n");
+    NewRenderer();
+    EXPECT_FALSE(Vorm::GLWireframeEffect::CheckProgram(&error));
+    EXPECT_EQ(m_folder.Path("WireframeEffect.vert") + " (of " + m_folder.Path("WireframeEffect.glslfx") +
+                  "): its vertex input \"pos\" differs in type or size from the attribute of the geometry it draws",
+              error);
+    EXPECT_TRUE(rec.Failures().empty());
+}
+
 } // namespace

@@ -309,6 +309,15 @@ TEST_F(GLSLProgramTest, VertexBindingMisuseIsReported)
     noPos.AddAttribute("normal", Vorm::DataType(Vorm::eDataFormat_FLOAT3), 1);
     flat.AddAttribute("pos", Vorm::DataType(Vorm::eDataFormat_FLOAT2), 1);
 
+    // What the binding asserts on, asked beforehand.
+    EXPECT_EQ(nullptr, a->FindUnfedInput(pos.m_attributes));
+    EXPECT_EQ(nullptr, a->FindUnfedInput(Vorm::VT_PosNorTexTan::GetFormat().m_attributes));
+    for (const Vorm::VertexFormat* unfed : {&noPos, &flat}) {
+        const Vorm::GLSLVertexParam* input = a->FindUnfedInput(unfed->m_attributes);
+        ASSERT_NE(nullptr, input);
+        EXPECT_EQ("pos", input->m_name);
+    }
+
     AssertRecorder rec;
     a->Enable();
     b->UpdateVertexDataBinding(pos.m_attributes);

@@ -2,6 +2,7 @@
 #include "CoutCapture.h"
 #include "GLReadBack.h"
 #include "GLEffectFixture.h"
+#include "TempFolder.h"
 #include "TestImages.h"
 
 #include "Core/Scenegraph/Camera.h"
@@ -13,6 +14,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -52,6 +54,15 @@ protected:
 };
 
 const float kTol = 3.0f / 255.0f;
+
+size_t Lines(const std::string& text, const std::string& holding)
+{
+    size_t count = 0;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);)
+        count += line.find(holding) != std::string::npos;
+    return count;
+}
 
 TEST_F(GLSkyboxEffectTest, EachFaceLiesWhereTheViewerLooksWhereverTheViewerStands)
 {
@@ -136,6 +147,58 @@ TEST_F(GLSkyboxEffectTest, SkyFillsExactlyTheEmptyPixelsAndRestoresCullingAndDep
         }
         EXPECT_EQ(GL_LESS, GLInt(GL_DEPTH_FUNC));
     }
+}
+
+TEST_F(GLSkyboxEffectTest, SkyBoxesHoldingOneSkyShareItsFacesWhichAreReadAgainOnceNoneHoldsThem)
+{
+    Look(Vector3<float>(0, 0, 0), Vector3<float>(1, 0, 0), Vector3<float>(0, 1, 0));
+    std::vector<std::uint8_t> own;
+    {
+        Vorm::GLSkyboxEffect sky;
+        sky.SetCubemap("sky.png");
+        m_renderer->Clear(3);
+        sky.Render();
+        own = ReadRgba(kSize, kSize);
+    }
+    {
+        // The scene's sky and the water's mirrored one, as a set-up makes them.
+        Vorm::GLSkyboxEffect scene, mirrored;
+        scene.SetCubemap("sky.png");
+        mirrored.SetCubemap("sky.png");
+        EXPECT_EQ(scene.GetCubemap(), mirrored.GetCubemap());
+        m_renderer->Clear(3);
+        mirrored.Render();
+        EXPECT_EQ(own, ReadRgba(kSize, kSize));
+
+        // Another folder is another sky.
+        TempFolder other;
+        ASSERT_TRUE(TestImages::WriteCubeFaces(other.Dir(), "sky.png", 8, kTop, kBottom));
+        m_renderer->GetTexturePath() = other.Dir();
+        Vorm::GLSkyboxEffect elsewhere;
+        elsewhere.SetCubemap("sky.png");
+        EXPECT_NE(scene.GetCubemap(), elsewhere.GetCubemap());
+        m_renderer->GetTexturePath() = m_folder.Dir();
+    }
+
+    // A damaged face is named once for both sky boxes; once they are gone
+    // (a new set-up), the next sky box reads the faces again, as does a sky
+    // box that asks again while no other holds them.
+    m_folder.Write("nx_sky.png", "not an image");
+    CoutCapture out;
+    {
+        Vorm::GLSkyboxEffect scene, mirrored;
+        scene.SetCubemap("sky.png");
+        mirrored.SetCubemap("sky.png");
+        mirrored.SetCubemap("sky.png");
+        EXPECT_EQ(scene.GetCubemap(), mirrored.GetCubemap());
+        EXPECT_EQ(1u, Lines(out.Text(), "nx_sky.png"));
+    }
+    Vorm::GLSkyboxEffect alone;
+    alone.SetCubemap("sky.png");
+    EXPECT_EQ(2u, Lines(out.Text(), "nx_sky.png"));
+    alone.SetCubemap("sky.png");
+    EXPECT_EQ(3u, Lines(out.Text(), "nx_sky.png"));
+    EXPECT_EQ(0u, Lines(out.Text(), "px_sky.png"));
 }
 
 TEST_F(GLSkyboxEffectTest, WithoutCubemapOrProgramNothingIsDrawn)

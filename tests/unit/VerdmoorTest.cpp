@@ -326,6 +326,17 @@ TEST_F(VerdmoorSceneTest, TheWorldFlightClearsTheGroundAndEveryMeshAndJoinsItsLo
     EXPECT_LE(joinTurn, widestTurn);
 }
 
+TEST_F(VerdmoorSceneTest, EachSetUpReadsTheSkyOnceForTheSceneAndTheWater)
+{
+    ASSERT_TRUE(m_bin.Ok());
+    // The second set-up is F6's: it must read the faces as they are now.
+    for (size_t setUp = 1; setUp <= 2; ++setUp) {
+        CoutCapture out;
+        ASSERT_TRUE(m_demo.LoadWorldScene()) << out.Text();
+        EXPECT_EQ(setUp, m_renderer.Find("Tex.CreateFromFile brightday1.png").size());
+    }
+}
+
 TEST_F(VerdmoorSceneTest, PausingStopsTheLightTheRipplesAndTheTotalTime)
 {
     ASSERT_TRUE(m_bin.Ok());

@@ -84,9 +84,7 @@ void GrassPatch::Upload(const std::vector<GrassVertexData>& vertices, const std:
     // A second upload replaces the first; the old buffers must not leak.
     ReleaseBuffers();
 
-    VertexFormat format;
-    format.AddAttribute("pos", eDataFormat_FLOAT3, 1);
-    format.AddAttribute("sc2_tx2", eDataFormat_FLOAT4, 1);
+    const VertexFormat format = GrassVertexData::GetFormat();
 
     IRenderer* renderer = TSingleton<IRenderer>::Instance();
     // data() rather than &v[0]: an empty patch uploads empty buffers.

@@ -8,6 +8,7 @@
 #include "Core/Rendering/ITexture.h"
 #include "Core/Rendering/TextureDesc.h"
 #include "Core/Terrain/base/GrassPatch.h"
+#include "Core/Terrain/base/GrassVertexData.h"
 #include "Core/Util/Assert.h"
 #include "Core/Util/TSingleton.h"
 #include "RenderGL/effects/EffectProgramCheck.h"
@@ -35,7 +36,7 @@ TextureDesc ImageDesc(unsigned internalFormat)
 
 bool GLGrassEffect::CheckProgram(std::string* error)
 {
-    return CheckEffectProgram(kEffectFile, {"camRight"}, error);
+    return CheckEffectProgram(kEffectFile, {"camRight"}, {GrassVertexData::GetFormat()}, error);
 }
 
 GLGrassEffect::GLGrassEffect()

@@ -24,8 +24,9 @@ public:
     // The effect file this effect loads its program from.
     static constexpr const char* kEffectFile = "GrassEffect.glslfx";
 
-    // Whether the effect's program builds and has the uniforms the effect
-    // uses (see CheckEffectProgram); the constructor asserts on both.
+    // Whether the effect's program builds, has the uniforms the effect uses
+    // and reads only vertex inputs its geometry gives (see
+    // CheckEffectProgram); the constructor and the drawing assert on these.
     static bool CheckProgram(std::string* error);
 
     // Needs the GL renderer singleton and its context.

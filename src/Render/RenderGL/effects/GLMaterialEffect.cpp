@@ -5,9 +5,12 @@
 #include "Core/Rendering/ApiEffect.h"
 #include "Core/Rendering/IRenderer.h"
 #include "Core/Rendering/ITexture.h"
+#include "Core/Rendering/VertexTypes.h"
 #include "Core/Scenegraph/Camera.h"
 #include "Core/Scenegraph/Light.h"
+#include "Core/Terrain/base/TerrainVertex.h"
 #include "Core/Util/TSingleton.h"
+#include "RenderGL/effects/EffectProgramCheck.h"
 #include "RenderGL/effects/api/glsl/GLSLMaterialProgram.h"
 #include "RenderGL/effects/api/glsl/GLSLUniformParam.h"
 
@@ -63,7 +66,11 @@ void ResetUniforms()
 
 bool GLMaterialEffect::CheckProgram(std::string* error)
 {
-    return TSingleton<IRenderer>::Instance()->CreateMaterialApiEffect(kEffectFile, error) != nullptr;
+    const boost::shared_ptr<ApiEffect> program =
+        TSingleton<IRenderer>::Instance()->CreateMaterialApiEffect(kEffectFile, error);
+    // Materials draw the meshes of the mesh reader and the terrain's cells.
+    return program &&
+           CheckVertexInputs(kEffectFile, *program, {VT_PosNorTexTan::GetFormat(), TerrainVertex::GetFormat()}, error);
 }
 
 IMaterialEffect* GLMaterialEffect::Make()

@@ -24,8 +24,9 @@ public:
     // The effect file this effect loads its program from.
     static constexpr const char* kEffectFile = "MaterialEffect.glslfx";
 
-    // Whether the material program builds; `error` then names the file at
-    // fault. (A uniform the program lacks only leaves its handle empty.)
+    // Whether the material program builds and reads only vertex inputs that
+    // meshes and terrain cells give; `error` then names the file at fault.
+    // (A uniform the program lacks only leaves its handle empty.)
     static bool CheckProgram(std::string* error);
 
     // Texture units of the material's slots; 5 to 7 hold the shadow maps.

@@ -5,6 +5,7 @@
 #include "Core/Rendering/IRenderTarget.h"
 #include "Core/Rendering/IRenderer.h"
 #include "Core/Rendering/ITexture.h"
+#include "Core/Rendering/VertexTypes.h"
 #include "Core/Rendering/Viewport.h"
 #include "Core/Scenegraph/Geometry.h"
 #include "Core/Scenegraph/Light.h"
@@ -19,7 +20,8 @@ namespace Vorm {
 
 bool GLShadowMappingEffect::CheckProgram(std::string* error)
 {
-    return CheckEffectProgram(kEffectFile, {"Matrix_LVP"}, error);
+    // The casters are meshes of the mesh reader.
+    return CheckEffectProgram(kEffectFile, {"Matrix_LVP"}, {VT_PosNorTexTan::GetFormat()}, error);
 }
 
 GLShadowMappingEffect::GLShadowMappingEffect()

@@ -24,8 +24,9 @@ public:
     // The effect file this effect loads its program from.
     static constexpr const char* kEffectFile = "ShadowMapping.glslfx";
 
-    // Whether the effect's program builds and has the uniforms the effect
-    // uses (see CheckEffectProgram); the constructor asserts on both.
+    // Whether the effect's program builds, has the uniforms the effect uses
+    // and reads only vertex inputs its geometry gives (see
+    // CheckEffectProgram); the constructor and the drawing assert on these.
     static bool CheckProgram(std::string* error);
 
     // Needs a current GL context and the renderer singleton.

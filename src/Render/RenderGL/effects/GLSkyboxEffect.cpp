@@ -5,6 +5,7 @@
 #include "Core/Rendering/IRenderer.h"
 #include "Core/Rendering/ITexture.h"
 #include "Core/Rendering/TextureDesc.h"
+#include "Core/Rendering/VertexTypes.h"
 #include "Core/Scenegraph/Camera.h"
 #include "Core/Scenegraph/mesh/MeshBuilder.h"
 #include "Core/Util/Assert.h"
@@ -12,13 +13,28 @@
 #include "RenderGL/effects/EffectProgramCheck.h"
 #include "RenderGL/effects/api/glsl/GLSLProgram.h"
 
+#include <boost/weak_ptr.hpp>
+
 #include <iostream>
+#include <iterator>
+#include <map>
 
 namespace Vorm {
 
+namespace {
+
+// The cube maps sky boxes hold, by path: the water's mirrored sky shows the
+// scene's sky, and sharing it reads (and reports) the six files once. Not
+// an owner: once no sky box holds a cube map, the next one reads the files
+// again, so a set-up after all sky boxes went sees the files as they are now.
+std::map<std::string, boost::weak_ptr<ITexture>> s_cubemaps;
+
+} // namespace
+
 bool GLSkyboxEffect::CheckProgram(std::string* error)
 {
-    return CheckEffectProgram(kEffectFile, {"Sampler_Cubemap"}, error);
+    // The box of the mesh builder has positions only.
+    return CheckEffectProgram(kEffectFile, {"Sampler_Cubemap"}, {VT_Pos::GetFormat()}, error);
 }
 
 GLSkyboxEffect::GLSkyboxEffect()
@@ -38,7 +54,17 @@ GLSkyboxEffect::~GLSkyboxEffect()
 
 void GLSkyboxEffect::SetCubemap(const std::string& name)
 {
-    m_spCubemap = boost::shared_ptr<ITexture>(TSingleton<IRenderer>::Instance()->CreateTexture());
+    IRenderer* renderer = TSingleton<IRenderer>::Instance();
+    // Its own earlier cube map is no reason not to read the files again.
+    m_spCubemap.reset();
+    for (auto it = s_cubemaps.begin(); it != s_cubemaps.end();)
+        it = it->second.expired() ? s_cubemaps.erase(it) : std::next(it);
+    boost::weak_ptr<ITexture>& held = s_cubemaps[renderer->GetTexturePath() + name];
+    m_spCubemap = held.lock();
+    if (m_spCubemap)
+        return;
+
+    m_spCubemap = boost::shared_ptr<ITexture>(renderer->CreateTexture());
     TextureDesc desc;
     desc.m_type = 3;
     desc.m_internalFormat = 0;
@@ -50,6 +76,7 @@ void GLSkyboxEffect::SetCubemap(const std::string& name)
     params.m_wrapS = 0;
     params.m_wrapT = 0;
     m_spCubemap->SetParameters(params);
+    held = m_spCubemap;
 }
 
 void GLSkyboxEffect::SetMatrix(const Matrix44<float>& matrix)

@@ -23,8 +23,9 @@ public:
     // The effect file this effect loads its program from.
     static constexpr const char* kEffectFile = "SkyboxEffect.glslfx";
 
-    // Whether the effect's program builds and has the uniforms the effect
-    // uses (see CheckEffectProgram); the constructor asserts on both.
+    // Whether the effect's program builds, has the uniforms the effect uses
+    // and reads only vertex inputs its geometry gives (see
+    // CheckEffectProgram); the constructor and the drawing assert on these.
     static bool CheckProgram(std::string* error);
 
     // Needs a current GL context and the renderer singleton.
@@ -35,7 +36,9 @@ public:
     GLSkyboxEffect& operator=(const GLSkyboxEffect&) = delete;
 
     // Loads the six faces "px_", "py_", "pz_", "nx_", "ny_", "nz_" + name
-    // from the texture folder, top row first.
+    // from the texture folder, top row first; while another sky box holds
+    // the cube map of that name, shares it instead (same faces, same
+    // sampling).
     void SetCubemap(const std::string& name);
     // The sky's world matrix before it is centred on the camera (the water's
     // mirror pass sets its reflection matrix here).

@@ -8,6 +8,7 @@
 #include "Core/Rendering/IRenderer.h"
 #include "Core/Rendering/ITexture.h"
 #include "Core/Rendering/TextureDesc.h"
+#include "Core/Rendering/VertexTypes.h"
 #include "Core/Rendering/Viewport.h"
 #include "Core/Scenegraph/Geometry.h"
 #include "Core/Scenegraph/Light.h"
@@ -55,9 +56,11 @@ void RegenerateMipmaps(IRenderTarget* target)
 
 bool GLWaterEffect::CheckPrograms(std::string* error)
 {
-    return CheckEffectProgram(kAlphaMaskEffectFile, {}, error) &&
+    // Both programs draw the water surfaces, meshes of the mesh reader.
+    const VertexFormat surfaces = VT_PosNorTexTan::GetFormat();
+    return CheckEffectProgram(kAlphaMaskEffectFile, {}, {surfaces}, error) &&
            CheckEffectProgram(kEffectFile, {"Sampler_Reflection", "Sampler_Refraction", "Sampler_WaterRipples"},
-                              error) &&
+                              {surfaces}, error) &&
            GLSkyboxEffect::CheckProgram(error);
 }
 

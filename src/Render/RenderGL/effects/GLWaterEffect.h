@@ -29,9 +29,10 @@ public:
     static constexpr const char* kEffectFile = "WaterEffect.glslfx";
     static constexpr const char* kAlphaMaskEffectFile = "WaterAlphaMaskEffect.glslfx";
 
-    // Whether both programs (and the sky box's) build and the surface
-    // program has the samplers the effect uses (see CheckEffectProgram); the
-    // constructor asserts on both.
+    // Whether both programs (and the sky box's) build, the surface program
+    // has the samplers the effect uses and both read only vertex inputs the
+    // water meshes give (see CheckEffectProgram); the constructor and the
+    // drawing assert on these.
     static bool CheckPrograms(std::string* error);
 
     // Needs a current GL context and the renderer singleton; both targets

@@ -2,6 +2,7 @@
 
 #include "Core/Rendering/ApiEffect.h"
 #include "Core/Rendering/IRenderer.h"
+#include "Core/Rendering/VertexTypes.h"
 #include "Core/Util/Assert.h"
 #include "Core/Util/TSingleton.h"
 #include "RenderGL/effects/EffectProgramCheck.h"
@@ -10,7 +11,8 @@ namespace Vorm {
 
 bool GLWireframeEffect::CheckProgram(std::string* error)
 {
-    return CheckEffectProgram(kEffectFile, {}, error);
+    // The line view shows the meshes of the mesh reader.
+    return CheckEffectProgram(kEffectFile, {}, {VT_PosNorTexTan::GetFormat()}, error);
 }
 
 GLWireframeEffect::GLWireframeEffect()

@@ -19,8 +19,9 @@ public:
     // The effect file this effect loads its program from.
     static constexpr const char* kEffectFile = "WireframeEffect.glslfx";
 
-    // Whether the effect's program builds (see CheckEffectProgram); the
-    // constructor asserts on it.
+    // Whether the effect's program builds and reads only vertex inputs that
+    // meshes give (see CheckEffectProgram); the constructor asserts on the
+    // first.
     static bool CheckProgram(std::string* error);
 
     // Needs a current GL context and the renderer singleton.

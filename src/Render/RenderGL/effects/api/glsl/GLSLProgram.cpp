@@ -301,6 +301,17 @@ void GLSLProgram::UpdateVertexDataBinding(const std::map<std::string, VertexAttr
     }
 }
 
+const GLSLVertexParam* GLSLProgram::FindUnfedInput(const std::map<std::string, VertexAttribute>& attributes) const
+{
+    for (const GLSLVertexParam& param : m_attributes) {
+        std::map<std::string, VertexAttribute>::const_iterator it = attributes.find(param.m_name);
+        if (it == attributes.end() || GLDataFormat::Get(it->second.m_dataType.m_format) != param.m_type ||
+            it->second.m_size != param.m_size)
+            return &param;
+    }
+    return nullptr;
+}
+
 void GLSLProgram::SetModelMatrix(const Matrix44<float>& model)
 {
     // Until the renderer hands its matrices over, view and projection are identities.

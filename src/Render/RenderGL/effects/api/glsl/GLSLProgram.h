@@ -50,6 +50,11 @@ public:
     // Points every active input at the vertex attribute of the same name in
     // the buffer bound to GL_ARRAY_BUFFER. The program must be current.
     void UpdateVertexDataBinding(const std::map<std::string, VertexAttribute>& attributes) override;
+    // The first active input that UpdateVertexDataBinding with these
+    // attributes would assert on (none of its name, or another type or
+    // size); null when they feed every input. Inputs the attributes have
+    // and the program does not read are no fault.
+    const GLSLVertexParam* FindUnfedInput(const std::map<std::string, VertexAttribute>& attributes) const;
     void SetModelMatrix(const Matrix44<float>& model) override;
 
     // Link-version registry: links of one program are numbered 0, 1, 2, ...
