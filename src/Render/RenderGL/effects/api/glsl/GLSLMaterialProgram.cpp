@@ -8,10 +8,6 @@
 #include "Core/Util/TSingleton.h"
 #include "RenderGL/effects/api/glsl/GLSLProgram.h"
 
-#include <GL/glew.h>
-
-#include <algorithm>
-
 namespace Vorm {
 
 GLSLMaterialProgram::GLSLMaterialProgram(boost::shared_ptr<ApiEffect> program)
@@ -84,18 +80,6 @@ void GLSLMaterialProgram::SetModelMatrix(const Matrix44<float>& model)
 
 void GLSLMaterialProgram::UpdateLights(const std::vector<boost::shared_ptr<Light>>& lights)
 {
-    // Split units that no light fills still get their sampler names, and
-    // are emptied: the shader finds no stray texture there, and the software
-    // rasteriser skips a look-up into a unit without a texture.
-    unsigned filled = 0;
-    for (const boost::shared_ptr<Light>& light : lights) {
-        if (light && light->GetIndex() < kMaxLights)
-            filled = std::max(filled, std::min(light->GetSplitCount(), kMaxSplits));
-    }
-    for (unsigned s = filled; s < kMaxSplits; ++s) {
-        m_texShadowMap[s][0].SetTexture2D(kFirstShadowUnit + static_cast<int>(s));
-        glBindTexture(GL_TEXTURE_2D, 0);
-    }
     for (size_t l = 0; l < lights.size(); ++l) {
         const boost::shared_ptr<Light> light = lights[l];
         const unsigned n = light->GetIndex();
