@@ -13,7 +13,6 @@ in vec3 vWorldPos;
 in vec2 vRipple1;
 in vec2 vRipple2;
 flat in vec3 fEyePos;
-flat in vec2 fRefractionTexel;
 
 out vec4 fragColor;
 
@@ -41,7 +40,7 @@ void main()
     // front of the water falls back to the pixel itself, read as it is.
     // Without a branch: a condition fed by the ripple time makes some drivers
     // build a new shader variant for every new ripple time.
-    vec2 texel = gl_FragCoord.xy * fRefractionTexel;
+    vec2 texel = gl_FragCoord.xy / vec2(textureSize(Sampler_Refraction, 0));
     vec4 shifted = texture(Sampler_Refraction, clamp(texel + shift, 0.001, 0.999));
     vec3 unshifted = texelFetch(Sampler_Refraction, ivec2(gl_FragCoord.xy), 0).rgb;
     vec3 refraction = mix(shifted.rgb, unshifted, step(0.5, shifted.a)) * kWaterTint + kDeepColour;

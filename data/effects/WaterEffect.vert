@@ -12,14 +12,12 @@ uniform mat4 Matrix_M;
 uniform mat4 Matrix_MVI;
 uniform mat4 Matrix_MVP;
 uniform float DeltaTime;
-uniform sampler2D Sampler_Refraction;
 
 out vec4 vClip;
 out vec3 vWorldPos;
 out vec2 vRipple1;
 out vec2 vRipple2;
 flat out vec3 fEyePos;
-flat out vec2 fRefractionTexel;
 
 // Ripple tiles per world unit and their drift per unit of ripple time.
 const vec2 kScale1 = vec2(0.11, 0.11);
@@ -34,7 +32,6 @@ void main()
     fEyePos = (Matrix_M * (Matrix_MVI * vec4(0.0, 0.0, 0.0, 1.0))).xyz;
     vRipple1 = vWorldPos.xz * kScale1 + DeltaTime * kDrift1;
     vRipple2 = vWorldPos.xz * kScale2 + DeltaTime * kDrift2;
-    fRefractionTexel = 1.0 / vec2(textureSize(Sampler_Refraction, 0));
     vClip = Matrix_MVP * vec4(pos, 1.0);
     gl_Position = vClip;
 }
