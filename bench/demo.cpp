@@ -90,7 +90,9 @@ public:
                                   "void main() { fragColor = vec4(0.5, 0.5, 0.5, 1.0); }\n");
         Write(dir + "GrassFloor.frag", "#version 140\nuniform sampler2D Tex_Grass;\nin vec2 vTexCoord;\n"
                                        "out vec4 fragColor;\nvoid main() {\n"
-                                       "    if (texture(Tex_Grass, vTexCoord).a < 0.5) discard;\n"
+                                       "    ivec2 size = textureSize(Tex_Grass, 0);\n"
+                                       "    ivec2 texel = min(ivec2(vTexCoord * vec2(size)), size - 1);\n"
+                                       "    if (texelFetch(Tex_Grass, texel, 0).a < 0.5) discard;\n"
                                        "    fragColor = vec4(0.5, 0.5, 0.5, 1.0);\n}\n");
         Write(dir + "BenchFloor.glslfx", "technique t { pass p { VertexShader = <MaterialEffect.vert>; "
                                          "FragmentShader = <Floor.frag>; } }\n");
