@@ -7,27 +7,19 @@
 // Xvfb with MESA_GL_VERSION_OVERRIDE=3.1FC MESA_GLSL_VERSION_OVERRIDE=140.
 // Counters are in milliseconds ("first_frame" in seconds); the pass table is
 // printed after each scene.
+#include "PassFloors.h"
+#include "ProcessCpuTime.h"
 #include "ScopedWorkingDir.h"
 #include "StubApp.h"
 #include "StubInputSource.h"
 #include "Verdmoor.h"
 
 #include "Core/Input/InputMngr.h"
-#include "Core/Rendering/IIndexBuffer.h"
-#include "Core/Rendering/IRenderTarget.h"
 #include "Core/Rendering/IRenderer.h"
-#include "Core/Rendering/ITexture.h"
-#include "Core/Rendering/ResourceMap.h"
-#include "Core/Scenegraph/Camera.h"
 #include "Core/Scenegraph/Spatial.h"
 #include "Core/Scenegraph/TransformController.h"
-#include "Core/Scenegraph/mesh/TriangleMesh.h"
-#include "Core/Terrain/base/GrassPatch.h"
-#include "Core/Terrain/base/Terrain.h"
 #include "Platform/GLWindowContext.h"
 #include "RenderGL/GLRenderer.h"
-#include "RenderGL/effects/api/IEffectSystem.h"
-#include "RenderGL/effects/api/glsl/GLSLProgram.h"
 #include "RenderGL/effects/GLWaterEffect.h"
 
 #include <GL/glew.h>
@@ -37,15 +29,10 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
-#include <cstdlib>
-#include <filesystem>
-#include <fstream>
 #include <functional>
 #include <map>
 #include <string>
 #include <vector>
-
-#include <sys/resource.h>
 
 namespace {
 
@@ -58,155 +45,6 @@ const float kStep = 1.0f / 30.0f;
 const int kSamples = 24;
 
 double Seconds(Clock::time_point from) { return std::chrono::duration<double>(Clock::now() - from).count(); }
-
-// CPU seconds of the whole process, the rasteriser's threads included: less
-// disturbed than wall time when other work shares the machine.
-double CpuSeconds()
-{
-    rusage usage;
-    getrusage(RUSAGE_SELF, &usage);
-    return double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
-           1e-6 * double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec);
-}
-
-// Programs that draw a pass's geometry with a constant colour: the mesh
-// floor keeps the material's vertex stage (and its clip distance), the grass
-// floor the grass's vertex stage and its alpha test, so only the shading
-// differs from the real pass.
-class Floors
-{
-public:
-    bool Create(Vorm::GLRenderer& renderer)
-    {
-        std::string dir = (std::filesystem::temp_directory_path() / "vorm-floor-XXXXXX").string();
-        if (!mkdtemp(&dir[0]))
-            return false;
-        dir += "/";
-        std::error_code ec;
-        const std::string data = renderer.GetEffectSystem()->GetEffectPath();
-        for (const char* vert : {"MaterialEffect.vert", "GrassEffect.vert"})
-            std::filesystem::copy_file(data + vert, dir + vert, ec);
-        Write(dir + "Floor.frag", "#version 140\nout vec4 fragColor;\n"
-                                  "void main() { fragColor = vec4(0.5, 0.5, 0.5, 1.0); }\n");
-        Write(dir + "GrassFloor.frag", "#version 140\nuniform sampler2D Tex_Grass;\nin vec2 vTexCoord;\n"
-                                       "out vec4 fragColor;\nvoid main() {\n"
-                                       "    ivec2 size = textureSize(Tex_Grass, 0);\n"
-                                       "    ivec2 texel = min(ivec2(vTexCoord * vec2(size)), size - 1);\n"
-                                       "    if (texelFetch(Tex_Grass, texel, 0).a < 0.5) discard;\n"
-                                       "    fragColor = vec4(0.5, 0.5, 0.5, 1.0);\n}\n");
-        Write(dir + "BenchFloor.glslfx", "technique t { pass p { VertexShader = <MaterialEffect.vert>; "
-                                         "FragmentShader = <Floor.frag>; } }\n");
-        Write(dir + "BenchGrassFloor.glslfx", "technique t { pass p { VertexShader = <GrassEffect.vert>; "
-                                              "FragmentShader = <GrassFloor.frag>; } }\n");
-        renderer.GetEffectSystem()->SetEffectPath(dir);
-        m_spMesh = renderer.CreateApiEffect("BenchFloor.glslfx");
-        m_spGrass = renderer.CreateApiEffect("BenchGrassFloor.glslfx");
-        renderer.GetEffectSystem()->SetEffectPath(data);
-        std::filesystem::remove_all(dir, ec);
-        if (!m_spMesh || !m_spGrass)
-            return false;
-        Program(m_spMesh)->GetUniform("Clipping_Plane", m_clip);
-        const Vorm::GLSLProgram* grass = Program(m_spGrass);
-        grass->GetUniform("camUp", m_camUp);
-        grass->GetUniform("camRight", m_camRight);
-        grass->GetUniform("camPosition", m_camPosition);
-        grass->GetUniform("farDist", m_farDist);
-        grass->GetUniform("Tex_Grass", m_texGrass);
-        grass->GetUniform("Tex_GrassNoise", m_texNoise);
-        return true;
-    }
-
-    // Each geometry with the mesh floor, under the renderer's clip plane.
-    void DrawMeshes(const std::vector<Vorm::Geometry*>& list)
-    {
-        Vorm::IRenderer& renderer = *TSingleton<Vorm::IRenderer>::Instance();
-        renderer.SetApiEffect(m_spMesh);
-        m_clip.SetFloat4v(Vector4<float>(0.0f, 0.0f, 0.0f, 0.0f));
-        for (Vorm::Geometry* geometry : list)
-            renderer.DrawGeometry(geometry);
-    }
-
-    // The grass patch as the grass effect draws it, with the floor's shading.
-    void DrawGrass(Vorm::Terrain& terrain)
-    {
-        Vorm::IRenderer& renderer = *TSingleton<Vorm::IRenderer>::Instance();
-        renderer.SetApiEffect(m_spGrass);
-        const Vorm::Camera* camera = renderer.GetCamera();
-        const char* images[] = {"grassClumps/clumps.tga", "grassClumps/clumpNoise.tga"};
-        const Vorm::GLSLUniformParam* samplers[] = {&m_texGrass, &m_texNoise};
-        for (int unit = 0; unit < 2; ++unit) {
-            samplers[unit]->SetTexture2D(unit);
-            const boost::shared_ptr<Vorm::ITexture> texture = renderer.GetResourceMap().Find(images[unit]);
-            if (texture)
-                texture->Bind();
-        }
-        m_camUp.SetFloat3v(camera->GetUp());
-        m_camRight.SetFloat3v(camera->GetRight());
-        m_camPosition.SetFloat3v(camera->GetLocation());
-        m_farDist.SetFloat(10000.0f);
-        Vorm::GrassPatch* patch = &terrain.GetGrassPatch();
-        patch->GetIndexBuffer()->Bind();
-        renderer.DrawGeometry(patch);
-    }
-
-    // The water's reflection pass with the floor's shading: the mirrored
-    // meshes under the clip plane, then the sky, into the reflection target.
-    void DrawReflection(Verdmoor& demo, Vorm::GLWaterEffect& water)
-    {
-        Vorm::IRenderer& renderer = *TSingleton<Vorm::IRenderer>::Instance();
-        const Vorm::Viewport viewport = renderer.GetViewport();
-        const unsigned cullMode = renderer.GetCullMode();
-        Vorm::IRenderTarget* target = water.GetReflectionTarget();
-        renderer.SetViewport(0, 0, int(target->GetWidth()), int(target->GetHeight()));
-        target->Bind();
-        renderer.Clear(3);
-        renderer.SetCullMode(0);
-        renderer.SetClipPlane(water.GetClipPlane());
-        renderer.SetApiEffect(m_spMesh);
-        m_clip.SetFloat4v(water.GetClipPlane().ToVector4());
-        Matrix44<float> world;
-        Matrix44<float> mirrored;
-        for (Vorm::TriangleMesh* mesh : water.GetReflectedMeshes()) {
-            mesh->World().ToMatrix44(world);
-            mirrored.Multiply(water.GetReflectionMatrix(), world);
-            renderer.DrawGeometryWithMatrix(mesh, mirrored);
-        }
-        renderer.DisableClipPlane();
-        demo.RenderSky();
-        target->Unbind();
-        target->GetColorTexture(0)->GenerateMipmaps();
-        renderer.SetViewport(viewport.x, viewport.y, viewport.width, viewport.height);
-        renderer.SetCullMode(cullMode);
-    }
-
-    void DrawWater(Vorm::GLWaterEffect& water)
-    {
-        std::vector<Vorm::Geometry*> list;
-        for (const boost::shared_ptr<Vorm::Geometry>& geometry : water.GetWaterGeometries())
-            list.push_back(geometry.get());
-        DrawMeshes(list);
-    }
-
-private:
-    static void Write(const std::string& path, const std::string& text)
-    {
-        std::ofstream(path, std::ios::binary | std::ios::trunc) << text;
-    }
-    static const Vorm::GLSLProgram* Program(const boost::shared_ptr<Vorm::ApiEffect>& effect)
-    {
-        return static_cast<const Vorm::GLSLProgram*>(effect.get());
-    }
-
-    boost::shared_ptr<Vorm::ApiEffect> m_spMesh;
-    boost::shared_ptr<Vorm::ApiEffect> m_spGrass;
-    Vorm::GLSLUniformParam m_clip;
-    Vorm::GLSLUniformParam m_camUp;
-    Vorm::GLSLUniformParam m_camRight;
-    Vorm::GLSLUniformParam m_camPosition;
-    Vorm::GLSLUniformParam m_farDist;
-    Vorm::GLSLUniformParam m_texGrass;
-    Vorm::GLSLUniformParam m_texNoise;
-};
 
 // One pass at each moment: wall and CPU milliseconds.
 struct Samples
@@ -226,12 +64,12 @@ struct PassTimes
     {
         if (std::find(order.begin(), order.end(), pass) == order.end())
             order.push_back(pass);
-        const double cpu = CpuSeconds();
+        const double cpu = ProcessCpuMilliseconds();
         const Clock::time_point start = Clock::now();
         work();
         glFinish();
         times[pass].wall.push_back(Seconds(start) * 1000.0);
-        times[pass].cpu.push_back((CpuSeconds() - cpu) * 1000.0);
+        times[pass].cpu.push_back(ProcessCpuMilliseconds() - cpu);
     }
 };
 
@@ -275,7 +113,7 @@ void DemoFrames(benchmark::State& state, Verdmoor::Scene scene, const char* titl
         demo.Resize(kWidth, kHeight);
         glFinish();
         firstFrame = Seconds(start);
-        Floors floors;
+        PassFloors floors;
         if (!demo.IsSceneReady() || !floors.Create(renderer)) {
             state.SkipWithError("the scene or the floor programs did not set up");
             return;
@@ -318,7 +156,7 @@ void DemoFrames(benchmark::State& state, Verdmoor::Scene scene, const char* titl
                 passes.Time(floor, "grass", [&] { floors.DrawGrass(*demo.GetTerrain()); });
             }
             demo.RenderSky();
-            passes.Time(floor, "water_reflection", [&] { floors.DrawReflection(demo, water); });
+            passes.Time(floor, "water_reflection", [&] { floors.DrawReflection(water, [&] { demo.RenderSky(); }); });
             passes.Time(floor, "water_surface", [&] { floors.DrawWater(water); });
         };
         // Once untimed: the first use of each program and target compiles the

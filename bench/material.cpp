@@ -11,6 +11,7 @@
 
 #include <GL/glew.h>
 
+#include "ProcessCpuTime.h"
 #include "RepoFiles.h"
 #include "TempFolder.h"
 #include "TestMeshes.h"
@@ -25,8 +26,6 @@
 #include "RenderGL/texture/GLTexture.h"
 
 #include <benchmark/benchmark.h>
-
-#include <sys/resource.h>
 
 #include <chrono>
 #include <vector>
@@ -44,14 +43,6 @@ enum Case
     eThreeSplits,
     eNormalMap
 };
-
-double CpuMilliseconds()
-{
-    rusage usage;
-    getrusage(RUSAGE_SELF, &usage);
-    return 1e3 * double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
-           1e-3 * double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec);
-}
 
 // A 256 x 256 RGBA texture with its mipmaps, filtered as the demo's are.
 boost::shared_ptr<Vorm::ITexture> Texture(unsigned char blue)
@@ -133,13 +124,13 @@ void MaterialCase(benchmark::State& state)
         double cpu = 0.0;
         double wall = 0.0;
         for (auto _ : state) {
-            const double before = CpuMilliseconds();
+            const double before = ProcessCpuMilliseconds();
             const std::chrono::steady_clock::time_point start = std::chrono::steady_clock::now();
             frame();
             const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
             state.SetIterationTime(seconds);
             wall += seconds * 1e3;
-            cpu += CpuMilliseconds() - before;
+            cpu += ProcessCpuMilliseconds() - before;
         }
         const double mean = wall / double(state.iterations());
         if (which == eDemo)
