@@ -128,12 +128,15 @@ void main()
         ++k;
     } while (k < fLightCount);
 
+    vec4 diffuseTexel = texture(Tex_Diffuse, vTexCoord);
     vec3 ambient = fAmbient;
     if ((fUsage & 1) != 0)
         ambient *= texture(Tex_Ambient, vTexCoord).rgb;
+    if ((fUsage & 32) != 0)
+        ambient *= diffuseTexel.rgb;
     vec4 diffuse = fDiffuse;
     if ((fUsage & 2) != 0)
-        diffuse *= texture(Tex_Diffuse, vTexCoord);
+        diffuse *= diffuseTexel;
     vec3 specular = fSpecular;
     if ((fUsage & 4) != 0)
         specular *= texture(Tex_Specular, vTexCoord).rgb;

@@ -42,7 +42,8 @@ uniform vec4 Color_Ambient;
 uniform vec4 Color_Diffuse;
 uniform vec4 Color_Specular;
 uniform float Color_Specularity;
-// ambient, diffuse, specular, specularity, normal map: 1 when bound.
+// ambient, diffuse, specular, specularity, normal map: 1 when bound; the
+// ambient slot is 2 when it holds the diffuse slot's texture.
 uniform int Tex_Usage[5];
 
 uniform mat4 Matrix_M;
@@ -66,7 +67,8 @@ flat out vec4 fDiffuse;
 flat out vec3 fSpecular;
 flat out float fShininess;
 // Texture usage as bits: ambient 1, diffuse 2, specular 4, specularity 8,
-// normal map 16 (only in the full shading).
+// normal map 16 (only in the full shading), ambient read from the diffuse
+// texture 32.
 flat out int fUsage;
 // The lights to visit, three bits each in list order, and how many there are.
 flat out int fLights;
@@ -108,8 +110,8 @@ void main()
     fDiffuse = Color_Diffuse;
     fSpecular = Color_Specular.rgb;
     fShininess = Color_Specularity;
-    fUsage = (Tex_Usage[0] != 0 ? 1 : 0) | (Tex_Usage[1] != 0 ? 2 : 0) | (Tex_Usage[2] != 0 ? 4 : 0) |
-             (Tex_Usage[3] != 0 ? 8 : 0) | (full && Tex_Usage[4] != 0 ? 16 : 0);
+    fUsage = (Tex_Usage[0] == 1 ? 1 : 0) | (Tex_Usage[1] != 0 ? 2 : 0) | (Tex_Usage[2] != 0 ? 4 : 0) |
+             (Tex_Usage[3] != 0 ? 8 : 0) | (full && Tex_Usage[4] != 0 ? 16 : 0) | (Tex_Usage[0] == 2 ? 32 : 0);
 
     // Units 5 to 7 hold the maps of the last light that has any: only that
     // light's shadows can be looked up.

@@ -479,6 +479,27 @@ TEST_F(GLMaterialEffectTest, EveryListedLightAddsOnceAndOnlyTheBoundMapsShadow)
     EXPECT_RGB_NEAR(both(1.0f, 0.0f), Centre(), kTol);
 }
 
+// The ambient slot holding the diffuse slot's texture binds nothing and says
+// so with usage 2: the shader tints both colours from the one diffuse look-up.
+TEST_F(GLMaterialEffectTest, AmbientSlotWithTheDiffuseTextureIsReadFromTheDiffuseLookUp)
+{
+    std::unique_ptr<GLMaterialEffect> material = Material();
+    const boost::shared_ptr<Vorm::ITexture> texture = SolidTexture(200, 100, 50);
+    material->SetDiffuseTexture(texture);
+    material->SetAmbientTexture(texture);
+    const GLuint p = Applied(*material);
+    EXPECT_EQ((Ints{2, 1, 0, 0, 0}), UniformIntArray(p, "Tex_Usage", 5));
+    EXPECT_EQ(0, TextureOnUnit(0));
+    EXPECT_EQ(TextureHandle(texture), TextureOnUnit(1));
+    Draw(*material);
+    const Vector4<float> tint(200 / 255.0f, 100 / 255.0f, 50 / 255.0f, 1.0f);
+    const Vector4<float>& a = material->GetAmbientColor();
+    const Vector4<float>& d = material->GetDiffuseColor();
+    EXPECT_RGB_NEAR(MaterialColour(*m_light, Vector4<float>(a.x * tint.x, a.y * tint.y, a.z * tint.z, a.w),
+                                   Vector4<float>(d.x * tint.x, d.y * tint.y, d.z * tint.z, d.w), 1.0f),
+                    Centre(), kTol);
+}
+
 // A slot without a texture names its own unit and empties it, whatever other
 // drawing left there: the shader reads no stray texture.
 TEST_F(GLMaterialEffectTest, EmptySlotsEmptyTheirUnits)
