@@ -1,9 +1,15 @@
 // Both demo scenes' real set-up and frames offscreen at 1024 x 768 (a hidden
-// window): time to the first frame, frame times (mean, 95th percentile) and
-// the time of each pass with glFinish between passes; for the world scene
-// also medians over its whole flight loop ("loop_"). Run under Xvfb with
-// MESA_GL_VERSION_OVERRIDE=3.1FC MESA_GLSL_VERSION_OVERRIDE=140. Counters
-// are in milliseconds ("first_frame" in seconds).
+// window), sampled at evenly spread times over the whole camera flight: time
+// to the first frame, frame times, and the time of each pass with glFinish
+// between passes beside its floor, the same geometry drawn with a
+// constant-colour program at the same moment, so every run shows how far each
+// shader is from what the rasteriser needs just to cover its pixels. Run under
+// Xvfb with MESA_GL_VERSION_OVERRIDE=3.1FC MESA_GLSL_VERSION_OVERRIDE=140.
+// Counters are in milliseconds ("first_frame" in seconds); the pass table is
+// printed after each scene, ending with the frame that every shaded pass at
+// its floor would give.
+#include "PassFloors.h"
+#include "ProcessCpuTime.h"
 #include "ScopedWorkingDir.h"
 #include "StubApp.h"
 #include "StubInputSource.h"
@@ -11,7 +17,8 @@
 
 #include "Core/Input/InputMngr.h"
 #include "Core/Rendering/IRenderer.h"
-#include "Core/Scenegraph/Camera.h"
+#include "Core/Scenegraph/Spatial.h"
+#include "Core/Scenegraph/TransformController.h"
 #include "Platform/GLWindowContext.h"
 #include "RenderGL/GLRenderer.h"
 #include "RenderGL/effects/GLWaterEffect.h"
@@ -22,6 +29,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstdio>
 #include <functional>
 #include <map>
 #include <string>
@@ -34,63 +42,48 @@ typedef std::chrono::steady_clock Clock;
 const int kWidth = 1024;
 const int kHeight = 768;
 const float kStep = 1.0f / 30.0f;
+// Moments of the flight that are measured, evenly spread over the loop.
+const int kSamples = 24;
 
 double Seconds(Clock::time_point from) { return std::chrono::duration<double>(Clock::now() - from).count(); }
 
-// Runs the pass and waits for the GPU; its time in milliseconds is added to the pass's sum.
-void Timed(std::map<std::string, double>& sums, const std::string& pass, const std::function<void()>& work)
+// One pass at each moment: wall and CPU milliseconds.
+struct Samples
 {
-    const Clock::time_point start = Clock::now();
-    work();
-    glFinish();
-    sums[pass] += Seconds(start) * 1000.0;
-}
+    std::vector<double> wall;
+    std::vector<double> cpu;
+};
 
+// Per pass: the real pass and its floor.
+struct PassTimes
+{
+    std::vector<std::string> order;
+    std::map<std::string, Samples> real;
+    std::map<std::string, Samples> floor;
+
+    void Time(std::map<std::string, Samples>& times, const std::string& pass, const std::function<void()>& work)
+    {
+        if (std::find(order.begin(), order.end(), pass) == order.end())
+            order.push_back(pass);
+        const double cpu = ProcessCpuMilliseconds();
+        const Clock::time_point start = Clock::now();
+        work();
+        glFinish();
+        times[pass].wall.push_back(Seconds(start) * 1000.0);
+        times[pass].cpu.push_back(ProcessCpuMilliseconds() - cpu);
+    }
+};
+
+// The middle value: a moment that also compiled a shader variant does not count.
 double Median(std::vector<double> values)
 {
+    if (values.empty())
+        return 0.0;
     std::sort(values.begin(), values.end());
     return values[values.size() / 2];
 }
 
-// The frames along the flight differ far more than the first ones: the whole
-// frame (as in the frame loop) and then the grass pass on its own, at moments
-// spread evenly over one loop of the flight.
-void LoopTimes(Verdmoor& demo, Vorm::IRenderer& renderer, benchmark::UserCounters& counters)
-{
-    const int moments = 24;
-    // Every update moves the flight on by one key frame: count them round.
-    const Vector3<float> start = demo.GetAnimatedCamera()->GetLocation();
-    int keys = 0;
-    do {
-        demo.Update(kStep);
-        ++keys;
-    } while ((demo.GetAnimatedCamera()->GetLocation() - start).Length() > 1e-3f && keys < 100000);
-    std::vector<double> frame, grass;
-    for (int m = 0; m < moments; ++m) {
-        for (int k = 1; k < keys / moments; ++k)
-            demo.Update(kStep);
-        Clock::time_point start = Clock::now();
-        demo.Update(kStep);
-        demo.Render();
-        glFinish();
-        frame.push_back(Seconds(start) * 1000.0);
-        renderer.ApplyCamera();
-        demo.RenderShadows();
-        renderer.Clear(3);
-        demo.RenderSceneMeshes();
-        demo.RenderTerrain();
-        glFinish();
-        start = Clock::now();
-        demo.RenderGrass();
-        glFinish();
-        grass.push_back(Seconds(start) * 1000.0);
-    }
-    counters["loop_frame_median"] = Median(frame);
-    counters["loop_grass_median"] = Median(grass);
-    counters["loop_grass_max"] = *std::max_element(grass.begin(), grass.end());
-}
-
-void DemoFrames(benchmark::State& state, Verdmoor::Scene scene)
+void DemoFrames(benchmark::State& state, Verdmoor::Scene scene, const char* title)
 {
     Win32::GLWindowContext ctx(kWidth, kHeight);
     if (!ctx.Ok()) {
@@ -111,7 +104,8 @@ void DemoFrames(benchmark::State& state, Verdmoor::Scene scene)
 
     double firstFrame = 0.0;
     std::vector<double> frames;
-    std::map<std::string, double> sums;
+    PassTimes passes;
+    int passFrames = 0;
     {
         const Clock::time_point start = Clock::now();
         Verdmoor demo(scene);
@@ -120,44 +114,75 @@ void DemoFrames(benchmark::State& state, Verdmoor::Scene scene)
         demo.Resize(kWidth, kHeight);
         glFinish();
         firstFrame = Seconds(start);
-        if (!demo.IsSceneReady()) {
-            state.SkipWithError("the scene did not set up");
+        PassFloors floors;
+        if (!demo.IsSceneReady() || !floors.Create(renderer)) {
+            state.SkipWithError("the scene or the floor programs did not set up");
             return;
         }
+        // One key frame per update: the flight's length in updates.
+        const int loop = int(demo.GetAnimatedMesh()->GetController()->GetKeyframeCount());
+        Vorm::GLWaterEffect& water = *demo.GetWaterEffect();
+        const bool world = demo.GetSceneKind() == 1;
+
+        // The next frame pass by pass in Render's order, then the same moment
+        // again with each shaded pass replaced by its floor (the passes before
+        // it run as usual, so it meets the same depth).
+        auto PassFrame = [&] {
+            std::map<std::string, Samples>& real = passes.real;
+            passes.Time(real, "update", [&] { demo.Update(kStep); });
+            passes.Time(real, "shadow_maps", [&] {
+                renderer.ApplyCamera();
+                demo.RenderShadows();
+            });
+            passes.Time(real, "clear", [&] { renderer.Clear(3); });
+            passes.Time(real, "scene_meshes", [&] { demo.RenderSceneMeshes(); });
+            if (world) {
+                passes.Time(real, "terrain_cells", [&] { demo.RenderTerrain(); });
+                passes.Time(real, "grass", [&] { demo.RenderGrass(); });
+            }
+            passes.Time(real, "sky", [&] { demo.RenderSky(); });
+            passes.Time(real, "water_reflection", [&] { water.RenderReflection(); });
+            passes.Time(real, "water_refraction", [&] { water.RenderRefraction(); });
+            passes.Time(real, "water_surface", [&] { water.RenderSurface(); });
+            passes.Time(real, "models", [&] { demo.RenderModels(); });
+            passes.Time(real, "swap", [&] { ctx.Swap(); });
+
+            std::map<std::string, Samples>& floor = passes.floor;
+            renderer.ApplyCamera();
+            demo.RenderShadows();
+            renderer.Clear(3);
+            passes.Time(floor, "scene_meshes", [&] { floors.DrawMeshes(demo.GetVisibleMeshes()); });
+            if (world) {
+                passes.Time(floor, "terrain_cells", [&] { floors.DrawMeshes(demo.GetVisibleCells()); });
+                passes.Time(floor, "grass", [&] { floors.DrawGrass(*demo.GetTerrain()); });
+            }
+            demo.RenderSky();
+            passes.Time(floor, "water_reflection", [&] { floors.DrawReflection(water, [&] { demo.RenderSky(); }); });
+            passes.Time(floor, "water_surface", [&] { floors.DrawWater(water); });
+        };
+        // Once untimed: the first use of each program and target compiles the
+        // rasteriser's shader variants.
+        PassFrame();
+        passes.real.clear();
+        passes.floor.clear();
 
         for (auto _ : state) {
+            // On to the next sampled moment: each update moves the flight
+            // one key frame, so the moments are the same in every run.
+            for (int i = 0; i < loop / kSamples - 2; ++i)
+                demo.Update(kStep);
+
             const Clock::time_point start = Clock::now();
             demo.Update(kStep);
             demo.Render();
             glFinish();
-            frames.push_back(Seconds(start) * 1000.0);
-        }
+            const double frame = Seconds(start);
+            state.SetIterationTime(frame);
+            frames.push_back(frame * 1000.0);
 
-        // The same frames once more, pass by pass in Render's order.
-        const int passFrames = 10;
-        for (int i = 0; i < passFrames; ++i) {
-            Timed(sums, "update", [&] { demo.Update(kStep); });
-            Timed(sums, "shadow_maps", [&] {
-                renderer.ApplyCamera();
-                demo.RenderShadows();
-            });
-            Timed(sums, "clear", [&] { renderer.Clear(3); });
-            Timed(sums, "scene_meshes", [&] { demo.RenderSceneMeshes(); });
-            if (demo.GetSceneKind() == 1) {
-                Timed(sums, "terrain_cells", [&] { demo.RenderTerrain(); });
-                Timed(sums, "grass", [&] { demo.RenderGrass(); });
-            }
-            Timed(sums, "sky", [&] { demo.RenderSky(); });
-            Timed(sums, "water_reflection", [&] { demo.GetWaterEffect()->RenderReflection(); });
-            Timed(sums, "water_refraction", [&] { demo.GetWaterEffect()->RenderRefraction(); });
-            Timed(sums, "water_surface", [&] { demo.GetWaterEffect()->RenderSurface(); });
-            Timed(sums, "models", [&] { demo.RenderModels(); });
-            Timed(sums, "swap", [&] { ctx.Swap(); });
+            PassFrame();
+            ++passFrames;
         }
-        for (auto& sum : sums)
-            sum.second /= passFrames;
-        if (demo.GetSceneKind() == 1)
-            LoopTimes(demo, renderer, state.counters);
         if (glGetError() != GL_NO_ERROR)
             state.SkipWithError("GL error during the frames");
     }
@@ -168,20 +193,52 @@ void DemoFrames(benchmark::State& state, Verdmoor::Scene scene)
     for (double f : frames)
         total += f;
     state.counters["first_frame_s"] = firstFrame;
-    if (!frames.empty()) {
-        state.counters["frame_mean"] = total / double(frames.size());
-        state.counters["frame_p95"] = sorted[std::min(sorted.size() - 1, sorted.size() * 95 / 100)];
-        state.counters["fps"] = 1000.0 * double(frames.size()) / total;
+    if (frames.empty())
+        return;
+    const double mean = total / double(frames.size());
+    state.counters["frame_mean"] = mean;
+    state.counters["frame_median"] = sorted[sorted.size() / 2];
+    state.counters["frame_p95"] = sorted[std::min(sorted.size() - 1, sorted.size() * 95 / 100)];
+    state.counters["fps"] = 1000.0 / mean;
+
+    std::printf("\n%s: ms per pass, median of %d moments over the flight; floor = the same geometry with a "
+                "constant colour\n",
+                title, passFrames);
+    std::printf("  %-18s %8s %8s %7s %9s %8s %7s\n", "pass", "time", "floor", "ratio", "cpu time", "floor", "ratio");
+    // The frame with every shaded pass at its floor: what the passes leave
+    // for shading whatever the shaders do.
+    double floorFrame = 0.0;
+    for (const std::string& pass : passes.order) {
+        const Samples& real = passes.real[pass];
+        const double time = Median(real.wall);
+        const double cpu = Median(real.cpu);
+        std::printf("  %-18s %8.2f", pass.c_str(), time);
+        state.counters[pass] = time;
+        const auto floor = passes.floor.find(pass);
+        if (floor != passes.floor.end()) {
+            const double base = std::max(Median(floor->second.wall), 1e-3);
+            const double cpuBase = std::max(Median(floor->second.cpu), 1e-3);
+            std::printf(" %8.2f %6.1fx %9.2f %8.2f %6.1fx", base, time / base, cpu, cpuBase, cpu / cpuBase);
+            state.counters[pass + "_x"] = time / base;
+            floorFrame += base;
+        } else {
+            floorFrame += time;
+        }
+        std::printf("\n");
     }
-    for (const auto& sum : sums)
-        state.counters[sum.first] = sum.second;
+    state.counters["floor_frame"] = floorFrame;
+    std::printf("  %-18s %8.2f  (%.1f frames a second with every shaded pass at its floor)\n", "floor frame",
+                floorFrame, 1000.0 / floorFrame);
+    std::printf("  %-18s %8.2f  (median %.2f; %.1f frames a second)\n\n", "frame", mean, sorted[sorted.size() / 2],
+                1000.0 / mean);
+    std::fflush(stdout);
 }
 
-void WorldScene(benchmark::State& state) { DemoFrames(state, Verdmoor::eScene_World); }
-void Nature1Scene(benchmark::State& state) { DemoFrames(state, Verdmoor::eScene_Nature1); }
+void WorldScene(benchmark::State& state) { DemoFrames(state, Verdmoor::eScene_World, "World"); }
+void Nature1Scene(benchmark::State& state) { DemoFrames(state, Verdmoor::eScene_Nature1, "Nature1"); }
 
-BENCHMARK(WorldScene)->Unit(benchmark::kMillisecond)->Iterations(60)->UseRealTime();
-BENCHMARK(Nature1Scene)->Unit(benchmark::kMillisecond)->Iterations(60)->UseRealTime();
+BENCHMARK(WorldScene)->Unit(benchmark::kMillisecond)->Iterations(kSamples)->UseManualTime();
+BENCHMARK(Nature1Scene)->Unit(benchmark::kMillisecond)->Iterations(kSamples)->UseManualTime();
 
 } // namespace
 

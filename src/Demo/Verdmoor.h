@@ -70,8 +70,11 @@ public:
     Vorm::Camera* GetSceneCamera() { return &m_sceneCamera; }
     boost::shared_ptr<Vorm::Model> GetSceneRoot() const { return m_spSceneRoot; }
     boost::shared_ptr<Vorm::Terrain> GetTerrain() const { return m_spTerrain; }
+    boost::shared_ptr<Vorm::Spatial> GetAnimatedMesh() const { return m_spAnimatedMesh; }
     boost::shared_ptr<Vorm::GLWaterEffect> GetWaterEffect() const { return m_spWaterEffect; }
     const std::vector<Vorm::Geometry*>& GetShadowCasters() const { return m_shadowCasters; }
+    std::vector<Vorm::Geometry*>& GetVisibleMeshes() { return m_sceneCuller.GetVisibleList(); }
+    std::vector<Vorm::Geometry*>& GetVisibleCells() { return m_terrainCuller.GetVisibleList(); }
 
     // The frame's parts, in the order Render runs them (public for the
     // benchmark's pass timings). RenderScene is the meshes, terrain and grass.

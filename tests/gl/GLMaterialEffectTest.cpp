@@ -435,4 +435,90 @@ TEST_F(GLMaterialEffectTest, ShadowMapsDarkenReceiversOnlyAndEachSplitOnlyItsOwn
     }
 }
 
+// Lights add up in the order listed, each once however often it is listed.
+// Units 5 to 7 hold the maps of one light only, the last that has any: that
+// light's shadows darken, another's position is not looked up in its maps.
+TEST_F(GLMaterialEffectTest, EveryListedLightAddsOnceAndOnlyTheBoundMapsShadow)
+{
+    const boost::shared_ptr<Light> second = m_renderer->CreateLight();
+    second->SetDirection(Vector3<float>(0.0f, -0.6f, -0.8f));
+    second->SetAmbient(Vector4<float>(0.05f, 0.1f, 0.0f, 1.0f));
+    second->SetDiffuse(Vector4<float>(0.2f, 0.1f, 0.3f, 1.0f));
+    m_light->SetDiffuse(Vector4<float>(0.3f, 0.2f, 0.1f, 1.0f));
+    std::unique_ptr<GLMaterialEffect> material(new GLMaterialEffect());
+    material->SetAmbientColor(Vector4<float>(0.5f, 0.4f, 0.3f, 1.0f));
+    material->SetDiffuseColor(Vector4<float>(0.6f, 0.8f, 0.7f, 1.0f));
+    material->SetSpecularColor(Vector4<float>(0.0f, 0.0f, 0.0f, 0.0f));
+    material->SetShadowReceiver(true);
+    for (int index : {1, 0, 1, 0})
+        material->AddLightIndex(index);
+    auto both = [&](float shadow0, float shadow1) {
+        const Rgb a = MaterialColour(*m_light, material->GetAmbientColor(), material->GetDiffuseColor(), 1.0f, shadow0);
+        const Rgb b = MaterialColour(*second, material->GetAmbientColor(), material->GetDiffuseColor(), 0.8f, shadow1);
+        return Rgb{a.r + b.r, a.g + b.g, a.b + b.b};
+    };
+    Draw(*material);
+    EXPECT_RGB_NEAR(both(1.0f, 1.0f), Centre(), kTol);
+
+    // Both lights have maps; the second one's are bound and hold an occluder
+    // in front of everything.
+    m_light->CreateShadowMaps(true, 2, 32, 32);
+    second->CreateShadowMaps(true, 2, 32, 32);
+    m_light->UpdateShadows();
+    second->UpdateShadows();
+    for (unsigned s = 0; s < 2; ++s) {
+        glClearDepth(0.0);
+        for (const boost::shared_ptr<Light>& light : {m_light, second}) {
+            light->GetShadowMap(s)->Bind();
+            glClear(GL_DEPTH_BUFFER_BIT);
+            light->GetShadowMap(s)->Unbind();
+        }
+        glClearDepth(1.0);
+    }
+    Draw(*material);
+    EXPECT_RGB_NEAR(both(1.0f, 0.0f), Centre(), kTol);
+}
+
+// The ambient slot holding the diffuse slot's texture binds nothing and says
+// so with usage 2: the shader tints both colours from the one diffuse look-up.
+TEST_F(GLMaterialEffectTest, AmbientSlotWithTheDiffuseTextureIsReadFromTheDiffuseLookUp)
+{
+    std::unique_ptr<GLMaterialEffect> material = Material();
+    const boost::shared_ptr<Vorm::ITexture> texture = SolidTexture(200, 100, 50);
+    material->SetDiffuseTexture(texture);
+    material->SetAmbientTexture(texture);
+    const GLuint p = Applied(*material);
+    EXPECT_EQ((Ints{2, 1, 0, 0, 0}), UniformIntArray(p, "Tex_Usage", 5));
+    EXPECT_EQ(0, TextureOnUnit(0));
+    EXPECT_EQ(TextureHandle(texture), TextureOnUnit(1));
+    Draw(*material);
+    const Vector4<float> tint(200 / 255.0f, 100 / 255.0f, 50 / 255.0f, 1.0f);
+    const Vector4<float>& a = material->GetAmbientColor();
+    const Vector4<float>& d = material->GetDiffuseColor();
+    EXPECT_RGB_NEAR(MaterialColour(*m_light, Vector4<float>(a.x * tint.x, a.y * tint.y, a.z * tint.z, a.w),
+                                   Vector4<float>(d.x * tint.x, d.y * tint.y, d.z * tint.z, d.w), 1.0f),
+                    Centre(), kTol);
+}
+
+// A slot without a texture names its own unit and empties it, whatever other
+// drawing left there: the shader reads no stray texture.
+TEST_F(GLMaterialEffectTest, EmptySlotsEmptyTheirUnits)
+{
+    const boost::shared_ptr<Vorm::ITexture> stray = SolidTexture(1, 2, 3);
+    for (int unit : {0, 2, 3, 4}) {
+        glActiveTexture(GL_TEXTURE0 + unit);
+        stray->Bind();
+    }
+    std::unique_ptr<GLMaterialEffect> material = Material();
+    const boost::shared_ptr<Vorm::ITexture> diffuse = SolidTexture(10, 20, 30);
+    material->SetDiffuseTexture(diffuse);
+    const GLuint p = Applied(*material);
+    const char* samplers[5] = {"Tex_Ambient", "Tex_Diffuse", "Tex_Specular", "Tex_Specularity", "Tex_NormalMap"};
+    for (int unit = 0; unit < 5; ++unit) {
+        EXPECT_EQ(unit, UniformInt(p, samplers[unit])) << samplers[unit];
+        EXPECT_EQ(unit == 1 ? TextureHandle(diffuse) : 0, TextureOnUnit(unit)) << unit;
+    }
+    EXPECT_EQ(GL_TEXTURE1, GLInt(GL_ACTIVE_TEXTURE));
+}
+
 } // namespace

@@ -1,9 +1,13 @@
 #include "TestImages.h"
 
 #include <GL/glew.h>
+#include <zlib.h>
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
 
 namespace TestImages {
 namespace {
@@ -90,41 +94,45 @@ void Chunk(std::vector<std::uint8_t>& out, const char* type, const std::vector<s
     Put32Be(out, Crc32(&out[start], out.size() - start) ^ 0xFFFFFFFFu);
 }
 
+int Paeth(int a, int b, int c)
+{
+    const int p = a + b - c;
+    const int pa = std::abs(p - a), pb = std::abs(p - b), pc = std::abs(p - c);
+    if (pa <= pb && pa <= pc)
+        return a;
+    return pb <= pc ? b : c;
+}
+
 } // namespace
 
 bool WritePng(const std::string& path, int width, int height, int colourType, int bitDepth,
               const std::vector<std::uint8_t>& samples)
 {
     const int channels = colourType == 0 ? 1 : colourType == 2 ? 3 : colourType == 4 ? 2 : 4;
-    const std::size_t rowBytes = std::size_t(width) * channels * (bitDepth / 8);
+    const std::size_t pixelBytes = std::size_t(channels) * (bitDepth / 8);
+    const std::size_t rowBytes = std::size_t(width) * pixelBytes;
     if (samples.size() != rowBytes * height)
         return false;
 
-    // Scan lines with filter 0, in stored deflate blocks inside a zlib stream.
+    // Every scan line with the Paeth filter, then deflated.
     std::vector<std::uint8_t> raw;
+    raw.reserve((rowBytes + 1) * height);
     for (int y = 0; y < height; ++y) {
-        raw.push_back(0);
-        raw.insert(raw.end(), samples.begin() + rowBytes * y, samples.begin() + rowBytes * (y + 1));
+        raw.push_back(4);
+        const std::uint8_t* row = &samples[rowBytes * y];
+        const std::uint8_t* up = y > 0 ? row - rowBytes : nullptr;
+        for (std::size_t i = 0; i < rowBytes; ++i) {
+            const int left = i >= pixelBytes ? row[i - pixelBytes] : 0;
+            const int above = up ? up[i] : 0;
+            const int corner = up && i >= pixelBytes ? up[i - pixelBytes] : 0;
+            raw.push_back(std::uint8_t(row[i] - Paeth(left, above, corner)));
+        }
     }
-    std::vector<std::uint8_t> z = {0x78, 0x01};
-    for (std::size_t pos = 0; pos < raw.size() || pos == 0;) {
-        const std::size_t n = std::min<std::size_t>(65535, raw.size() - pos);
-        z.push_back(pos + n == raw.size() ? 1 : 0);
-        z.push_back(std::uint8_t(n));
-        z.push_back(std::uint8_t(n >> 8));
-        z.push_back(std::uint8_t(~n));
-        z.push_back(std::uint8_t(~n >> 8));
-        z.insert(z.end(), raw.begin() + pos, raw.begin() + pos + n);
-        pos += n;
-        if (n == 0)
-            break;
-    }
-    std::uint32_t a = 1, b = 0;
-    for (std::uint8_t v : raw) {
-        a = (a + v) % 65521;
-        b = (b + a) % 65521;
-    }
-    Put32Be(z, (b << 16) | a);
+    uLongf size = compressBound(uLong(raw.size()));
+    std::vector<std::uint8_t> z(size);
+    if (compress2(z.data(), &size, raw.data(), uLong(raw.size()), 9) != Z_OK)
+        return false;
+    z.resize(size);
 
     std::vector<std::uint8_t> header;
     Put32Be(header, std::uint32_t(width));
@@ -141,6 +149,63 @@ bool WritePng(const std::string& path, int width, int height, int colourType, in
         return false;
     const bool ok = std::fwrite(out.data(), 1, out.size(), f) == out.size();
     return std::fclose(f) == 0 && ok;
+}
+
+bool ReadPngRgb(const std::string& path, int& width, int& height, std::vector<std::uint8_t>& rgbTopFirst)
+{
+    std::ifstream in(path, std::ios::binary);
+    const std::vector<std::uint8_t> file((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    const std::uint8_t signature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+    if (file.size() < 8 || !std::equal(signature, signature + 8, file.begin()))
+        return false;
+    auto be32 = [&](std::size_t at) {
+        return (std::uint32_t(file[at]) << 24) | (std::uint32_t(file[at + 1]) << 16) |
+               (std::uint32_t(file[at + 2]) << 8) | std::uint32_t(file[at + 3]);
+    };
+    std::vector<std::uint8_t> z;
+    width = height = 0;
+    for (std::size_t at = 8; at + 12 <= file.size();) {
+        const std::size_t length = be32(at);
+        const std::string type(file.begin() + long(at) + 4, file.begin() + long(at) + 8);
+        if (at + 12 + length > file.size())
+            return false;
+        const std::uint8_t* data = &file[at + 8];
+        if (type == "IHDR") {
+            width = int(be32(at + 8));
+            height = int(be32(at + 12));
+            // 8-bit RGB, not interlaced: what WritePng writes for frames.
+            if (length < 13 || data[8] != 8 || data[9] != 2 || data[12] != 0)
+                return false;
+        } else if (type == "IDAT") {
+            z.insert(z.end(), data, data + length);
+        }
+        at += 12 + length;
+    }
+    const std::size_t rowBytes = std::size_t(width) * 3;
+    std::vector<std::uint8_t> raw((rowBytes + 1) * std::size_t(height));
+    uLongf size = uLongf(raw.size());
+    if (width <= 0 || height <= 0 || uncompress(raw.data(), &size, z.data(), uLong(z.size())) != Z_OK ||
+        size != raw.size())
+        return false;
+    rgbTopFirst.assign(rowBytes * std::size_t(height), 0);
+    for (int y = 0; y < height; ++y) {
+        const int filter = raw[(rowBytes + 1) * std::size_t(y)];
+        const std::uint8_t* src = &raw[(rowBytes + 1) * std::size_t(y) + 1];
+        std::uint8_t* row = &rgbTopFirst[rowBytes * std::size_t(y)];
+        const std::uint8_t* up = y > 0 ? row - rowBytes : nullptr;
+        for (std::size_t i = 0; i < rowBytes; ++i) {
+            const int left = i >= 3 ? row[i - 3] : 0;
+            const int above = up ? up[i] : 0;
+            const int corner = up && i >= 3 ? up[i - 3] : 0;
+            const int predicted = filter == 1   ? left
+                                  : filter == 2 ? above
+                                  : filter == 3 ? (left + above) / 2
+                                  : filter == 4 ? Paeth(left, above, corner)
+                                                : 0;
+            row[i] = std::uint8_t(src[i] + predicted);
+        }
+    }
+    return true;
 }
 
 bool WritePng(const std::string& path, int width, int height, const std::vector<std::uint8_t>& rgbBottomFirst)

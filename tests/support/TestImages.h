@@ -23,9 +23,11 @@ bool WritePalette(const std::string& path, int width, int height, const std::vec
 
 // PNG (top row first) of colour type 0 (grey), 2 (RGB), 4 (grey-alpha) or
 // 6 (RGBA) with 8 or 16 bits per channel; 16-bit samples big-endian, as PNG
-// stores them. Written without compression.
+// stores them.
 bool WritePng(const std::string& path, int width, int height, int colourType, int bitDepth,
               const std::vector<std::uint8_t>& samples);
+// An 8-bit RGB PNG such as WritePng writes: rows of 3 bytes, top row first.
+bool ReadPngRgb(const std::string& path, int& width, int& height, std::vector<std::uint8_t>& rgbTopFirst);
 
 // RGB PNG; rows of 3 bytes, first row = bottom row (the order
 // glReadPixels gives).

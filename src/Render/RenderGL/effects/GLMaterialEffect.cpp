@@ -14,6 +14,8 @@
 #include "RenderGL/effects/api/glsl/GLSLMaterialProgram.h"
 #include "RenderGL/effects/api/glsl/GLSLUniformParam.h"
 
+#include <GL/glew.h>
+
 #include <boost/weak_ptr.hpp>
 
 #include <string>
@@ -146,10 +148,26 @@ void GLMaterialEffect::Apply()
     const int samplers[eUnit_Count] = {eTexAmbient, eTexDiffuse, eTexSpecular, eTexSpecularity,
                                        eTexNormalMap};
     int usage[eUnit_Count] = {0, 0, 0, 0, 0};
+    // An ambient slot that holds the diffuse slot's texture is read from the
+    // diffuse look-up (usage 2): the same texels, one look-up fewer.
+    const bool ambientIsDiffuse = m_spAmbientTexture && m_spAmbientTexture == m_spDiffuseTexture;
+    // A slot that binds nothing still names its own unit, and that unit is
+    // emptied: the shader must not read another drawer's texture there, and
+    // the software rasteriser skips a look-up into a unit without a texture.
+    for (int unit = 0; unit < eUnit_Count; ++unit) {
+        if (*textures[unit] && !(unit == eUnit_Ambient && ambientIsDiffuse))
+            continue;
+        s_uniforms[samplers[unit]].SetTexture2D(unit);
+        glBindTexture(GL_TEXTURE_2D, 0);
+    }
     for (int unit = 0; unit < eUnit_Count; ++unit) {
         const boost::shared_ptr<ITexture>& texture = *textures[unit];
         if (!texture)
             continue;
+        if (unit == eUnit_Ambient && ambientIsDiffuse) {
+            usage[unit] = 2;
+            continue;
+        }
         usage[unit] = 1;
         s_uniforms[samplers[unit]].SetTexture2D(unit);
         texture->Bind();

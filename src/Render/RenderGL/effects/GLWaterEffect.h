@@ -66,6 +66,8 @@ public:
     const Plane& GetClipPlane() const { return m_clipPlane; }
     const Matrix44<float>& GetReflectionMatrix() const { return m_reflection; }
     float GetRippleTime() const { return m_fRippleTime; }
+    const std::vector<TriangleMesh*>& GetReflectedMeshes() const { return m_reflectedMeshes; }
+    const std::vector<boost::shared_ptr<Geometry>>& GetWaterGeometries() const { return m_waterGeometries; }
 
 private:
     int m_iWidth;

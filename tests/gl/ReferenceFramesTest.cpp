@@ -1,0 +1,147 @@
+#include "GLFixture.h"
+#include "RepoFiles.h"
+#include "ScopedWorkingDir.h"
+#include "StubApp.h"
+#include "StubInputSource.h"
+#include "TestImages.h"
+#include "Verdmoor.h"
+
+#include "Core/Input/InputMngr.h"
+#include "Core/Scenegraph/Spatial.h"
+#include "Core/Scenegraph/TransformController.h"
+#include "RenderGL/GLRenderer.h"
+#include "RenderGL/effects/GLWaterEffect.h"
+#include "RenderGL/effects/api/IEffectSystem.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+// Both demo scenes at fixed moments of their flight, reached by fixed update
+// steps from the start and drawn pass by pass as the demo draws them (the
+// world without its grass, whose shader is tuned apart), against reference
+// frames made once by earlier shaders and kept in tests/data/frames: faster
+// shaders must draw the same pictures, so at most 0.5% of the pixels may
+// differ by more than 2 levels. The references keep every second pixel of
+// every second row.
+//
+// With VORM_WRITE_REFERENCE_FRAMES set the test writes the references
+// instead, taking its shaders from VORM_REFERENCE_EFFECTS when that names a
+// folder (scripts/reference-frames.sh does both for a given commit).
+namespace {
+
+const int kWidth = 1024;
+const int kHeight = 768;
+const float kStep = 1.0f / 30.0f;
+// Moments per scene, evenly spread over the flight from its start.
+const int kMoments = 3;
+
+class ReferenceFramesTest : public GLFixture
+{
+public:
+    static void SetUpTestSuite() { OpenContext(kWidth, kHeight); }
+
+protected:
+    void Check(Verdmoor::Scene scene, const std::string& name)
+    {
+        ScopedWorkingDir bin(RepoPath("bin"));
+        ASSERT_TRUE(bin.Ok());
+        StubApp app(kWidth, kHeight);
+        StubInputSource keys;
+        Vorm::InputMngr input;
+        input.SetInputSource(&keys);
+        Vorm::GLRenderer renderer;
+        const char* effects = std::getenv("VORM_REFERENCE_EFFECTS");
+        if (Writing() && effects && *effects) {
+            renderer.GetEffectsPath() = std::string(effects) + "/";
+            renderer.GetEffectSystem()->SetEffectPath(renderer.GetEffectsPath());
+        }
+
+        Verdmoor demo(scene);
+        demo.PreInit();
+        demo.Init();
+        demo.Resize(kWidth, kHeight);
+        ASSERT_TRUE(demo.IsSceneReady());
+        const int loop = int(demo.GetAnimatedMesh()->GetController()->GetKeyframeCount());
+        for (int moment = 0; moment < kMoments; ++moment) {
+            for (int i = 0; i < (moment == 0 ? 1 : loop / kMoments); ++i)
+                demo.Update(kStep);
+            Draw(demo, renderer);
+            const std::string file = name + "_" + std::to_string(moment) + ".png";
+            SCOPED_TRACE(file);
+            Compare(RepoPath("tests/data/frames/" + file), file);
+        }
+    }
+
+private:
+    static bool Writing() { return std::getenv("VORM_WRITE_REFERENCE_FRAMES") != nullptr; }
+
+    // Render's passes in its order, but for the grass.
+    static void Draw(Verdmoor& demo, Vorm::GLRenderer& renderer)
+    {
+        renderer.ApplyCamera();
+        demo.RenderShadows();
+        renderer.Clear(3);
+        demo.RenderSceneMeshes();
+        if (demo.GetSceneKind() == 1)
+            demo.RenderTerrain();
+        demo.RenderSky();
+        demo.RenderWater();
+        demo.RenderModels();
+        glFinish();
+    }
+
+    // Every second pixel of every second row of the frame, top row first.
+    static std::vector<std::uint8_t> Sampled()
+    {
+        std::vector<std::uint8_t> frame(size_t(kWidth) * kHeight * 3);
+        glPixelStorei(GL_PACK_ALIGNMENT, 1);
+        glReadBuffer(GL_BACK);
+        glReadPixels(0, 0, kWidth, kHeight, GL_RGB, GL_UNSIGNED_BYTE, frame.data());
+        std::vector<std::uint8_t> sampled;
+        sampled.reserve(frame.size() / 4);
+        for (int y = kHeight - 2; y >= 0; y -= 2) {
+            for (int x = 0; x < kWidth; x += 2)
+                sampled.insert(sampled.end(), &frame[(size_t(y) * kWidth + x) * 3], &frame[(size_t(y) * kWidth + x) * 3 + 3]);
+        }
+        return sampled;
+    }
+
+    void Compare(const std::string& reference, const std::string& file)
+    {
+        const std::vector<std::uint8_t> frame = Sampled();
+        // Beside the test program, to look at when a comparison fails.
+        std::error_code ec;
+        const std::filesystem::path here = std::filesystem::read_symlink("/proc/self/exe", ec).parent_path();
+        TestImages::WritePng((here / file).string(), kWidth / 2, kHeight / 2, 2, 8, frame);
+        if (Writing()) {
+            ASSERT_TRUE(TestImages::WritePng(reference, kWidth / 2, kHeight / 2, 2, 8, frame)) << reference;
+            return;
+        }
+        int width = 0, height = 0;
+        std::vector<std::uint8_t> expected;
+        ASSERT_TRUE(TestImages::ReadPngRgb(reference, width, height, expected)) << reference;
+        ASSERT_EQ(kWidth / 2, width);
+        ASSERT_EQ(kHeight / 2, height);
+        int differing = 0;
+        int worst = 0;
+        for (size_t p = 0; p < frame.size(); p += 3) {
+            int most = 0;
+            for (size_t c = 0; c < 3; ++c)
+                most = std::max(most, std::abs(int(frame[p + c]) - int(expected[p + c])));
+            differing += most > 2 ? 1 : 0;
+            worst = std::max(worst, most);
+        }
+        const int pixels = int(frame.size() / 3);
+        EXPECT_LE(differing, pixels / 200) << differing << " of " << pixels << " pixels differ by more than 2 levels "
+                                           << "(at most " << worst << ")";
+    }
+};
+
+TEST_F(ReferenceFramesTest, WorldFramesMatchTheirReferences) { Check(Verdmoor::eScene_World, "world"); }
+
+TEST_F(ReferenceFramesTest, Nature1FramesMatchTheirReferences) { Check(Verdmoor::eScene_Nature1, "nature1"); }
+
+} // namespace
