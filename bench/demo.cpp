@@ -8,14 +8,10 @@
 // Counters are in milliseconds ("first_frame" in seconds); the pass table is
 // printed after each scene, ending with the frame that every shaded pass at
 // its floor would give.
+#include "DemoRun.h"
 #include "PassFloors.h"
 #include "ProcessCpuTime.h"
-#include "ScopedWorkingDir.h"
-#include "StubApp.h"
-#include "StubInputSource.h"
-#include "Verdmoor.h"
 
-#include "Core/Input/InputMngr.h"
 #include "Core/Rendering/IRenderer.h"
 #include "Core/Scenegraph/Spatial.h"
 #include "Core/Scenegraph/TransformController.h"
@@ -90,32 +86,20 @@ void DemoFrames(benchmark::State& state, Verdmoor::Scene scene, const char* titl
         state.SkipWithError(ctx.Error().c_str());
         return;
     }
-    ScopedWorkingDir bin(VORM_SOURCE_DIR "/bin");
-    if (!bin.Ok()) {
-        state.SkipWithError("no bin folder beside data");
-        return;
-    }
-    StubApp app(kWidth, kHeight);
-    app.Window().onSwap = [&ctx] { ctx.Swap(); };
-    StubInputSource keys;
-    Vorm::InputMngr input;
-    input.SetInputSource(&keys);
-    Vorm::GLRenderer renderer;
-
     double firstFrame = 0.0;
     std::vector<double> frames;
     PassTimes passes;
     int passFrames = 0;
     {
         const Clock::time_point start = Clock::now();
-        Verdmoor demo(scene);
-        demo.PreInit();
-        demo.Init();
-        demo.Resize(kWidth, kHeight);
+        DemoRun run(scene, kWidth, kHeight);
         glFinish();
         firstFrame = Seconds(start);
+        run.App().Window().onSwap = [&ctx] { ctx.Swap(); };
+        Verdmoor& demo = run.Demo();
+        Vorm::GLRenderer& renderer = run.Renderer();
         PassFloors floors;
-        if (!demo.IsSceneReady() || !floors.Create(renderer)) {
+        if (!run.Ok() || !floors.Create(renderer)) {
             state.SkipWithError("the scene or the floor programs did not set up");
             return;
         }

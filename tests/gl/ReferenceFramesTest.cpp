@@ -1,17 +1,11 @@
+#include "DemoRun.h"
 #include "GLFixture.h"
-#include "RepoFiles.h"
-#include "ScopedWorkingDir.h"
-#include "StubApp.h"
-#include "StubInputSource.h"
 #include "TestImages.h"
-#include "Verdmoor.h"
 
-#include "Core/Input/InputMngr.h"
 #include "Core/Scenegraph/Spatial.h"
 #include "Core/Scenegraph/TransformController.h"
 #include "RenderGL/GLRenderer.h"
 #include "RenderGL/effects/GLWaterEffect.h"
-#include "RenderGL/effects/api/IEffectSystem.h"
 
 #include <algorithm>
 #include <cstdlib>
@@ -46,29 +40,15 @@ public:
 protected:
     void Check(Verdmoor::Scene scene, const std::string& name)
     {
-        ScopedWorkingDir bin(RepoPath("bin"));
-        ASSERT_TRUE(bin.Ok());
-        StubApp app(kWidth, kHeight);
-        StubInputSource keys;
-        Vorm::InputMngr input;
-        input.SetInputSource(&keys);
-        Vorm::GLRenderer renderer;
         const char* effects = std::getenv("VORM_REFERENCE_EFFECTS");
-        if (Writing() && effects && *effects) {
-            renderer.GetEffectsPath() = std::string(effects) + "/";
-            renderer.GetEffectSystem()->SetEffectPath(renderer.GetEffectsPath());
-        }
-
-        Verdmoor demo(scene);
-        demo.PreInit();
-        demo.Init();
-        demo.Resize(kWidth, kHeight);
-        ASSERT_TRUE(demo.IsSceneReady());
+        DemoRun run(scene, kWidth, kHeight, Writing() && effects && *effects ? std::string(effects) + "/" : "");
+        ASSERT_TRUE(run.Ok());
+        Verdmoor& demo = run.Demo();
         const int loop = int(demo.GetAnimatedMesh()->GetController()->GetKeyframeCount());
         for (int moment = 0; moment < kMoments; ++moment) {
             for (int i = 0; i < (moment == 0 ? 1 : loop / kMoments); ++i)
                 demo.Update(kStep);
-            Draw(demo, renderer);
+            Draw(demo, run.Renderer());
             const std::string file = name + "_" + std::to_string(moment) + ".png";
             SCOPED_TRACE(file);
             Compare(RepoPath("tests/data/frames/" + file), file);

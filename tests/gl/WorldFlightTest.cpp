@@ -1,10 +1,5 @@
-#include "RepoFiles.h"
-#include "ScopedWorkingDir.h"
-#include "StubApp.h"
-#include "StubInputSource.h"
-#include "Verdmoor.h"
+#include "DemoRun.h"
 
-#include "Core/Input/InputMngr.h"
 #include "Core/Scenegraph/Camera.h"
 #include "Platform/GLWindowContext.h"
 #include "RenderGL/GLRenderer.h"
@@ -26,18 +21,10 @@ TEST(WorldFlightTest, GrassIsSeenThroughTheWholeLoop)
 {
     Win32::GLWindowContext ctx(kWidth, kHeight);
     ASSERT_TRUE(ctx.Ok()) << ctx.Error();
-    ScopedWorkingDir bin(RepoPath("bin"));
-    ASSERT_TRUE(bin.Ok());
-    StubApp app(kWidth, kHeight);
-    StubInputSource keys;
-    Vorm::InputMngr input;
-    input.SetInputSource(&keys);
-    Vorm::GLRenderer renderer;
-    Verdmoor demo(Verdmoor::eScene_World);
-    demo.PreInit();
-    demo.Init();
-    demo.Resize(kWidth, kHeight);
-    ASSERT_TRUE(demo.IsSceneReady());
+    DemoRun run(Verdmoor::eScene_World, kWidth, kHeight);
+    ASSERT_TRUE(run.Ok());
+    Verdmoor& demo = run.Demo();
+    Vorm::GLRenderer& renderer = run.Renderer();
 
     // A long update moves the flight on by exactly one key frame: count the
     // loop's key frames by flying it once round.
