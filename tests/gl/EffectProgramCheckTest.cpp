@@ -18,6 +18,18 @@ namespace {
 
 class EffectProgramCheckTest : public GLRendererFixture<>
 {
+protected:
+    // The shipped effects, with every whole `word` in `shader` replaced, for
+    // a fresh renderer; `shown` must stand in the shader as shipped.
+    void UseShippedWithRenamed(const char* shader, const std::string& shown, const std::string& word,
+                               const std::string& replacement)
+    {
+        UseShippedEffects();
+        const std::string source = ModelTestFiles::ReadText(m_folder.Path(shader));
+        ASSERT_NE(std::string::npos, source.find(shown));
+        m_folder.Write(shader, std::regex_replace(source, std::regex("\\b" + word + "\\b"), replacement));
+        NewRenderer();
+    }
 };
 
 typedef bool (*Check)(std::string*);
@@ -50,12 +62,7 @@ TEST_F(EffectProgramCheckTest, ShippedProgramsPassAndAUniformAnEffectTakesAsGive
     AssertRecorder rec;
     for (const auto& row : renamed) {
         SCOPED_TRACE(row.uniform);
-        UseShippedEffects();
-        const std::string source = ModelTestFiles::ReadText(m_folder.Path(row.shader));
-        ASSERT_NE(std::string::npos, source.find(row.uniform));
-        m_folder.Write(row.shader,
-                       std::regex_replace(source, std::regex(std::string("\\b") + row.uniform + "\\b"), "Renamed"));
-        NewRenderer();
+        UseShippedWithRenamed(row.shader, row.uniform, row.uniform, "Renamed");
         std::string error;
         EXPECT_FALSE(row.check(&error));
         EXPECT_EQ(m_folder.Path(row.effect) + ": its program has no uniform \"" + row.uniform + "\"", error);
@@ -97,11 +104,7 @@ TEST_F(EffectProgramCheckTest, AVertexInputTheGeometryOfItsEffectLacksIsNamedWit
     AssertRecorder rec;
     for (const auto& row : renamed) {
         SCOPED_TRACE(row.shader);
-        UseShippedEffects();
-        const std::string source = ModelTestFiles::ReadText(m_folder.Path(row.shader));
-        ASSERT_NE(std::string::npos, source.find("in vec3 pos;"));
-        m_folder.Write(row.shader, std::regex_replace(source, std::regex("\\bpos\\b"), "poss"));
-        NewRenderer();
+        UseShippedWithRenamed(row.shader, "in vec3 pos;", "pos", "poss");
         std::string error;
         EXPECT_FALSE(row.check(&error));
         EXPECT_EQ(m_folder.Path(row.shader) + " (of " + m_folder.Path(row.effect) +

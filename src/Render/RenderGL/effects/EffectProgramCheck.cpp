@@ -50,7 +50,7 @@ bool CheckEffectProgram(const char* effectFile, std::initializer_list<const char
     if (!program)
         return false;
     // Only GLSL programs have uniforms to look up.
-    const GLSLProgram* glsl = dynamic_cast<const GLSLProgram*>(program.get());
+    const GLSLProgram* glsl = AsGLSL(*program);
     if (!glsl)
         return true;
     for (const char* name : uniforms) {

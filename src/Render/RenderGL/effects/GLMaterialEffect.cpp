@@ -147,30 +147,30 @@ void GLMaterialEffect::Apply()
         &m_spNormalMap};
     const int samplers[eUnit_Count] = {eTexAmbient, eTexDiffuse, eTexSpecular, eTexSpecularity,
                                        eTexNormalMap};
-    int usage[eUnit_Count] = {0, 0, 0, 0, 0};
-    // An ambient slot that holds the diffuse slot's texture is read from the
-    // diffuse look-up (usage 2): the same texels, one look-up fewer.
+    // What each slot binds. An ambient slot that holds the diffuse slot's
+    // texture binds nothing and is read from the diffuse look-up (usage 2):
+    // the same texels, one look-up fewer.
     const bool ambientIsDiffuse = m_spAmbientTexture && m_spAmbientTexture == m_spDiffuseTexture;
+    ITexture* bound[eUnit_Count];
+    for (int unit = 0; unit < eUnit_Count; ++unit)
+        bound[unit] = unit == eUnit_Ambient && ambientIsDiffuse ? nullptr : textures[unit]->get();
+    int usage[eUnit_Count] = {ambientIsDiffuse ? 2 : 0, 0, 0, 0, 0};
     // A slot that binds nothing still names its own unit, and that unit is
     // emptied: the shader must not read another drawer's texture there, and
     // the software rasteriser skips a look-up into a unit without a texture.
+    // These go first, so the last unit bound stays the active one.
     for (int unit = 0; unit < eUnit_Count; ++unit) {
-        if (*textures[unit] && !(unit == eUnit_Ambient && ambientIsDiffuse))
+        if (bound[unit])
             continue;
         s_uniforms[samplers[unit]].SetTexture2D(unit);
         glBindTexture(GL_TEXTURE_2D, 0);
     }
     for (int unit = 0; unit < eUnit_Count; ++unit) {
-        const boost::shared_ptr<ITexture>& texture = *textures[unit];
-        if (!texture)
+        if (!bound[unit])
             continue;
-        if (unit == eUnit_Ambient && ambientIsDiffuse) {
-            usage[unit] = 2;
-            continue;
-        }
         usage[unit] = 1;
         s_uniforms[samplers[unit]].SetTexture2D(unit);
-        texture->Bind();
+        bound[unit]->Bind();
     }
     s_uniforms[eTexUsage].SetIntArray(usage, 1, eUnit_Count);
 }
