@@ -301,13 +301,12 @@ TEST_F(OgreXmlSceneLoaderTest, MalformedScenesGiveNoModelNameTheFileAndLeaveNoth
     const Malformed nodes[] = {
         {"inner node without label", SceneNode("", kPose + SceneNode("C", kPose + rock)), "<node> has no label"},
         {"mesh leaf without label", SceneNode("", kPose + rock), "<node> has no label"},
-        {"inner node without position", SceneNode("P", kRot + SceneNode("C", kPose + rock)),
-         "<node> \"P\" has no <position>"},
-        {"mesh leaf without rotation", SceneNode("L", kPos + rock), "<node> \"L\" has no <rotation>"},
         {"position with two values", SceneNode("L", "<position x=\"0\" y=\"0\" />\n" + kRot + rock),
          "<position> needs three numbers"},
         {"rotation with three values", SceneNode("L", kPos + "<rotation qx=\"0\" qy=\"0\" qz=\"0\" />\n" + rock),
          "<rotation> needs four numbers"},
+        {"quaternion with three values", SceneNode("L", kPos + "<quaternion x=\"0\" y=\"0\" z=\"0\" />\n" + rock),
+         "<node> \"L\": <quaternion> needs four numbers"},
         {"position not a number", SceneNode("L", "<translation x=\"0\" y=\"up\" z=\"0\" />\n" + kRot + rock),
          "<translation> needs three numbers"},
         {"entity without meshFile", SceneNode("L", kPose + "<entity name=\"x\">\n<subentities />\n</entity>\n"),
@@ -322,9 +321,7 @@ TEST_F(OgreXmlSceneLoaderTest, MalformedScenesGiveNoModelNameTheFileAndLeaveNoth
          "key frame <keyframe> has no time"},
         {"key frame time not a number", SceneNode("A", Animation("<keyframe time=\"soon\">\n" + key + "</keyframe>\n")),
          "has no time"},
-        {"key frame without position", SceneNode("A", Animation("<keyframe time=\"0\">\n" + kRot + "</keyframe>\n")),
-         "<keyframe> \"0\" has no <position>"},
-        {"text as a key frame", SceneNode("A", Animation("soon\n")), "<text> has no <position>"},
+        {"text as a key frame", SceneNode("A", Animation("soon\n")), "key frame <text> has no time"},
         {"fault deep in the tree",
          SceneNode("A", kPose + SceneNode("B", kPose + SceneNode("C", kPose + kNoMeshFile))),
          "<node> \"C\": <entity> has no meshFile"},
@@ -417,4 +414,46 @@ TEST_F(OgreXmlSceneLoaderTest, SceneShapesGiveTheirMeshesAndMaterials)
                        row.diffuse[3]);
         }
     }
+}
+
+// Poses as other exporters write them: any part may be missing, and the
+// orientation may come as <quaternion x y z w>.
+TEST_F(OgreXmlSceneLoaderTest, PosesWithoutRotationOrPositionOrWithAQuaternionLoad)
+{
+    const std::string quarterY = "<quaternion x=\"0\" y=\"0.70710678\" z=\"0\" w=\"0.70710678\" />\n";
+    const std::string rock = "<entity name=\"Rock\" meshFile=\"Rock.mesh\" castShadows=\"true\" />\n";
+    CoutCapture out;
+    boost::shared_ptr<Model> model = LoadScene(
+        "<scene formatVersion=\"1.0.0\">\n<nodes>\n" +
+        // The format's own example: no rotation.
+        SceneNode("Robot", "<position x=\"10\" y=\"5\" z=\"10.5\" />\n<scale x=\"2\" y=\"2\" z=\"2\" />\n" + rock) +
+        SceneNode("Q", kPos + quarterY + rock) +
+        // <rotation> counts over <quaternion>: half a turn about x.
+        SceneNode("Both", kPos + quarterY + "<rotation qx=\"1\" qy=\"0\" qz=\"0\" qw=\"0\" />\n" + rock) +
+        // An inner node and a key frame with nothing but a turn.
+        SceneNode("Inner", quarterY + SceneNode("C", kPose + rock)) +
+        SceneNode("", Animation("<keyframe time=\"0\">\n" + quarterY + "</keyframe>\n")) +
+        "</nodes>\n</scene>\n");
+    ASSERT_TRUE(model != 0) << m_loader.GetError();
+    EXPECT_EQ("", out.Text());
+    ASSERT_EQ(5, model->GetChildCount());
+    const TriangleMesh* robot = ChildAs<TriangleMesh>(*model, 0);
+    ASSERT_TRUE(robot && robot->GetMaterialEffect());
+    ExpectNear(robot->Local().GetTranslation(), 10, 5, 10.5f);
+    ExpectNear(Turn(robot->Local(), 1, 0, 0), 1, 0, 0, 1e-6f);
+    EXPECT_FLOAT_EQ(1.0f, robot->Local().GetScale());
+
+    ASSERT_TRUE(ChildAs<TriangleMesh>(*model, 1));
+    ExpectNear(Turn(model->GetChild(1)->Local(), 1, 0, 0), 0, 0, -1, 1e-5f);
+    ExpectNear(Turn(model->GetChild(2)->Local(), 0, 1, 0), 0, -1, 0, 1e-5f);
+
+    const Node* inner = ChildAs<Node>(*model, 3);
+    ASSERT_TRUE(inner && inner->GetChildCount() == 1);
+    ExpectNear(inner->Local().GetTranslation(), 0, 0, 0);
+    ExpectNear(Turn(inner->Local(), 1, 0, 0), 0, 0, -1, 1e-5f);
+
+    const CameraNode* path = ChildAs<CameraNode>(*model, 4);
+    ASSERT_TRUE(path && path->GetController());
+    ExpectNear(path->GetController()->GetTransform().GetTranslation(), 0, 0, 0);
+    ExpectNear(Turn(path->GetController()->GetTransform(), 1, 0, 0), 0, 0, -1, 1e-5f);
 }

@@ -91,8 +91,12 @@ private:
     void DepthFirstScenegraph(XmlNode* parent, Node* target);
     // Null when the element has no entity or its mesh does not load.
     TriangleMesh* CreateGeometry(XmlNode* element);
-    // false when the position or rotation is missing or short.
+    // Position (or translation) and rotation (or quaternion) as far as the
+    // element has them; false when one it has is short or not numbers.
     bool ParseTransform(XmlNode* element, Transform* transform);
+    // The first `count` attributes of `part` (a child of `element`) as
+    // numbers; false, naming both, when there are fewer or one is not a number.
+    bool ReadNumbers(XmlNode* element, XmlNode* part, float* values, int count, const char* words);
     // Empty when the element has no animation.
     boost::shared_ptr<TransformController> ParseTransformAnimation(XmlNode* element);
 

@@ -249,40 +249,43 @@ TriangleMesh* OgreXmlModelLoader::CreateGeometry(XmlNode* element)
 
 bool OgreXmlModelLoader::ParseTransform(XmlNode* element, Transform* transform)
 {
+    // Every part of a pose is optional: what is not there stays as the
+    // transform has it (no translation, no turn). Attribute order decides,
+    // not attribute names.
     XmlNode* p = FindChild(element, "position");
     if (!p)
         p = FindChild(element, "translation");
-    if (!p) {
-        Fail(Describe(element) + " has no <position>");
-        return false;
-    }
-    // Attribute order decides, not attribute names.
-    float t[3];
-    XmlAttribute* a = p->first_attribute();
-    for (int i = 0; i < 3; ++i, a = a->next_attribute()) {
-        if (!a || !TryToFloat(a->value(), t[i])) {
-            Fail(Describe(element) + ": <" + p->name() + "> needs three numbers");
+    if (p) {
+        float t[3];
+        if (!ReadNumbers(element, p, t, 3, "three"))
             return false;
-        }
+        transform->SetTranslation(t[0], t[1], t[2]);
     }
-    transform->SetTranslation(t[0], t[1], t[2]);
 
+    // Exporters write x, y, z, w either as <rotation> or as <quaternion>.
     XmlNode* r = FindChild(element, "rotation");
-    if (!r) {
-        Fail(Describe(element) + " has no <rotation>");
-        return false;
+    if (!r)
+        r = FindChild(element, "quaternion");
+    if (r) {
+        float q[4];
+        if (!ReadNumbers(element, r, q, 4, "four"))
+            return false;
+        Matrix33<float> rotation;
+        Quaternion(q[3], q[0], q[1], q[2]).ToRotationMatrix33(rotation);
+        transform->SetRotation(rotation);
     }
-    float q[4];
-    a = r->first_attribute();
-    for (int i = 0; i < 4; ++i, a = a->next_attribute()) {
-        if (!a || !TryToFloat(a->value(), q[i])) {
-            Fail(Describe(element) + ": <rotation> needs four numbers");
+    return true;
+}
+
+bool OgreXmlModelLoader::ReadNumbers(XmlNode* element, XmlNode* part, float* values, int count, const char* words)
+{
+    XmlAttribute* a = part->first_attribute();
+    for (int i = 0; i < count; ++i, a = a->next_attribute()) {
+        if (!a || !TryToFloat(a->value(), values[i])) {
+            Fail(Describe(element) + ": <" + part->name() + "> needs " + words + " numbers");
             return false;
         }
     }
-    Matrix33<float> rotation;
-    Quaternion(q[3], q[0], q[1], q[2]).ToRotationMatrix33(rotation);
-    transform->SetRotation(rotation);
     return true;
 }
 
