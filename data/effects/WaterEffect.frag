@@ -40,9 +40,12 @@ void main()
     // front of the water falls back to the pixel itself, read as it is.
     // Without a branch: a condition fed by the ripple time makes some drivers
     // build a new shader variant for every new ripple time.
-    vec2 texel = gl_FragCoord.xy / vec2(textureSize(Sampler_Refraction, 0));
+    // The image keeps the window's size at set-up: a pixel of a window grown
+    // since reads the image's edge.
+    ivec2 size = textureSize(Sampler_Refraction, 0);
+    vec2 texel = gl_FragCoord.xy / vec2(size);
     vec4 shifted = texture(Sampler_Refraction, clamp(texel + shift, 0.001, 0.999));
-    vec3 unshifted = texelFetch(Sampler_Refraction, ivec2(gl_FragCoord.xy), 0).rgb;
+    vec3 unshifted = texelFetch(Sampler_Refraction, min(ivec2(gl_FragCoord.xy), size - 1), 0).rgb;
     vec3 refraction = mix(shifted.rgb, unshifted, step(0.5, shifted.a)) * kWaterTint + kDeepColour;
 
     vec3 normal = normalize(vec3(slope.x * kNormalTilt, 1.0, slope.y * kNormalTilt));

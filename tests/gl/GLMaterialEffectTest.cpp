@@ -479,6 +479,40 @@ TEST_F(GLMaterialEffectTest, EveryListedLightAddsOnceAndOnlyTheBoundMapsShadow)
     EXPECT_RGB_NEAR(both(1.0f, 0.0f), Centre(), kTol);
 }
 
+// The shader has room for eight lights: a list longer than that with repeats,
+// or with a light it cannot see, still gives every distinct light once.
+TEST_F(GLMaterialEffectTest, RepeatsAndUnseenLightsInALongListLoseNoLight)
+{
+    // Lights 1 to 8, each shining from its own side in its own colour;
+    // light 8 lies beyond what the shader has room for.
+    for (int i = 1; i <= 8; ++i) {
+        const boost::shared_ptr<Light> light = m_renderer->CreateLight();
+        light->SetDirection(Vector3<float>(0.1f * float(i % 3), 0.1f * float(i % 4) - 0.2f, -1.0f));
+        light->SetAmbient(Vector4<float>(0.01f, 0.02f, 0.01f * float(i % 2), 1.0f));
+        light->SetDiffuse(Vector4<float>(0.02f * float(i % 3), 0.03f * float(i % 2), 0.025f * float(i % 4), 1.0f));
+    }
+    m_light->SetAmbient(Vector4<float>(0.02f, 0.01f, 0.02f, 1.0f));
+    m_light->SetDiffuse(Vector4<float>(0.05f, 0.04f, 0.03f, 1.0f));
+    const auto drawn = [&](const Ints& list) {
+        GLMaterialEffect material;
+        material.SetAmbientColor(Vector4<float>(0.5f, 0.4f, 0.3f, 1.0f));
+        material.SetDiffuseColor(Vector4<float>(0.6f, 0.8f, 0.7f, 1.0f));
+        material.SetSpecularColor(Vector4<float>(0.0f, 0.0f, 0.0f, 0.0f));
+        material.SetShadowReceiver(true);
+        for (int index : list)
+            material.AddLightIndex(index);
+        Draw(material);
+        return PixelRgba(32, 32);
+    };
+    const std::vector<int> eight = drawn({0, 1, 2, 3, 4, 5, 6, 7});
+    const std::vector<int> seven = drawn({0, 1, 2, 3, 4, 5, 6});
+    ASSERT_NE(eight, seven);
+    EXPECT_EQ(eight, drawn({0, 1, 2, 3, 3, 4, 5, 6, 7}));
+    EXPECT_EQ(eight, drawn({0, 0, 1, 1, 2, 2, 3, 3, 4, 4, 5, 5, 6, 6, 7, 7}));
+    EXPECT_EQ(eight, drawn({8, 0, 1, 2, 3, 4, 5, 6, 7}));
+    EXPECT_EQ(seven, drawn({0, 1, 2, 3, 3, 4, 5, 6}));
+}
+
 // The ambient slot holding the diffuse slot's texture binds nothing and says
 // so with usage 2: the shader tints both colours from the one diffuse look-up.
 TEST_F(GLMaterialEffectTest, AmbientSlotWithTheDiffuseTextureIsReadFromTheDiffuseLookUp)

@@ -253,6 +253,41 @@ TEST_F(GLWaterEffectTest, WaterMixesReflectionAndRefractionAndMovesWithTheRipple
     EXPECT_GT(moved, water_ / 3);
 }
 
+// The images keep the viewport's size at set-up: in a window grown since,
+// the water beyond them shows what their edges hold.
+TEST_F(GLWaterEffectTest, BeyondItsImagesTheWaterShowsWhatTheirEdgesHold)
+{
+    // One colour for the sky and one for the frame, so that images of any
+    // size hold the same; and water only right of the view's middle, so that
+    // a half-size refraction image holds none and its edge reads as it is.
+    m_sky.reset();
+    const std::uint8_t grey[6][3] = {{90, 110, 130}, {90, 110, 130}, {90, 110, 130},
+                                     {90, 110, 130}, {90, 110, 130}, {90, 110, 130}};
+    ASSERT_TRUE(TestImages::WriteCubeFaces(m_folder.Dir(), "brightday1.png", 8, grey, grey));
+    Vorm::TriangleMesh* quad = new Vorm::TriangleMesh();
+    TestMeshes::FlatQuad(quad, 20, 60);
+    quad->World().SetTranslation(Vector3<float>(14, 0, 0));
+    m_water.reset(quad);
+    const auto drawn = [&](int size) {
+        m_renderer->SetViewport(0, 0, size, size);
+        std::unique_ptr<Vorm::GLWaterEffect> water = MakeWater();
+        water->SetReflectedMeshes({});
+        m_renderer->SetViewport(0, 0, kSize, kSize);
+        m_renderer->SetClearColor(Vector4<float>(0.8f, 0.5f, 0.2f, 1.0f));
+        m_renderer->Clear(3);
+        m_renderer->ApplyCamera();
+        water->Render();
+        return ReadRgba(kSize, kSize);
+    };
+    const std::vector<std::uint8_t> whole = drawn(kSize);
+    const std::vector<bool> covered = WaterCoverage();
+    const ScreenPoint far = Project(Vector3<float>(10, 0, -20));
+    ASSERT_GE(far.x, kSize / 2);
+    ASSERT_TRUE(covered[far.y * kSize + far.x]);
+    ASSERT_FALSE(covered[far.y * kSize + kSize / 2 - 1]);
+    EXPECT_EQ(whole, drawn(kSize / 2));
+}
+
 TEST_F(GLWaterEffectTest, StateAndLightsAfterRenderAreAsBefore)
 {
     // Two lights that claim one index past the end of the list.

@@ -18,6 +18,7 @@
 
 #include <boost/weak_ptr.hpp>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -118,18 +119,22 @@ void GLMaterialEffect::Apply()
     s_uniforms[eShadingType].SetInt(m_iShadingType);
     s_uniforms[eShadowReceiver].SetInt(m_bShadowReceiver ? 1 : 0);
 
-    // An index that names no light of the renderer counts as a disabled light.
+    // The shader visits each listed light once, in list order, and has room
+    // for the program's lights 0 to 7: repeats, indices beyond those and
+    // indices that name no enabled light of the renderer go before the list
+    // is cut to that size, so that no light after them is lost.
     const std::vector<boost::shared_ptr<Light> >& lights = renderer->GetLights();
+    const size_t named = std::min<size_t>(lights.size(), GLSLMaterialProgram::kMaxLights);
     // Apply runs once per mesh and frame, on the render thread only: reusing
     // the list keeps it from allocating every time.
     static std::vector<int> active;
     active.clear();
-    for (size_t i = 0; i < m_lightIndices.size(); ++i) {
+    for (size_t i = 0; i < m_lightIndices.size() && active.size() < GLSLMaterialProgram::kMaxLights; ++i) {
         const int index = m_lightIndices[i];
-        if (index < 0 || static_cast<size_t>(index) >= lights.size())
+        if (index < 0 || static_cast<size_t>(index) >= named)
             continue;
         const boost::shared_ptr<Light>& light = lights[static_cast<size_t>(index)];
-        if (light && light->IsEnabled())
+        if (light && light->IsEnabled() && std::find(active.begin(), active.end(), index) == active.end())
             active.push_back(index);
     }
     if (!active.empty())
