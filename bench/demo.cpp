@@ -106,43 +106,47 @@ void DemoFrames(benchmark::State& state, Verdmoor::Scene scene, const char* titl
         // One key frame per update: the flight's length in updates.
         const int loop = int(demo.GetAnimatedMesh()->GetController()->GetKeyframeCount());
         Vorm::GLWaterEffect& water = *demo.GetWaterEffect();
-        const bool world = demo.GetSceneKind() == 1;
 
-        // The next frame pass by pass in Render's order, then the same moment
-        // again with each shaded pass replaced by its floor (the passes before
-        // it run as usual, so it meets the same depth).
+        // What stands for a shaded pass in the floor frame, by pass name.
+        const std::map<std::string, std::function<void()>> floorOf = {
+            {"scene_meshes", [&] { floors.DrawMeshes(demo.GetVisibleMeshes()); }},
+            {"terrain_cells", [&] { floors.DrawMeshes(demo.GetVisibleCells()); }},
+            {"grass", [&] { floors.DrawGrass(*demo.GetTerrain()); }},
+        };
+        const Verdmoor::Pass* sky = nullptr;
+        for (const Verdmoor::Pass& pass : demo.GetPasses())
+            sky = std::string(pass.name) == "sky" ? &pass : sky;
+
+        // The next frame pass by pass, each timed under its name (the water by
+        // the effect's three parts), then the same moment again with each
+        // shaded pass replaced by its floor (the other passes run as usual, so
+        // the floors meet the same depth).
         auto PassFrame = [&] {
             std::map<std::string, Samples>& real = passes.real;
             passes.Time(real, "update", [&] { demo.Update(kStep); });
-            passes.Time(real, "shadow_maps", [&] {
-                renderer.ApplyCamera();
-                demo.RenderShadows();
-            });
-            passes.Time(real, "clear", [&] { renderer.Clear(3); });
-            passes.Time(real, "scene_meshes", [&] { demo.RenderSceneMeshes(); });
-            if (world) {
-                passes.Time(real, "terrain_cells", [&] { demo.RenderTerrain(); });
-                passes.Time(real, "grass", [&] { demo.RenderGrass(); });
+            for (const Verdmoor::Pass& pass : demo.GetPasses()) {
+                if (std::string(pass.name) == "water") {
+                    passes.Time(real, "water_reflection", [&] { water.RenderReflection(); });
+                    passes.Time(real, "water_refraction", [&] { water.RenderRefraction(); });
+                    passes.Time(real, "water_surface", [&] { water.RenderSurface(); });
+                } else {
+                    passes.Time(real, pass.name, [&] { demo.Draw(pass); });
+                }
             }
-            passes.Time(real, "sky", [&] { demo.RenderSky(); });
-            passes.Time(real, "water_reflection", [&] { water.RenderReflection(); });
-            passes.Time(real, "water_refraction", [&] { water.RenderRefraction(); });
-            passes.Time(real, "water_surface", [&] { water.RenderSurface(); });
-            passes.Time(real, "models", [&] { demo.RenderModels(); });
             passes.Time(real, "swap", [&] { ctx.Swap(); });
 
             std::map<std::string, Samples>& floor = passes.floor;
-            renderer.ApplyCamera();
-            demo.RenderShadows();
-            renderer.Clear(3);
-            passes.Time(floor, "scene_meshes", [&] { floors.DrawMeshes(demo.GetVisibleMeshes()); });
-            if (world) {
-                passes.Time(floor, "terrain_cells", [&] { floors.DrawMeshes(demo.GetVisibleCells()); });
-                passes.Time(floor, "grass", [&] { floors.DrawGrass(*demo.GetTerrain()); });
+            for (const Verdmoor::Pass& pass : demo.GetPasses()) {
+                const auto stand = floorOf.find(pass.name);
+                if (stand != floorOf.end()) {
+                    passes.Time(floor, pass.name, stand->second);
+                } else if (std::string(pass.name) == "water") {
+                    passes.Time(floor, "water_reflection", [&] { floors.DrawReflection(water, [&] { demo.Draw(*sky); }); });
+                    passes.Time(floor, "water_surface", [&] { floors.DrawWater(water); });
+                } else {
+                    demo.Draw(pass);
+                }
             }
-            demo.RenderSky();
-            passes.Time(floor, "water_reflection", [&] { floors.DrawReflection(water, [&] { demo.RenderSky(); }); });
-            passes.Time(floor, "water_surface", [&] { floors.DrawWater(water); });
         };
         // Once untimed: the first use of each program and target compiles the
         // rasteriser's shader variants.

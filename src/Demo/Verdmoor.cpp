@@ -113,14 +113,14 @@ bool Verdmoor::SetupScene()
     SetupLight();
     SetupCameras();
     SetupWaterEffect();
-    if (Stopped())
+    if (ReleaseSceneIfQuitting())
         return false;
     SetupSkyboxEffect();
     SetupShadowEffect();
     SetupWireframeEffect();
     if (m_iSceneKind == 1)
         SetupGrassEffect();
-    if (Stopped())
+    if (ReleaseSceneIfQuitting())
         return false;
     m_musicPlayer.Stop();
     m_musicPlayer.Play(kMusicTrack);
@@ -144,7 +144,7 @@ bool Verdmoor::CheckEffects()
         checks.push_back(&Vorm::GLGrassEffect::CheckProgram);
     for (Check check : checks) {
         std::string error;
-        if (Stopped() || !check(&error)) {
+        if (ReleaseSceneIfQuitting() || !check(&error)) {
             Fail(error);
             return false;
         }
@@ -152,7 +152,7 @@ bool Verdmoor::CheckEffects()
     return true;
 }
 
-bool Verdmoor::Stopped()
+bool Verdmoor::ReleaseSceneIfQuitting()
 {
     if (!Vorm::QuitRequest::IsPending())
         return false;
@@ -212,7 +212,7 @@ bool Verdmoor::LoadScene()
         }
     }
     if (m_iSceneKind == 1) {
-        if (Stopped())
+        if (ReleaseSceneIfQuitting())
             return false;
         Vorm::TerrainDesc desc;
         desc.SetCells(12, 12, 12, 12);
@@ -224,7 +224,7 @@ bool Verdmoor::LoadScene()
         m_spTerrain.reset(new Vorm::Terrain());
         m_spTerrain->Create(desc);
     }
-    return !Stopped();
+    return !ReleaseSceneIfQuitting();
 }
 
 void Verdmoor::SetupLight()

@@ -76,10 +76,25 @@ public:
     std::vector<Vorm::Geometry*>& GetVisibleMeshes() { return m_sceneCuller.GetVisibleList(); }
     std::vector<Vorm::Geometry*>& GetVisibleCells() { return m_terrainCuller.GetVisibleList(); }
 
-    // The frame's parts, in the order Render runs them (public for the
-    // benchmark's pass timings). RenderScene is the meshes, terrain and grass.
+    // One step of the frame: a short name and the member that draws it.
+    struct Pass
+    {
+        const char* name;
+        void (Verdmoor::*draw)();
+    };
+    // The frame's passes, in the order Render draws them, as this scene has
+    // them (the terrain's cells and the grass are the world's). The passes
+    // themselves are private: whoever draws the frame other than Render (the
+    // tests, the benchmark) draws it through this list, leaving passes out,
+    // timing them or wrapping them by name, and so draws what Render draws.
+    const std::vector<Pass>& GetPasses() const;
+    void Draw(const Pass& pass) { (this->*pass.draw)(); }
+
+private:
+    // The passes, in the order of the frame.
+    void ApplyCamera();
     void RenderShadows();
-    void RenderScene();
+    void ClearFrame();
     void RenderSceneMeshes();
     void RenderTerrain();
     void RenderGrass();
@@ -87,14 +102,13 @@ public:
     void RenderWater();
     void RenderModels();
 
-private:
     void HandleKeys();
     // Everything Update does after the keys, with the (paused or not) step.
     void Advance(float step);
     bool SetupScene();
     bool CheckEffects();
-    // true (with the scene released) once a quit is pending.
-    bool Stopped();
+    // Releases the scene once a quit is pending, and says whether it did.
+    bool ReleaseSceneIfQuitting();
     bool LoadScene();
     void SetupLight();
     void SetupCameras();

@@ -146,33 +146,54 @@ void Verdmoor::HandleKeys()
         m_fKeyLock = 0.5f;
 }
 
+const std::vector<Verdmoor::Pass>& Verdmoor::GetPasses() const
+{
+    // The frame, in its order.
+    static const struct
+    {
+        Pass pass;
+        bool worldOnly;
+    } frame[] = {
+        {{"camera", &Verdmoor::ApplyCamera}, false},
+        {{"shadow_maps", &Verdmoor::RenderShadows}, false},
+        {{"clear", &Verdmoor::ClearFrame}, false},
+        {{"scene_meshes", &Verdmoor::RenderSceneMeshes}, false},
+        {{"terrain_cells", &Verdmoor::RenderTerrain}, true},
+        {{"grass", &Verdmoor::RenderGrass}, true},
+        {{"sky", &Verdmoor::RenderSky}, false},
+        {{"water", &Verdmoor::RenderWater}, false},
+        {{"models", &Verdmoor::RenderModels}, false},
+    };
+    const auto passes = [](bool world) {
+        std::vector<Pass> list;
+        for (const auto& row : frame) {
+            if (world || !row.worldOnly)
+                list.push_back(row.pass);
+        }
+        return list;
+    };
+    static const std::vector<Pass> world = passes(true);
+    static const std::vector<Pass> other = passes(false);
+    return m_iSceneKind == 1 ? world : other;
+}
+
 void Verdmoor::Render()
 {
     if (m_bSceneReady) {
-        Renderer().ApplyCamera();
-        RenderShadows();
-        Renderer().Clear(3);
-        RenderScene();
-        RenderSky();
-        RenderWater();
-        RenderModels();
+        for (const Pass& pass : GetPasses())
+            Draw(pass);
     }
     Present();
 }
+
+void Verdmoor::ApplyCamera() { Renderer().ApplyCamera(); }
 
 void Verdmoor::RenderShadows()
 {
     m_spShadowEffect->Render(Renderer().GetLights()[0], m_shadowCasters);
 }
 
-void Verdmoor::RenderScene()
-{
-    RenderSceneMeshes();
-    if (m_iSceneKind != 1)
-        return;
-    RenderTerrain();
-    RenderGrass();
-}
+void Verdmoor::ClearFrame() { Renderer().Clear(3); }
 
 void Verdmoor::RenderSceneMeshes()
 {

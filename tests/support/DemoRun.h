@@ -13,24 +13,16 @@
 
 #include "Core/Input/InputMngr.h"
 #include "RenderGL/GLRenderer.h"
-#include "RenderGL/effects/api/IEffectSystem.h"
 
 #include <memory>
-#include <string>
 
 class DemoRun
 {
 public:
-    // `effects`, when given, is the folder to take the effects from instead
-    // of the shipped ones.
-    DemoRun(Verdmoor::Scene scene, int width, int height, const std::string& effects = std::string())
+    DemoRun(Verdmoor::Scene scene, int width, int height)
         : m_bin(RepoPath("bin")), m_app(width, height), m_renderer(new Vorm::GLRenderer())
     {
         m_input.SetInputSource(&m_keys);
-        if (!effects.empty()) {
-            m_renderer->GetEffectsPath() = effects;
-            m_renderer->GetEffectSystem()->SetEffectPath(effects);
-        }
         m_demo.reset(new Verdmoor(scene));
         m_demo->PreInit();
         m_demo->Init();

@@ -260,6 +260,27 @@ TEST_F(VerdmoorSceneTest, Nature1TakesOutTheFlightAndTheWaterAndCastsWithTwelveC
     EXPECT_TRUE(m_demo.IsSceneReady());
 }
 
+// The frame's passes in the order the program draws them: the tests and the
+// benchmark draw this list too.
+TEST_F(VerdmoorSceneTest, TheFrameIsOneListOfPassesAndOnlyTheWorldHasTerrainAndGrass)
+{
+    ASSERT_TRUE(m_bin.Ok());
+    const auto names = [this] {
+        std::vector<std::string> list;
+        for (const Verdmoor::Pass& pass : m_demo.GetPasses())
+            list.push_back(pass.name);
+        return list;
+    };
+    CoutCapture out;
+    ASSERT_TRUE(m_demo.LoadNature1Scene()) << out.Text();
+    EXPECT_EQ((std::vector<std::string>{"camera", "shadow_maps", "clear", "scene_meshes", "sky", "water", "models"}),
+              names());
+    ASSERT_TRUE(m_demo.LoadWorldScene()) << out.Text();
+    EXPECT_EQ((std::vector<std::string>{"camera", "shadow_maps", "clear", "scene_meshes", "terrain_cells", "grass",
+                                        "sky", "water", "models"}),
+              names());
+}
+
 // The world flight, key frame by key frame: nothing of the scene comes nearer
 // than the near plane, the ground and the water stay below everything the
 // camera sees up to it, and the loop goes on from its last key frame to its
