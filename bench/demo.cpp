@@ -12,7 +12,6 @@
 #include "PassFloors.h"
 #include "ProcessCpuTime.h"
 
-#include "Core/Rendering/IRenderer.h"
 #include "Core/Scenegraph/Spatial.h"
 #include "Core/Scenegraph/TransformController.h"
 #include "Platform/GLWindowContext.h"
@@ -115,7 +114,7 @@ void DemoFrames(benchmark::State& state, Verdmoor::Scene scene, const char* titl
         };
         const Verdmoor::Pass* sky = nullptr;
         for (const Verdmoor::Pass& pass : demo.GetPasses())
-            sky = std::string(pass.name) == "sky" ? &pass : sky;
+            sky = pass.Is("sky") ? &pass : sky;
 
         // The next frame pass by pass, each timed under its name (the water by
         // the effect's three parts), then the same moment again with each
@@ -125,7 +124,7 @@ void DemoFrames(benchmark::State& state, Verdmoor::Scene scene, const char* titl
             std::map<std::string, Samples>& real = passes.real;
             passes.Time(real, "update", [&] { demo.Update(kStep); });
             for (const Verdmoor::Pass& pass : demo.GetPasses()) {
-                if (std::string(pass.name) == "water") {
+                if (pass.Is("water")) {
                     passes.Time(real, "water_reflection", [&] { water.RenderReflection(); });
                     passes.Time(real, "water_refraction", [&] { water.RenderRefraction(); });
                     passes.Time(real, "water_surface", [&] { water.RenderSurface(); });
@@ -140,7 +139,7 @@ void DemoFrames(benchmark::State& state, Verdmoor::Scene scene, const char* titl
                 const auto stand = floorOf.find(pass.name);
                 if (stand != floorOf.end()) {
                     passes.Time(floor, pass.name, stand->second);
-                } else if (std::string(pass.name) == "water") {
+                } else if (pass.Is("water")) {
                     passes.Time(floor, "water_reflection", [&] { floors.DrawReflection(water, [&] { demo.Draw(*sky); }); });
                     passes.Time(floor, "water_surface", [&] { floors.DrawWater(water); });
                 } else {

@@ -12,6 +12,7 @@
 
 #include <boost/shared_ptr.hpp>
 
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -81,6 +82,8 @@ public:
     {
         const char* name;
         void (Verdmoor::*draw)();
+
+        bool Is(const char* other) const { return std::strcmp(name, other) == 0; }
     };
     // The frame's passes, in the order Render draws them, as this scene has
     // them (the terrain's cells and the grass are the world's). The passes

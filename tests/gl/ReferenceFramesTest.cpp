@@ -4,7 +4,6 @@
 
 #include "Core/Scenegraph/Spatial.h"
 #include "Core/Scenegraph/TransformController.h"
-#include "RenderGL/effects/GLWaterEffect.h"
 
 #include <algorithm>
 #include <cstdlib>
@@ -59,7 +58,7 @@ private:
     static void Draw(Verdmoor& demo)
     {
         for (const Verdmoor::Pass& pass : demo.GetPasses()) {
-            if (std::string(pass.name) != "grass")
+            if (!pass.Is("grass"))
                 demo.Draw(pass);
         }
         glFinish();

@@ -7,7 +7,6 @@
 #include <gtest/gtest.h>
 
 #include <sstream>
-#include <string>
 #include <vector>
 
 // The world demo's own scene and flight on a real context: the meadows'
@@ -46,7 +45,7 @@ TEST(WorldFlightTest, GrassIsSeenThroughTheWholeLoop)
         for (int k = 0; k < loop / kMoments; ++k)
             demo.Update(1.0f);
         for (const Verdmoor::Pass& pass : demo.GetPasses()) {
-            const bool grass = std::string(pass.name) == "grass";
+            const bool grass = pass.Is("grass");
             if (grass)
                 glBeginQuery(GL_SAMPLES_PASSED, query);
             demo.Draw(pass);
