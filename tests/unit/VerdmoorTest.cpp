@@ -305,14 +305,18 @@ TEST_F(VerdmoorSceneTest, TheWorldFlightClearsTheGroundAndEveryMeshAndJoinsItsLo
     const float nearPlane = camera.GetNear(), top = camera.GetFrustumTop(), right = camera.GetFrustumRight();
     ASSERT_EQ(20.0f, nearPlane);
 
-    // A long update moves the flight on by exactly one key frame. It starts
-    // on key frame 1, so the step from the last key frame to the first is the
-    // last but one.
+    // The key frames lie 1/30 s apart: after half that, each update of 1/30 s
+    // moves the flight on by one key frame, halfway between two key frames'
+    // times. It starts on key frame 0, so the last step goes from the last key
+    // frame to the first.
+    const float spacing = 1.0f / 30.0f;
     const Vector3<float> start = camera.GetLocation();
     Vector3<float> eye = start, look = camera.GetDirection();
     std::vector<float> steps, turns;
+    float dt = spacing / 2.0f;
     do {
-        UpdateWith({}, 1.0f);
+        UpdateWith({}, dt);
+        dt = spacing;
         const Vector3<float> nextEye = camera.GetLocation(), nextLook = camera.GetDirection();
         steps.push_back((nextEye - eye).Length());
         turns.push_back(std::acos(std::min(nextLook.Dot(look), 1.0f)));
@@ -321,19 +325,19 @@ TEST_F(VerdmoorSceneTest, TheWorldFlightClearsTheGroundAndEveryMeshAndJoinsItsLo
         for (int c = 1; c < root->GetChildCount(); ++c) {
             const Vorm::BoundingVolume& bound = *root->GetChild(c)->GetWorldBound();
             ASSERT_GE((bound.GetCenter() - eye).Length() - bound.GetRadius(), nearPlane)
-                << "child " << c << " at key frame " << steps.size() + 1;
+                << "child " << c << " at key frame " << steps.size();
         }
         for (float depth = 0.25f; depth <= 1.0f; depth += 0.25f)
             for (float sx = -1.0f; sx <= 1.0f; sx += 1.0f)
                 for (float sy = -1.0f; sy <= 1.0f; sy += 1.0f) {
                     const Vector3<float> p = eye + (look + camera.GetRight() * (sx * right / nearPlane) +
                                                     camera.GetUp() * (sy * top / nearPlane)) * (depth * nearPlane);
-                    ASSERT_GT(p.y, groundAt(p.x, p.z) + 1.0f) << "key frame " << steps.size() + 1;
+                    ASSERT_GT(p.y, groundAt(p.x, p.z) + 1.0f) << "key frame " << steps.size();
                 }
     } while ((eye - start).Length() > 1e-3f && steps.size() < 100000);
     ASSERT_GT(steps.size(), 1000u);
 
-    const size_t join = steps.size() - 2;
+    const size_t join = steps.size() - 1;
     const float joinStep = steps[join], joinTurn = turns[join];
     steps.erase(steps.begin() + join);
     turns.erase(turns.begin() + join);
@@ -378,9 +382,12 @@ TEST_F(VerdmoorSceneTest, PausingStopsTheLightTheRipplesAndTheTotalTime)
 
     // Space pauses in the same update: its step is already zero. The light's
     // direction lags its angle by one step; a zero step only catches it up.
+    // The flight stays where it is.
     UpdateWith({VormInput::eKey_SPACE}, 0.25f);
+    const Vector3<float> eye = m_demo.GetAnimatedCamera()->GetLocation();
     for (int i = 0; i < 4; ++i)
         UpdateWith({}, 0.25f);
+    MathExpect::ExpectNear(eye, m_demo.GetAnimatedCamera()->GetLocation(), 0.0f);
     EXPECT_FLOAT_EQ(0.5f, m_demo.GetTotalTime());
     EXPECT_EQ(angle, m_demo.GetLightAngle());
     EXPECT_EQ(ripples, m_demo.GetWaterEffect()->GetRippleTime());
