@@ -20,6 +20,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <functional>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -258,6 +259,30 @@ TEST_F(VerdmoorSceneTest, Nature1TakesOutTheFlightAndTheWaterAndCastsWithTwelveC
     EXPECT_TRUE(m_demo.GetTerrain());
     EXPECT_TRUE(m_demo.GetShadowCasters().empty());
     EXPECT_TRUE(m_demo.IsSceneReady());
+}
+
+// A set-up (the first, F6, F7) in a window resized to 1500 x 800 since the
+// start gives both cameras that window's aspect.
+TEST_F(VerdmoorSceneTest, ASetUpGivesBothCamerasTheWindowsAspect)
+{
+    ASSERT_TRUE(m_bin.Ok());
+    const std::vector<std::pair<const char*, std::function<void()>>> setUps = {
+        {"Nature1", [this] { m_demo.LoadNature1Scene(); }},
+        {"F6", [this] { UpdateWith({VormInput::eKey_F6}); }},
+        {"F7", [this] { UpdateWith({VormInput::eKey_F7}); }},
+    };
+    int size = 0;
+    for (const auto& setUp : setUps) {
+        SCOPED_TRACE(setUp.first);
+        const int width = 1500 - 100 * size++, height = 800;
+        m_app.Window().SetPosition(0, 0, width, height);
+        Unlock();
+        CoutCapture out;
+        setUp.second();
+        ASSERT_TRUE(m_demo.IsSceneReady()) << out.Text();
+        EXPECT_FLOAT_EQ(float(width) / height, m_demo.GetAnimatedCamera()->GetAspect());
+        EXPECT_FLOAT_EQ(float(width) / height, m_demo.GetSceneCamera()->GetAspect());
+    }
 }
 
 // The frame's passes in the order the program draws them: the tests and the
