@@ -88,6 +88,9 @@ void Verdmoor::HandleKeys()
         handled = true;
     }
     if (KeyDown(VormInput::eKey_F2)) {
+        // Off the flight, the scene camera starts where the flying camera stands.
+        if (m_bAnimatedCameraActive)
+            m_sceneCamera.GetController().LookFrom(m_animatedCamera.GetLocation(), m_animatedCamera.GetDirection());
         Renderer().SetCamera(&m_sceneCamera);
         m_bAnimatedCameraActive = false;
         std::cout << "Scene Camera active. " << std::endl;

@@ -1,3 +1,4 @@
+#include "CoutCapture.h"
 #include "DemoRun.h"
 #include "GLReadBack.h"
 
@@ -14,7 +15,8 @@
 #include <string>
 #include <vector>
 
-// What the viewer sees of both demos at another window size than the start's.
+// What the viewer sees of both demos at another window size than the start's,
+// and from the scene camera.
 namespace {
 
 const float kStep = 1.0f / 30.0f;
@@ -84,6 +86,47 @@ TEST(DemoViewTest, AfterTheWindowGrowsTheWaterDrawsAsInAWindowOfThatSize)
         EXPECT_EQ(0, differing) << "pixels of " << width * height << " differ by more than 2 levels";
     }
     EXPECT_EQ(GLenum(GL_NO_ERROR), DrainGLErrors());
+}
+
+// F2 at the start: the scene camera's first frame shows the scene from
+// outside it, with sky above; read from the depth buffer (the sky lies at
+// the far end of it, where nothing else was drawn).
+TEST(DemoViewTest, TheSceneCamerasFirstFrameSeesTheSceneAndTheSky)
+{
+    const int width = 1024, height = 768;
+    Win32::GLWindowContext ctx(width, height);
+    ASSERT_TRUE(ctx.Ok()) << ctx.Error();
+    for (Verdmoor::Scene scene : {Verdmoor::eScene_World, Verdmoor::eScene_Nature1}) {
+        SCOPED_TRACE(scene == Verdmoor::eScene_World ? "world" : "nature1");
+        DemoRun run(scene, width, height);
+        ASSERT_TRUE(run.Ok());
+        Verdmoor& demo = run.Demo();
+        run.Keys().Press(VormInput::eKey_F2);
+        {
+            CoutCapture out;
+            demo.Update(kStep);
+        }
+        run.Keys().ReleaseAll();
+        ASSERT_FALSE(demo.IsAnimatedCameraActive());
+        DrawFrame(demo, true);
+
+        const Vorm::Camera& camera = *demo.GetSceneCamera();
+        const float n = camera.GetNear(), f = camera.GetFar();
+        int nearer = 0, sky = 0;
+        for (float depth : ReadDepth(width, height)) {
+            if (depth >= 1.0f) {
+                ++sky;
+                continue;
+            }
+            // Window depth back to the distance along the view.
+            const float ndc = 2.0f * depth - 1.0f;
+            nearer += 2.0f * f * n / ((f + n) - ndc * (f - n)) < 3.0f;
+        }
+        const double pixels = double(width) * height;
+        EXPECT_LT(nearer / pixels, 0.1);
+        EXPECT_GT(sky / pixels, 0.05);
+        EXPECT_LT(sky / pixels, 0.9);
+    }
 }
 
 } // namespace

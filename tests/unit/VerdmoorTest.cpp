@@ -285,6 +285,30 @@ TEST_F(VerdmoorSceneTest, ASetUpGivesBothCamerasTheWindowsAspect)
     }
 }
 
+// F2 from the flight: the scene camera starts where the flying camera stands
+// and looks where it looks; F2 again while it is in use leaves it be.
+TEST_F(VerdmoorSceneTest, TheSceneCameraStartsWhereTheFlyingCameraStands)
+{
+    ASSERT_TRUE(m_bin.Ok());
+    {
+        CoutCapture out;
+        ASSERT_TRUE(m_demo.LoadNature1Scene()) << out.Text();
+    }
+    for (int i = 0; i < 20; ++i)
+        UpdateWith({}, 0.5f);
+    const Vorm::Camera& flying = *m_demo.GetAnimatedCamera();
+    const Vorm::Camera& scene = *m_demo.GetSceneCamera();
+    UpdateWith({VormInput::eKey_F2});
+    MathExpect::ExpectNear(flying.GetLocation(), scene.GetLocation(), 1e-3f);
+    MathExpect::ExpectNear(flying.GetDirection(), scene.GetDirection(), 1e-5f);
+    EXPECT_EQ(&scene, m_renderer.GetCamera());
+
+    const Vector3<float> at = scene.GetLocation();
+    UpdateWith({}, 0.5f);
+    UpdateWith({VormInput::eKey_F2});
+    MathExpect::ExpectNear(at, scene.GetLocation(), 0.0f);
+}
+
 // The frame's passes in the order the program draws them: the tests and the
 // benchmark draw this list too.
 TEST_F(VerdmoorSceneTest, TheFrameIsOneListOfPassesAndOnlyTheWorldHasTerrainAndGrass)
