@@ -102,7 +102,7 @@ void DemoFrames(benchmark::State& state, Verdmoor::Scene scene, const char* titl
             state.SkipWithError("the scene or the floor programs did not set up");
             return;
         }
-        // One key frame per update: the flight's length in updates.
+        // Updates of 1/30 s, the key frames' spacing: the flight's length in updates.
         const int loop = int(demo.GetAnimatedMesh()->GetController()->GetKeyframeCount());
         Vorm::GLWaterEffect& water = *demo.GetWaterEffect();
 
@@ -154,8 +154,8 @@ void DemoFrames(benchmark::State& state, Verdmoor::Scene scene, const char* titl
         passes.floor.clear();
 
         for (auto _ : state) {
-            // On to the next sampled moment: each update moves the flight
-            // one key frame, so the moments are the same in every run.
+            // On to the next sampled moment: the flight keeps to the update
+            // time, so the moments are the same in every run.
             for (int i = 0; i < loop / kSamples - 2; ++i)
                 demo.Update(kStep);
 

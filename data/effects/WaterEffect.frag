@@ -40,8 +40,7 @@ void main()
     // front of the water falls back to the pixel itself, read as it is.
     // Without a branch: a condition fed by the ripple time makes some drivers
     // build a new shader variant for every new ripple time.
-    // The image keeps the window's size at set-up: a pixel of a window grown
-    // since reads the image's edge.
+    // The image has the window's size; the look-ups stay inside it all the same.
     ivec2 size = textureSize(Sampler_Refraction, 0);
     vec2 texel = gl_FragCoord.xy / vec2(size);
     vec4 shifted = texture(Sampler_Refraction, clamp(texel + shift, 0.001, 0.999));

@@ -250,8 +250,10 @@ void Verdmoor::SetupCameras()
     material->SetShadingType(0);
     material->SetSpareFlag(false);
     Renderer().SetCamera(m_bAnimatedCameraActive ? static_cast<Vorm::Camera*>(&m_animatedCamera) : &m_sceneCamera);
-    m_sceneCamera.SetPerspective(m_fFov, 1024.0f / 768.0f, m_fNearPlane, m_fFarPlane);
-    m_animatedCamera.SetPerspective(m_fFov, 1024.0f / 768.0f, m_fNearPlane, m_fFarPlane);
+    // The window may have been resized since the start (F6 and F7).
+    const float aspect = WindowAspect();
+    m_sceneCamera.SetPerspective(m_fFov, aspect, m_fNearPlane, m_fFarPlane);
+    m_animatedCamera.SetPerspective(m_fFov, aspect, m_fNearPlane, m_fFarPlane);
 }
 
 void Verdmoor::SetupWaterEffect()

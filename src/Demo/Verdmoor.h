@@ -123,7 +123,9 @@ private:
     void ReleaseScene();
     void TurnLight(float step);
     void Fail(const std::string& what);
-    // The window's part: present the frame, leave full screen, end the program.
+    // The window's part: its aspect as it is now, present the frame, leave
+    // full screen, end the program.
+    float WindowAspect();
     void Present();
     void LeaveFullscreen();
     void RequestQuit();

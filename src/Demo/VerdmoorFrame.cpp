@@ -14,6 +14,7 @@
 #include "RenderGL/effects/GLSkyboxEffect.h"
 #include "RenderGL/effects/GLWaterEffect.h"
 #include "WINGLApp/IApp.h"
+#include "WINGLApp/IWindow.h"
 #include "Platform/Win32Window.h"
 #include "WINGLApp/WINGLAppWindow.h"
 
@@ -87,6 +88,9 @@ void Verdmoor::HandleKeys()
         handled = true;
     }
     if (KeyDown(VormInput::eKey_F2)) {
+        // Off the flight, the scene camera starts where the flying camera stands.
+        if (m_bAnimatedCameraActive)
+            m_sceneCamera.GetController().LookFrom(m_animatedCamera.GetLocation(), m_animatedCamera.GetDirection());
         Renderer().SetCamera(&m_sceneCamera);
         m_bAnimatedCameraActive = false;
         std::cout << "Scene Camera active. " << std::endl;
@@ -255,10 +259,23 @@ void Verdmoor::Resize(int width, int height)
     Renderer().SetViewport(0, 0, width, height);
     // A minimised window has no height: its aspect would not be finite.
     if (height > 0) {
-        Renderer().GetCamera()->SetPerspective(m_fFov, static_cast<float>(width) / static_cast<float>(height),
-                                               m_fNearPlane, m_fFarPlane);
+        // Both cameras: F2 and F3 show the other one at this size too.
+        const float aspect = static_cast<float>(width) / static_cast<float>(height);
+        m_sceneCamera.SetPerspective(m_fFov, aspect, m_fNearPlane, m_fFarPlane);
+        m_animatedCamera.SetPerspective(m_fFov, aspect, m_fNearPlane, m_fFarPlane);
     }
+    // The images the water draws at the window's size follow it.
+    if (m_spWaterEffect)
+        m_spWaterEffect->Resize(width, height);
     Render();
+}
+
+float Verdmoor::WindowAspect()
+{
+    const boost::shared_ptr<Vorm::IWindow> window = TSingleton<Vorm::IApp>::Instance()->GetWindow();
+    if (!window || window->GetHeight() <= 0)
+        return 1024.0f / 768.0f;
+    return static_cast<float>(window->GetWidth()) / static_cast<float>(window->GetHeight());
 }
 
 void Verdmoor::Present()

@@ -42,7 +42,12 @@ protected:
         Verdmoor& demo = run.Demo();
         const int loop = int(demo.GetAnimatedMesh()->GetController()->GetKeyframeCount());
         for (int moment = 0; moment < kMoments; ++moment) {
-            for (int i = 0; i < (moment == 0 ? 1 : loop / kMoments); ++i)
+            // Half a step first: every moment then lies halfway between two
+            // key frames' times, which the rounding of the times in the scene
+            // files cannot tip to the next key frame.
+            if (moment == 0)
+                demo.Update(kStep / 2.0f);
+            for (int i = 0; moment > 0 && i < loop / kMoments; ++i)
                 demo.Update(kStep);
             Draw(demo);
             const std::string file = name + "_" + std::to_string(moment) + ".png";

@@ -37,6 +37,7 @@ public:
     Verdmoor& Demo() { return *m_demo; }
     Vorm::GLRenderer& Renderer() { return *m_renderer; }
     StubApp& App() { return m_app; }
+    StubInputSource& Keys() { return m_keys; }
 
 private:
     ScopedWorkingDir m_bin;

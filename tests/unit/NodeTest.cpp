@@ -110,14 +110,15 @@ TEST(NodeTest, ControllersDriveLeavesAndCameraNodes)
     root.AttachChild(leaf);
     root.AttachChild(flight);
 
-    // A freshly loaded controller moves on to key frame 1 at once.
-    leaf->Update(0.0f, true);
+    // A freshly loaded controller moves on to key frame 1 with the first time
+    // that passes.
+    leaf->Update(0.001f, true);
     ExpectNear(leaf->Local().GetTranslation(), 2, 0, 0);
     // The root merged the leaf's sphere with the camera node's unset one.
     ExpectNear(root.GetWorldBound()->GetCenter(), 1.5f, 0, 0);
     EXPECT_FLOAT_EQ(root.GetWorldBound()->GetRadius(), 1.5f);
 
-    root.Update(0.0f, true);
+    root.Update(0.001f, true);
     ExpectNear(flight->World().GetTranslation(), 2, 0, 0);
     root.Update(1.0f, true);
     ExpectNear(flight->World().GetTranslation(), 3, 0, 0);

@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <vector>
 
 using namespace Vorm;
 
@@ -94,6 +95,30 @@ TEST_F(SceneCameraTest, DollyPanWheelAndNoJumps)
     other.Update();
     EXPECT_FLOAT_EQ(other.GetController().GetYaw(), 0.0f);
     ExpectVec(other.GetLocation(), 0, 0, 10);
+}
+
+// Placed at a pose, the camera stands there looking that way, level (its
+// right axis horizontal), with the orbit centre on its line of sight where
+// that passes nearest the origin, in front of it or behind.
+TEST_F(SceneCameraTest, LookFromPlacesTheCameraAtAPoseWithoutRoll)
+{
+    struct Pose { Vector3<float> location, direction; };
+    const std::vector<Pose> poses = {
+        {{0, 0, 10}, {0, 0, -1}},      // the start pose
+        {{40, 12, -25}, {-3, -1, 2}},  // looking down across the origin
+        {{-7, 2, 3}, {0.2f, 0.1f, 1}}, // looking away from it
+        {{5, 30, 5}, {0, -1, 0}},      // straight down
+    };
+    for (const Pose& pose : poses) {
+        SCOPED_TRACE(::testing::PrintToString(std::vector<float>{pose.location.x, pose.location.y, pose.location.z}));
+        Orbit().LookFrom(pose.location, pose.direction);
+        MathExpect::ExpectNear(m_camera.GetLocation(), pose.location, 1e-4f);
+        MathExpect::ExpectNear(m_camera.GetDirection(), pose.direction.Normalized(), 1e-5f);
+        EXPECT_NEAR(0.0f, m_camera.GetRight().y, 1e-5f);
+
+        const Vector3<float> centre = m_camera.GetLocation() + m_camera.GetDirection() * Orbit().GetDistance();
+        EXPECT_NEAR(0.0f, centre.Dot(m_camera.GetDirection()), 1e-3f);
+    }
 }
 
 TEST(AnimatedCameraTest, FollowsTheCurrentKeyFrame)

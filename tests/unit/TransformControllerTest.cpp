@@ -40,23 +40,63 @@ void ExpectSteps(TransformController& c, std::vector<double> steps, std::vector<
 
 } // namespace
 
-TEST(TransformControllerTest, StepsOneKeyFrameAtATimeAndWraps)
+TEST(TransformControllerTest, PassesEveryKeyFrameWhoseTimeHasComeAndWrapsKeepingTheRest)
 {
     TransformController c;
     c.SetKeyframes(Frames({1.0, 2.0, 3.0}));
     c.Reset();
-    ExpectSteps(c, {0.5, 0.5, 1.0, 1.0, 0.5}, {0, 1, 2, 0, 0}); // the wrap dropped the elapsed time
+    ExpectSteps(c, {0.5, 0.5, 1.0, 1.0, 0.5}, {0, 1, 2, 0, 0});
 
-    // However large the step, one key frame at a time.
+    // A long update passes all it spans, the wrap included: 10 s is three
+    // whole cycles and 1 s more.
     c.Reset();
-    ExpectSteps(c, {10.0, 0.0, 0.0, 0.0}, {1, 2, 0, 0});
+    ExpectSteps(c, {10.0, 0.0, 0.5, 0.5}, {1, 1, 1, 2});
+    // The time past the end goes on into the next cycle: 2.5 s in, then 1 s
+    // crosses the end by half a second, short of key frame 0's time.
+    c.Reset();
+    ExpectSteps(c, {2.5, 1.0, 0.5}, {2, 0, 1});
+}
+
+// A flight of key frames 0.07 s apart driven at 20, 30 and 60 updates a
+// second, and in one update: at each moment (the last one loop on) all stand
+// on the same key frame, and updates of no time leave it there.
+TEST(TransformControllerTest, KeepsTimeAtAnyUpdateRateAndStaysWhilePaused)
+{
+    std::vector<double> times;
+    for (int i = 1; i <= 60; ++i)
+        times.push_back(i * 0.07);
+    std::vector<int> reached;
+    for (double moment : {0.5, 2.2, 0.5 + 60 * 0.07}) {
+        TransformController once;
+        once.SetKeyframes(Frames(times));
+        once.Update(moment);
+        const int expected = Current(once);
+        for (int rate : {20, 30, 60}) {
+            SCOPED_TRACE(std::to_string(rate) + " updates a second to " + std::to_string(moment) + " s");
+            TransformController c;
+            c.SetKeyframes(Frames(times));
+            for (int i = 0; i < static_cast<int>(moment * rate + 0.5); ++i)
+                c.Update(1.0 / rate);
+            EXPECT_EQ(expected, Current(c));
+            for (int i = 0; i < 100; ++i)
+                c.Update(0.0);
+            EXPECT_EQ(expected, Current(c));
+        }
+        reached.push_back(expected);
+    }
+    EXPECT_NE(reached[0], reached[1]);
+    EXPECT_EQ(reached[0], reached[2]);
 }
 
 TEST(TransformControllerTest, LoadedListsStartAtTheFirstTimeAndShorterOrEmptyListsAreSafe)
 {
+    // A loaded list starts with key frame 0's time elapsed: any time at all
+    // moves it on, no time does not.
     TransformController c;
     c.SetKeyframes(Frames({1.0, 2.0, 3.0}));
     c.Update(0.0);
+    EXPECT_EQ(Current(c), 0);
+    c.Update(0.001);
     EXPECT_EQ(Current(c), 1);
 
     TransformController single;

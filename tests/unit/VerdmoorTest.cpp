@@ -20,6 +20,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <functional>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -260,6 +261,54 @@ TEST_F(VerdmoorSceneTest, Nature1TakesOutTheFlightAndTheWaterAndCastsWithTwelveC
     EXPECT_TRUE(m_demo.IsSceneReady());
 }
 
+// A set-up (the first, F6, F7) in a window resized to 1500 x 800 since the
+// start gives both cameras that window's aspect.
+TEST_F(VerdmoorSceneTest, ASetUpGivesBothCamerasTheWindowsAspect)
+{
+    ASSERT_TRUE(m_bin.Ok());
+    const std::vector<std::pair<const char*, std::function<void()>>> setUps = {
+        {"Nature1", [this] { m_demo.LoadNature1Scene(); }},
+        {"F6", [this] { UpdateWith({VormInput::eKey_F6}); }},
+        {"F7", [this] { UpdateWith({VormInput::eKey_F7}); }},
+    };
+    int size = 0;
+    for (const auto& setUp : setUps) {
+        SCOPED_TRACE(setUp.first);
+        const int width = 1500 - 100 * size++, height = 800;
+        m_app.Window().SetPosition(0, 0, width, height);
+        Unlock();
+        CoutCapture out;
+        setUp.second();
+        ASSERT_TRUE(m_demo.IsSceneReady()) << out.Text();
+        EXPECT_FLOAT_EQ(float(width) / height, m_demo.GetAnimatedCamera()->GetAspect());
+        EXPECT_FLOAT_EQ(float(width) / height, m_demo.GetSceneCamera()->GetAspect());
+    }
+}
+
+// F2 from the flight: the scene camera starts where the flying camera stands
+// and looks where it looks; F2 again while it is in use leaves it be.
+TEST_F(VerdmoorSceneTest, TheSceneCameraStartsWhereTheFlyingCameraStands)
+{
+    ASSERT_TRUE(m_bin.Ok());
+    {
+        CoutCapture out;
+        ASSERT_TRUE(m_demo.LoadNature1Scene()) << out.Text();
+    }
+    for (int i = 0; i < 20; ++i)
+        UpdateWith({}, 0.5f);
+    const Vorm::Camera& flying = *m_demo.GetAnimatedCamera();
+    const Vorm::Camera& scene = *m_demo.GetSceneCamera();
+    UpdateWith({VormInput::eKey_F2});
+    MathExpect::ExpectNear(flying.GetLocation(), scene.GetLocation(), 1e-3f);
+    MathExpect::ExpectNear(flying.GetDirection(), scene.GetDirection(), 1e-5f);
+    EXPECT_EQ(&scene, m_renderer.GetCamera());
+
+    const Vector3<float> at = scene.GetLocation();
+    UpdateWith({}, 0.5f);
+    UpdateWith({VormInput::eKey_F2});
+    MathExpect::ExpectNear(at, scene.GetLocation(), 0.0f);
+}
+
 // The frame's passes in the order the program draws them: the tests and the
 // benchmark draw this list too.
 TEST_F(VerdmoorSceneTest, TheFrameIsOneListOfPassesAndOnlyTheWorldHasTerrainAndGrass)
@@ -305,14 +354,18 @@ TEST_F(VerdmoorSceneTest, TheWorldFlightClearsTheGroundAndEveryMeshAndJoinsItsLo
     const float nearPlane = camera.GetNear(), top = camera.GetFrustumTop(), right = camera.GetFrustumRight();
     ASSERT_EQ(20.0f, nearPlane);
 
-    // A long update moves the flight on by exactly one key frame. It starts
-    // on key frame 1, so the step from the last key frame to the first is the
-    // last but one.
+    // The key frames lie 1/30 s apart: after half that, each update of 1/30 s
+    // moves the flight on by one key frame, halfway between two key frames'
+    // times. It starts on key frame 0, so the last step goes from the last key
+    // frame to the first.
+    const float spacing = 1.0f / 30.0f;
     const Vector3<float> start = camera.GetLocation();
     Vector3<float> eye = start, look = camera.GetDirection();
     std::vector<float> steps, turns;
+    float dt = spacing / 2.0f;
     do {
-        UpdateWith({}, 1.0f);
+        UpdateWith({}, dt);
+        dt = spacing;
         const Vector3<float> nextEye = camera.GetLocation(), nextLook = camera.GetDirection();
         steps.push_back((nextEye - eye).Length());
         turns.push_back(std::acos(std::min(nextLook.Dot(look), 1.0f)));
@@ -321,19 +374,19 @@ TEST_F(VerdmoorSceneTest, TheWorldFlightClearsTheGroundAndEveryMeshAndJoinsItsLo
         for (int c = 1; c < root->GetChildCount(); ++c) {
             const Vorm::BoundingVolume& bound = *root->GetChild(c)->GetWorldBound();
             ASSERT_GE((bound.GetCenter() - eye).Length() - bound.GetRadius(), nearPlane)
-                << "child " << c << " at key frame " << steps.size() + 1;
+                << "child " << c << " at key frame " << steps.size();
         }
         for (float depth = 0.25f; depth <= 1.0f; depth += 0.25f)
             for (float sx = -1.0f; sx <= 1.0f; sx += 1.0f)
                 for (float sy = -1.0f; sy <= 1.0f; sy += 1.0f) {
                     const Vector3<float> p = eye + (look + camera.GetRight() * (sx * right / nearPlane) +
                                                     camera.GetUp() * (sy * top / nearPlane)) * (depth * nearPlane);
-                    ASSERT_GT(p.y, groundAt(p.x, p.z) + 1.0f) << "key frame " << steps.size() + 1;
+                    ASSERT_GT(p.y, groundAt(p.x, p.z) + 1.0f) << "key frame " << steps.size();
                 }
     } while ((eye - start).Length() > 1e-3f && steps.size() < 100000);
     ASSERT_GT(steps.size(), 1000u);
 
-    const size_t join = steps.size() - 2;
+    const size_t join = steps.size() - 1;
     const float joinStep = steps[join], joinTurn = turns[join];
     steps.erase(steps.begin() + join);
     turns.erase(turns.begin() + join);
@@ -378,9 +431,12 @@ TEST_F(VerdmoorSceneTest, PausingStopsTheLightTheRipplesAndTheTotalTime)
 
     // Space pauses in the same update: its step is already zero. The light's
     // direction lags its angle by one step; a zero step only catches it up.
+    // The flight stays where it is.
     UpdateWith({VormInput::eKey_SPACE}, 0.25f);
+    const Vector3<float> eye = m_demo.GetAnimatedCamera()->GetLocation();
     for (int i = 0; i < 4; ++i)
         UpdateWith({}, 0.25f);
+    MathExpect::ExpectNear(eye, m_demo.GetAnimatedCamera()->GetLocation(), 0.0f);
     EXPECT_FLOAT_EQ(0.5f, m_demo.GetTotalTime());
     EXPECT_EQ(angle, m_demo.GetLightAngle());
     EXPECT_EQ(ripples, m_demo.GetWaterEffect()->GetRippleTime());

@@ -104,6 +104,7 @@ TEST_F(Win32InputSourceTest, CharacterLatchReportsOnePrintableKeyAtATime)
     Send(Win32::WM_CHAR, 'A');
     EXPECT_TRUE(Down(65));
     EXPECT_FALSE(Down(97));
+    EXPECT_TRUE(Down(VormInput::eKey_SHIFT));
     // Any release frees the latch, here Shift's.
     Send(Win32::WM_KEYUP, Win32::VK_SHIFT);
     EXPECT_FALSE(Down(65));
@@ -115,6 +116,50 @@ TEST_F(Win32InputSourceTest, CharacterLatchReportsOnePrintableKeyAtATime)
     }
     Send(Win32::WM_CHAR, ' ');
     EXPECT_TRUE(Down(32));
+}
+
+// A key pressed and released before the frame reads the keys reads down
+// once; a held key reads down at every read, and its repeated presses add
+// nothing once it is let go.
+TEST_F(Win32InputSourceTest, APressReleasedBeforeTheReadIsSeenOnce)
+{
+    struct Tap
+    {
+        const char* name;
+        std::vector<std::pair<Win32::UINT, Win32::WPARAM>> messages;
+        std::vector<unsigned> codes;
+    };
+    const std::vector<Tap> taps = {
+        {"F1", {{Win32::WM_KEYDOWN, Win32::VK_F1}, {Win32::WM_KEYUP, Win32::VK_F1}}, {127}},
+        {"Space",
+         {{Win32::WM_KEYDOWN, Win32::VK_SPACE}, {Win32::WM_CHAR, ' '}, {Win32::WM_KEYUP, Win32::VK_SPACE}},
+         {32}},
+        {"Enter", {{Win32::WM_KEYDOWN, Win32::VK_RETURN}, {Win32::WM_KEYUP, Win32::VK_RETURN}}, {146, 147}},
+        {"Alt", {{Win32::WM_SYSKEYDOWN, Win32::VK_MENU}, {Win32::WM_SYSKEYUP, Win32::VK_MENU}}, {150}},
+    };
+    for (const Tap& tap : taps) {
+        SCOPED_TRACE(tap.name);
+        for (const auto& message : tap.messages)
+            Send(message.first, message.second);
+        for (unsigned code : tap.codes)
+            EXPECT_TRUE(Down(code));
+        EXPECT_TRUE(OthersDown({}).empty());
+    }
+
+    // Held across reads, with the system's repeated presses in between.
+    Send(Win32::WM_KEYDOWN, Win32::VK_F1);
+    EXPECT_TRUE(Down(VormInput::eKey_F1));
+    Send(Win32::WM_KEYDOWN, Win32::VK_F1);
+    EXPECT_TRUE(Down(VormInput::eKey_F1));
+    Send(Win32::WM_KEYDOWN, Win32::VK_F1);
+    Send(Win32::WM_KEYUP, Win32::VK_F1);
+    EXPECT_FALSE(Down(VormInput::eKey_F1));
+
+    // Reset drops a press nobody read.
+    Send(Win32::WM_KEYDOWN, Win32::VK_F1 + 1);
+    Send(Win32::WM_KEYUP, Win32::VK_F1 + 1);
+    m_source.Reset();
+    EXPECT_FALSE(Down(VormInput::eKey_F2));
 }
 
 TEST_F(Win32InputSourceTest, ModifierReleasesFlipTheirBits)

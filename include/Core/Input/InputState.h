@@ -45,6 +45,15 @@ enum eKey : std::uint8_t
     eKey_LAST = 151         // bound, not a key
 };
 
+// Bits of a KeyState::keys entry. A press stays unread until the keyboard
+// reads the key, so a key pressed and released between two reads still reads
+// down once.
+enum eKeyBit : std::uint8_t
+{
+    eKeyBit_HELD = 1,
+    eKeyBit_UNREAD = 2
+};
+
 // Bits of MouseState::buttons.
 enum eMouseButton : std::uint32_t
 {
@@ -83,7 +92,7 @@ struct MouseState
 struct KeyState
 {
     std::uint8_t anyKey;        // non-zero once a key press has been seen
-    std::uint8_t keys[256];     // keys[code] non-zero while that key is down
+    std::uint8_t keys[256];     // keys[code]: eKeyBit bits of that key, 0 when up and read
     std::uint8_t spare[20];
 };
 

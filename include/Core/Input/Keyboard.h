@@ -11,7 +11,9 @@ class Keyboard
 public:
     Keyboard();
 
-    // Valid codes lie strictly between eKey_FIRST and eKey_LAST.
+    // Valid codes lie strictly between eKey_FIRST and eKey_LAST. True while
+    // the key is held, and once for a press released before this read: the
+    // read takes the press.
     bool IsKeyDown(VormInput::eKey keyCode) const;
     bool AnyKey() const;
 

@@ -23,6 +23,10 @@ public:
     void Update();
     // Puts the camera at the orbit position, looking at the orbit centre.
     void Apply();
+    // Sets angles, distance and pans so that the camera stands at `location`
+    // looking along `direction` (without roll), and frames it there. The
+    // orbit centre becomes the point of that line of sight nearest the origin.
+    void LookFrom(const Vector3<float>& location, const Vector3<float>& direction);
 
     void SetDistance(float distance) { m_fDistance = distance; }
     void SetPanX(float pan) { m_fPanX = pan; }

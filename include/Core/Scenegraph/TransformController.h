@@ -8,7 +8,8 @@
 namespace Vorm {
 
 // Step animation over a list of key frames: the pose jumps from key frame to
-// key frame, at most one per Update, and is never interpolated.
+// key frame and is never interpolated. An Update passes every key frame whose
+// time has come, so the pose keeps up with the time at any update rate.
 class TransformController
 {
 public:
@@ -16,6 +17,8 @@ public:
     virtual ~TransformController();
 
     void SetKeyframes(const std::vector<Keyframe>& keyframes);
+    // An update of no time (a paused animation) moves nothing. Past the last
+    // key frame the cycle starts again, keeping the time beyond its end.
     void Update(double dt);
     // The current key frame's pose; the identity while there is none.
     Transform GetTransform() const;

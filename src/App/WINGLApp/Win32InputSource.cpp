@@ -6,13 +6,6 @@
 
 namespace Vorm {
 
-namespace {
-
-const std::uint8_t kDown = 1;
-const std::uint8_t kUp = 0;
-
-} // namespace
-
 bool Win32InputSource::s_bCharHeld = false;
 unsigned Win32InputSource::s_uCharHeld = 0;
 
@@ -36,30 +29,41 @@ void Win32InputSource::Reset()
     std::memset(&m_keyState, 0, sizeof(m_keyState));
 }
 
+void Win32InputSource::Press(unsigned code)
+{
+    if (!(m_keyState.keys[code] & VormInput::eKeyBit_HELD))
+        m_keyState.keys[code] = VormInput::eKeyBit_HELD | VormInput::eKeyBit_UNREAD;
+}
+
+void Win32InputSource::Release(unsigned code)
+{
+    m_keyState.keys[code] &= static_cast<std::uint8_t>(~VormInput::eKeyBit_HELD);
+}
+
 void Win32InputSource::KeyDown(Win32::UINT vk)
 {
     m_keyState.anyKey = 1;
     switch (vk) {
-    case Win32::VK_BACK: SetKey(VormInput::eKey_BACKSPACE, kDown); break;
-    case Win32::VK_TAB: SetKey(VormInput::eKey_TAB, kDown); break;
+    case Win32::VK_BACK: Press(VormInput::eKey_BACKSPACE); break;
+    case Win32::VK_TAB: Press(VormInput::eKey_TAB); break;
     case Win32::VK_RETURN:
-        SetKey(VormInput::eKey_ENTER, kDown);
-        SetKey(VormInput::eKey_ENTER2, kDown);
+        Press(VormInput::eKey_ENTER);
+        Press(VormInput::eKey_ENTER2);
         break;
     case Win32::VK_SHIFT:
-        SetKey(VormInput::eKey_SHIFT, kDown);
+        Press(VormInput::eKey_SHIFT);
         m_mouseState.modifiers |= VormInput::eModifier_SHIFT;
         break;
     case Win32::VK_CONTROL:
-        SetKey(VormInput::eKey_CONTROL, kDown);
+        Press(VormInput::eKey_CONTROL);
         m_mouseState.modifiers |= VormInput::eModifier_CONTROL;
         break;
-    case Win32::VK_ESCAPE: SetKey(VormInput::eKey_ESCAPE, kDown); break;
+    case Win32::VK_ESCAPE: Press(VormInput::eKey_ESCAPE); break;
     default:
         if (vk >= Win32::VK_LEFT && vk <= Win32::VK_DOWN)
-            SetKey(vk + 102, kDown);
+            Press(vk + 102);
         else if (vk >= Win32::VK_F1 && vk <= Win32::VK_F12)
-            SetKey(vk + 15, kDown);
+            Press(vk + 15);
         break;
     }
 }
@@ -69,31 +73,31 @@ void Win32InputSource::KeyUp(Win32::UINT vk)
     if (s_bCharHeld) {
         // Whatever key went up, the held character goes with it.
         s_bCharHeld = false;
-        SetKey(s_uCharHeld, kUp);
+        Release(s_uCharHeld);
     }
     if (vk < Win32::VK_BACK || vk > Win32::VK_F12)
         return;
     switch (vk) {
-    case Win32::VK_BACK: SetKey(VormInput::eKey_BACKSPACE, kUp); break;
-    case Win32::VK_TAB: SetKey(VormInput::eKey_TAB, kUp); break;
+    case Win32::VK_BACK: Release(VormInput::eKey_BACKSPACE); break;
+    case Win32::VK_TAB: Release(VormInput::eKey_TAB); break;
     case Win32::VK_RETURN:
-        SetKey(VormInput::eKey_ENTER, kUp);
-        SetKey(VormInput::eKey_ENTER2, kUp);
+        Release(VormInput::eKey_ENTER);
+        Release(VormInput::eKey_ENTER2);
         break;
     case Win32::VK_SHIFT:
-        SetKey(VormInput::eKey_SHIFT, kUp);
+        Release(VormInput::eKey_SHIFT);
         m_mouseState.modifiers ^= VormInput::eModifier_SHIFT;
         break;
     case Win32::VK_CONTROL:
-        SetKey(VormInput::eKey_CONTROL, kUp);
+        Release(VormInput::eKey_CONTROL);
         m_mouseState.modifiers ^= VormInput::eModifier_CONTROL;
         break;
-    case Win32::VK_ESCAPE: SetKey(VormInput::eKey_ESCAPE, kUp); break;
+    case Win32::VK_ESCAPE: Release(VormInput::eKey_ESCAPE); break;
     default:
         if (vk >= Win32::VK_LEFT && vk <= Win32::VK_DOWN)
-            SetKey(vk + 102, kUp);
+            Release(vk + 102);
         else if (vk >= Win32::VK_F1 && vk <= Win32::VK_F12)
-            SetKey(vk + 15, kUp);
+            Release(vk + 15);
         break;
     }
 }
@@ -104,7 +108,7 @@ void Win32InputSource::Char(Win32::WPARAM ch)
         return;
     s_bCharHeld = true;
     s_uCharHeld = static_cast<unsigned>(ch);
-    SetKey(s_uCharHeld, kDown);
+    Press(s_uCharHeld);
 }
 
 bool Win32InputSource::HandleMessage(Win32::HWND hwnd, Win32::UINT msg, Win32::WPARAM wParam, Win32::LPARAM lParam)
@@ -124,11 +128,11 @@ bool Win32InputSource::HandleMessage(Win32::HWND hwnd, Win32::UINT msg, Win32::W
         return true;
     case Win32::WM_SYSKEYDOWN:
         m_mouseState.modifiers |= VormInput::eModifier_ALT;
-        SetKey(VormInput::eKey_ALT, kDown);
+        Press(VormInput::eKey_ALT);
         return true;
     case Win32::WM_SYSKEYUP:
         m_mouseState.modifiers ^= VormInput::eModifier_ALT;
-        SetKey(VormInput::eKey_ALT, kUp);
+        Release(VormInput::eKey_ALT);
         return true;
     case Win32::WM_MOUSEMOVE:
         m_mouseState.position.x = Win32::LOWORD(l);

@@ -23,7 +23,11 @@ private:
     void KeyDown(Win32::UINT vk);
     void KeyUp(Win32::UINT vk);
     void Char(Win32::WPARAM ch);
-    void SetKey(unsigned code, std::uint8_t down) { m_keyState.keys[code] = down; }
+    // A press marks the key held and unread; a release clears only the held
+    // bit, so a press the frame has not read yet still reads down once. A
+    // repeated press of a held key is no new press.
+    void Press(unsigned code);
+    void Release(unsigned code);
 
     // The printable key last reported by a character message: one at a
     // time, held down until the next key release.

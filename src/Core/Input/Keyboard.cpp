@@ -13,7 +13,10 @@ bool Keyboard::IsKeyDown(VormInput::eKey keyCode) const
 {
     VORM_ASSERT(keyCode > VormInput::eKey_FIRST && keyCode < VormInput::eKey_LAST);
     // Any one-byte code stays inside the 256-entry key table.
-    return m_pState->keys[keyCode] != 0;
+    std::uint8_t& key = m_pState->keys[keyCode];
+    const bool down = key != 0;
+    key &= VormInput::eKeyBit_HELD;
+    return down;
 }
 
 bool Keyboard::AnyKey() const

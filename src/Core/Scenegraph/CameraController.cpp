@@ -51,6 +51,21 @@ void CameraController::Apply()
         m_pCamera->SetFrame(m_vPosition, m_vDirection, m_vUp, m_vRight);
 }
 
+void CameraController::LookFrom(const Vector3<float>& location, const Vector3<float>& direction)
+{
+    // The inverse of the axes' formula, d = (sin y cos p, sin p, -cos y cos p),
+    // for a direction of any length.
+    const Vector3<float>& d = direction;
+    m_fPitch = Math::Atan2(d.y, Math::Sqrt(d.x * d.x + d.z * d.z));
+    m_fYaw = Math::Atan2(d.x, -d.z);
+    UpdateAxes();
+    // The axes are orthonormal: the location splits along them.
+    m_fDistance = -location.Dot(m_vDirection);
+    m_fPanX = location.Dot(m_vRight);
+    m_fPanY = location.Dot(m_vUp);
+    Apply();
+}
+
 void CameraController::Update()
 {
     const Mouse* mouse = TSingleton<InputMngr>::Instance()->GetMouse();

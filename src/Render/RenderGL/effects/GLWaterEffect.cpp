@@ -115,6 +115,19 @@ GLWaterEffect::~GLWaterEffect()
     VORM_DELETE m_pRefractionTarget;
 }
 
+void GLWaterEffect::Resize(int width, int height)
+{
+    if (width <= 0 || height <= 0 || (width == m_iWidth && height == m_iHeight))
+        return;
+    IRenderer* renderer = TSingleton<IRenderer>::Instance();
+    VORM_DELETE m_pReflectionTarget;
+    VORM_DELETE m_pRefractionTarget;
+    m_iWidth = width;
+    m_iHeight = height;
+    m_pReflectionTarget = MakeTarget(renderer, m_iWidth, m_iHeight);
+    m_pRefractionTarget = MakeTarget(renderer, m_iWidth, m_iHeight);
+}
+
 void GLWaterEffect::SetWaterPlane(const Plane& plane)
 {
     m_reflection = MakeReflectionMatrix(plane);

@@ -43,6 +43,10 @@ public:
     GLWaterEffect(const GLWaterEffect&) = delete;
     GLWaterEffect& operator=(const GLWaterEffect&) = delete;
 
+    // Remakes both images at the new size when the window's size changed
+    // (their content is drawn anew every frame); no size (a minimised
+    // window) keeps them.
+    void Resize(int width, int height);
     // Builds the mirror matrix and the reflection pass's clip plane.
     void SetWaterPlane(const Plane& plane);
     // Meshes drawn mirrored, each with its own material; not owned.
