@@ -54,9 +54,10 @@ public:
     // and skipped.
     static bool LoadMaterialsFromFile(const std::string& path, MaterialMap* materials, std::string* error = 0);
 
-    // Mesh file into `mesh`: the vertices of every geometry (the vertex
-    // buffers of one geometry side by side) and the faces of every sub-mesh,
-    // without lower levels of detail. false (mesh untouched) when the file
+    // Mesh file into `mesh`, read tag by tag whatever its line layout: the
+    // vertices of every geometry (the vertex buffers of one geometry side by
+    // side) and the faces of every sub-mesh, without lower levels of detail
+    // or comments. false (mesh untouched) when the file
     // does not open or is malformed: no vertex or no face, a face index
     // outside the vertex list or its sub-mesh's geometry, vertex buffers of
     // one geometry with different counts, no position, a read value missing
@@ -67,7 +68,7 @@ public:
     static bool LoadMesh(const std::string& path, TriangleMesh* mesh, std::string* materialName = 0,
                          std::string* error = 0);
 
-    // Line-reading helpers shared by the three readers.
+    // Text helpers shared by the three readers.
     static bool Contains(const std::string& line, const std::string& marker);
     // Text between name + 2 characters and the next double quote; empty when
     // the name is absent or its value has no closing quote.
@@ -105,8 +106,8 @@ private:
     void Fail(const std::string& reason);
     bool Failed() const { return !m_error.empty(); }
 
-    // Number at the start of the text (leading blanks skipped, trailing
-    // characters ignored); false when there is none or it is out of range.
+    // The text as one number, blanks around it allowed; false when it holds
+    // none, anything else after it, or one out of range.
     static bool TryToInt(const std::string& text, int& out);
     static bool TryToFloat(const std::string& text, float& out);
 
