@@ -13,6 +13,8 @@ namespace rapidxml {
 template <class Ch> class xml_node;
 }
 
+template <typename T> class Matrix33;
+
 namespace Vorm {
 
 class IMaterialEffect;
@@ -92,14 +94,28 @@ private:
     void DepthFirstScenegraph(XmlNode* parent, Node* target);
     // Null when the element has no entity or its mesh does not load.
     TriangleMesh* CreateGeometry(XmlNode* element);
-    // Position (or translation) and rotation (or quaternion) as far as the
-    // element has them; false when one it has is short or not numbers.
-    bool ParseTransform(XmlNode* element, Transform* transform);
-    // The first `count` attributes of `part` (a child of `element`) as
-    // numbers; false, naming both, when there are fewer or one is not a number.
-    bool ReadNumbers(XmlNode* element, XmlNode* part, float* values, int count, const char* words);
-    // Empty when the element has no animation.
-    boost::shared_ptr<TransformController> ParseTransformAnimation(XmlNode* element);
+    // Position (or translation), rotation (or quaternion) and scale as far
+    // as the element has them; false when one it has cannot be read. `node`
+    // is the node whose key frame the element is, null for a node itself.
+    bool ParseTransform(XmlNode* element, Transform* transform, XmlNode* node = 0);
+    // The three values of a <position>, <translation> or <scale>: by the
+    // names x, y, z, or in document order where none of them is there.
+    bool ReadVector(XmlNode* element, XmlNode* node, XmlNode* part, float* values);
+    // A <rotation> or <quaternion> as a rotation matrix: the quaternion by
+    // qx qy qz qw or x y z w, an angle in radians about axisX axisY axisZ,
+    // or four values in document order where none of those names is there;
+    // normalised where it is not of unit length. false, naming the element,
+    // for any other named form and for a quaternion of (near) zero length.
+    bool ReadRotation(XmlNode* element, XmlNode* node, XmlNode* part, Matrix33<float>& rotation);
+    // Empty when the element has no animation. Each key frame starts from
+    // `own`, the pose of the node itself.
+    boost::shared_ptr<TransformController> ParseTransformAnimation(XmlNode* element, const Transform& own);
+    // How an element shows in a message: a key frame with its node.
+    static std::string Where(XmlNode* element, XmlNode* node);
+    // The attributes `names` of `part`, or its first `count` attributes, as
+    // numbers; false when one is missing or not a number.
+    static bool ReadNamed(XmlNode* part, const char* const* names, int count, float* values);
+    static bool ReadInOrder(XmlNode* part, float* values, int count);
 
     // Records the first fault of the scene being read; the walk stops once
     // one is recorded.
@@ -112,6 +128,7 @@ private:
     static bool TryToFloat(const std::string& text, float& out);
 
     std::string m_basePath;
+    std::string m_sceneFile;
     std::string m_materialFile;
     MaterialMap m_materials;
     std::string m_error;
