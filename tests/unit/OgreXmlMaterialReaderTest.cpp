@@ -221,6 +221,7 @@ TEST_F(OgreXmlMaterialReaderTest, ShortLinesKeepTheRunningValueAndAreReported)
         {"colour without values", "\tdiffuse \n}\n", "line 4: colour needs three or four numbers"},
         {"colour value not a number", "\tdiffuse 0 green 0 1\n}\n", "line 4: colour needs three or four numbers"},
         {"three values and a word", "\tdiffuse 0 1 0 x\n}\n", "line 4: colour needs three or four numbers"},
+        {"value with text after it", "\tdiffuse 0 1x 0 1\n}\n", "line 4: colour needs three or four numbers"},
         {"material line without a name", "}\nmaterial \n{\n\tdiffuse 0 1 0 1\n}\n", "line 5: material without a name"},
         {"texture line without a name", "\ttexture \n}\n", "line 4: texture without a file name"},
         {"normal map line without a name", "\ttextureNormal \n}\n", "line 4: textureNormal without a file name"},

@@ -13,6 +13,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <string>
 #include <vector>
@@ -284,17 +285,17 @@ TEST_F(OgreXmlMeshReaderTest, FileShapesGiveTheirVerticesAndFaces)
     }
 }
 
-TEST_F(OgreXmlMeshReaderTest, MarkersNeedTheirBlankAndTheFirstMatchDecides)
+TEST_F(OgreXmlMeshReaderTest, TagNamesMatchWholeAndEveryTagOfALineCounts)
 {
     ASSERT_TRUE(Load(m_folder.Write("m.mesh.xml",
-                                    "<faces count=\"9\">\n<positions x=\"9\" y=\"9\" z=\"9\" />\n"
+                                    "<faces count=\"9\">\n<positions x=\"90\" y=\"90\" z=\"90\" />\n"
                                     "<face v1=\"2\" v2=\"1\" v3=\"0\" /><position x=\"50\" y=\"50\" z=\"50\" />\n" +
                                         std::string(kTriangle) + "<position x=\"-4\" y=\"0\" z=\"0\" />\n")));
     EXPECT_EQ((std::vector<std::uint32_t>{2, 1, 0, 0, 1, 2}), Indices());
     EXPECT_EQ(3u, Vertices().size());
-    // The last position belongs to no vertex but still widens the bound;
-    // the one on the face line and the "<positions" line do not.
-    ExpectNear(Bound().GetCenter(), -1.5f, 0.5f, 0);
+    // The positions that belong to no vertex still widen the bound, the one
+    // beside the face too; the "<positions" element does not.
+    ExpectNear(Bound().GetCenter(), 23, 25, 25);
 }
 
 TEST_F(OgreXmlMeshReaderTest, MalformedOrMissingFilesAreRejectedWithTheFileNamedInTheError)
@@ -325,10 +326,13 @@ TEST_F(OgreXmlMeshReaderTest, MalformedOrMissingFilesAreRejectedWithTheFileNamed
         {"normal not a number", three + "<normal x=\"0\" y=\"up\" z=\"0\" />\n", "y missing"},
         {"texcoord without v", three + "<texcoord u=\"0.5\" />\n", "v missing"},
         {"float out of range", "<position x=\"1e99\" y=\"0\" z=\"0\" />\n", "x missing"},
+        {"text after a position value", three + "<position x=\"1.5abc\" y=\"0\" z=\"0\" />\n",
+         "line 10: attribute x missing or not a number"},
+        {"fraction as a face index", "<face v1=\"0\" v2=\"1.0\" v3=\"2\" />\n" + three, "v2 missing or not a number"},
         // Cut inside the second vertex: faces name vertices that never come.
         {"file cut inside the vertex list", tree.substr(0, tree.find("<position x=\"1\" y=\"0\" z=\"-1\" />")),
          "uses vertex"},
-        {"binary junk", std::string("\x00\xff<face \x01\x02", 9), "v1 missing"},
+        {"binary junk", std::string("\x00\xff<face \x01\x02", 9), "starts with a NUL character"},
         {"second buffer shorter",
          MeshFile(GeometryXml("sharedgeometry", Buffer(Positions(0)) + Buffer(MeshVertex(Tex(0, 0)))) +
                   Submesh("A", true, Faces(kFace012))),
@@ -369,4 +373,80 @@ TEST_F(OgreXmlMeshReaderTest, MalformedOrMissingFilesAreRejectedWithTheFileNamed
     EXPECT_FALSE(m_mesh.IsCreated());
     EXPECT_TRUE(m_mesh.GetVertexBuffer() == 0);
     EXPECT_EQ(m_folder.Path("Nothing.mesh.xml") + ": cannot open", error);
+}
+
+namespace {
+
+// The text without the line breaks (and the indentation after them) before
+// the tags that begin with one of `tags`, or before every tag.
+std::string JoinLines(const std::string& text, const std::vector<std::string>& tags)
+{
+    std::string out;
+    for (size_t i = 0; i < text.size(); ++i) {
+        const size_t next = text[i] == '\n' ? text.find_first_not_of(" \t", i + 1) : std::string::npos;
+        const auto starts = [&](const std::string& tag) { return text.compare(next, tag.size(), tag) == 0; };
+        if (next != std::string::npos && (tags.empty() || std::any_of(tags.begin(), tags.end(), starts)))
+            i = next - 1;
+        else
+            out += text[i];
+    }
+    return out;
+}
+
+} // namespace
+
+// Tools write valid XML in any line layout; the reader takes the same mesh
+// from each.
+TEST_F(OgreXmlMeshReaderTest, OneMeshInAnyLineLayoutGivesTheSameMesh)
+{
+    const struct
+    {
+        const char* what;
+        std::string (*layout)(const std::string&);
+    } layouts[] = {
+        {"each vertex on one line",
+         [](const std::string& t) { return JoinLines(t, {"<position", "<normal", "<texcoord", "</vertex"}); }},
+        {"the whole file on one line", [](const std::string& t) { return JoinLines(t, {}); }},
+        {"every attribute on a line of its own, CR LF",
+         [](const std::string& t) {
+             std::string out;
+             bool inValue = false;
+             for (char c : t) {
+                 inValue = inValue != (c == '"');
+                 out += c == ' ' && !inValue ? std::string("\r\n\t") : c == '\n' ? std::string("\r\n") : std::string(1, c);
+             }
+             return out;
+         }},
+        {"a comment beside each vertex",
+         [](const std::string& t) {
+             std::string out;
+             for (size_t p = 0, next; p < t.size(); p = next) {
+                 next = std::min(t.find("<vertex>", p + 1), t.size());
+                 out += t.substr(p, next - p) + "<!-- <face v1=\"9\" v2=\"9\" v3=\"9\" /> </vertex> -->";
+             }
+             return out;
+         }},
+    };
+    // Shared geometry in two buffers; geometries of their own; a level of detail.
+    for (const char* file : {"Ground.mesh.xml", "Rock.mesh.xml", "Tree.mesh.xml"}) {
+        TriangleMesh reference;
+        std::string material;
+        ASSERT_TRUE(Loader::LoadMesh(SceneDir() + file, &reference, &material));
+        const std::string text = ModelTestFiles::ReadText(SceneDir() + file);
+        for (const auto& layout : layouts) {
+            SCOPED_TRACE(std::string(file) + ", " + layout.what);
+            const std::string changed = layout.layout(text);
+            ASSERT_NE(text, changed);
+            TriangleMesh mesh;
+            std::string changedMaterial, error;
+            ASSERT_TRUE(Loader::LoadMesh(m_folder.Write("l.mesh.xml", changed), &mesh, &changedMaterial, &error))
+                << error;
+            EXPECT_EQ(material, changedMaterial);
+            // Positions, normals, texture coordinates and tangents; faces.
+            EXPECT_EQ(static_cast<TestVb*>(reference.GetVertexBuffer())->bytes,
+                      static_cast<TestVb*>(mesh.GetVertexBuffer())->bytes);
+            EXPECT_EQ(static_cast<TestIb*>(reference.GetIndexBuffer())->bytes,
+                      static_cast<TestIb*>(mesh.GetIndexBuffer())->bytes);
+        }
+    }
 }

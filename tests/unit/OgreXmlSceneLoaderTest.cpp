@@ -93,8 +93,8 @@ void ExpectValley(const Model& model)
     ExpectNear(ground->GetMaterialEffect()->GetDiffuseColor(), 0.8f, 0.9f, 0.7f, 1);
 
     ExpectNear(forest->Local().GetTranslation(), 10, 0, -5);
-    ExpectNear(Turn(forest->Local(), 1, 0, 0), 0, 0, -1, 1e-4f); // 90 degrees about +y
-    EXPECT_FLOAT_EQ(1.0f, forest->Local().GetScale());         // <scale> is not read
+    ExpectNear(Turn(forest->Local(), 1, 0, 0), 0, 0, -2, 1e-4f); // 90 degrees about +y, scale 2
+    EXPECT_FLOAT_EQ(2.0f, forest->Local().GetScale());
 
     EXPECT_TRUE(shape->Local().IsIdentity());
     EXPECT_EQ(6u, shape->GetVertexBuffer()->GetCount());
@@ -249,7 +249,7 @@ TEST_F(OgreXmlSceneLoaderTest, OddButReadableScenesLoad)
     boost::shared_ptr<Model> model = LoadScene(Scene(
         // Elements before the first <node> are skipped, those after it read.
         "<item name=\"Before\">\n" + kPose + rock + "</item>\n" +
-        // Rotation attributes go by order, not name: read as x = 1, w = 0.
+        // Rotation attributes go by name, not order: the identity.
         SceneNode("R", kPos + "<rotation qw=\"1\" qx=\"0\" qy=\"0\" qz=\"0\" />\n" + rock) + "some text\n" +
         "<item name=\"After\">\n" + kPose + Entity("Tree.mesh", "Bark") + "</item>\n" +
         // An animated leaf needs no label; a mesh leaf takes the animation.
@@ -260,7 +260,7 @@ TEST_F(OgreXmlSceneLoaderTest, OddButReadableScenesLoad)
     ASSERT_TRUE(model != 0) << m_loader.GetError();
     ASSERT_EQ(5, model->GetChildCount());
     EXPECT_EQ("<Geometry: R>", model->GetChild(0)->GetName());
-    ExpectNear(Turn(model->GetChild(0)->Local(), 0, 1, 0), 0, -1, 0, 1e-5f); // half turn about x
+    ExpectNear(Turn(model->GetChild(0)->Local(), 0, 1, 0), 0, 1, 0, 1e-5f);
     EXPECT_EQ("<Geometry: After>", model->GetChild(1)->GetName());
     EXPECT_TRUE(ChildAs<CameraNode>(*model, 2) != 0);
     ASSERT_TRUE(ChildAs<TriangleMesh>(*model, 3) != 0);
@@ -335,6 +335,28 @@ TEST_F(OgreXmlSceneLoaderTest, MalformedScenesGiveNoModelNameTheFileAndLeaveNoth
          "<node> \"R\" names the material \"Unknown\", which " + m_folder.Path("S.material") + " does not define"},
         {"mesh's own material not in the file", SceneNode("R", kPose + "<entity meshFile=\"Gold.mesh\" />\n"),
          "names the material \"Gold\""},
+        // Named forms that cannot be honoured, values that are no rotation,
+        // numbers with text after them.
+        {"Euler angles as x y z", SceneNode("L", "<rotation x=\"0\" y=\"1.5\" z=\"0\" />\n" + rock),
+         "<node> \"L\": <rotation> needs four numbers (x, y, z and w): Euler angles are not read"},
+        {"Euler angles by name",
+         SceneNode("L", "<rotation heading=\"0\" pitch=\"1\" roll=\"0\" bank=\"0\" />\n" + rock),
+         "<node> \"L\": <rotation> holds Euler angles, which are not read"},
+        {"axis of no length", SceneNode("L", "<rotation angle=\"1\" axisX=\"0\" axisY=\"0\" axisZ=\"0\" />\n" + rock),
+         "<node> \"L\": <rotation> has an axis of no length"},
+        {"zero quaternion", SceneNode("L", "<rotation qx=\"0\" qy=\"0\" qz=\"0\" qw=\"0\" />\n" + rock),
+         "<node> \"L\": <rotation> is of (near) zero length"},
+        {"zero quaternion in a key frame",
+         SceneNode("A", rock + Animation("<k t=\"0.5\">\n<quaternion x=\"0\" y=\"0\" z=\"0\" w=\"0\" />\n</k>\n")),
+         "<node> \"A\": key frame <k> \"0.5\": <quaternion> is of (near) zero length"},
+        {"scale of zero", SceneNode("L", "<scale x=\"0\" y=\"0\" z=\"0\" />\n" + rock),
+         "<node> \"L\": <scale> needs a value above zero"},
+        {"text after a value", SceneNode("L", "<position x=\"1.5abc\" y=\"0\" z=\"0\" />\n" + rock),
+         "<node> \"L\": <position> needs three numbers"},
+        {"comma in a value", SceneNode("L", "<quaternion x=\"0\" y=\"0\" z=\"0\" w=\"0.7071,5\" />\n" + rock),
+         "<node> \"L\": <quaternion> needs four numbers"},
+        {"text after a time", SceneNode("A", Animation("<k t=\"0.5s\">\n" + key + "</k>\n")),
+         "key frame <k> \"0.5s\" has no time"},
     };
     const auto expectRejected = [this](const Malformed& row, const std::string& text) {
         SCOPED_TRACE(row.what);
@@ -364,6 +386,10 @@ TEST_F(OgreXmlSceneLoaderTest, SceneShapesGiveTheirMeshesAndMaterials)
 
     const std::string rock = SceneNode("R", kPose + Entity("Rock.mesh", "Grass"));
     const std::string bare = "<entity name=\"e\" meshFile=\"Rock.mesh\" />\n";
+    const auto sub = [](const std::string& attributes) {
+        return "<entity meshFile=\"Rock.mesh\">\n<subentities>\n<subentity " + attributes +
+               " />\n</subentities>\n</entity>\n";
+    };
     const std::vector<float> grass = {0.8f, 0.9f, 0.7f, 1}; // diffuse colours
     const std::vector<float> stone = {0.6f, 0.6f, 0.6f, 1};
     const struct
@@ -387,6 +413,12 @@ TEST_F(OgreXmlSceneLoaderTest, SceneShapesGiveTheirMeshesAndMaterials)
         {"the same on an inner node and its child",
          Scene(SceneNode("R", kPose + bare + SceneNode("C", kPose + bare))), 6, stone},
         {"mesh without material", Scene(SceneNode("R", kPose + "<entity meshFile=\"Bare.mesh\" />\n")), 4, {}},
+        // The sub-entity's material by its name wherever it stands, else its
+        // first attribute.
+        {"materialName after index", Scene(SceneNode("R", kPose + sub("index=\"0\" materialName=\"Grass\""))), 6,
+         grass},
+        {"material under another name, first", Scene(SceneNode("R", kPose + sub("name=\"Grass\" index=\"0\""))), 6,
+         grass},
     };
     for (const auto& row : table) {
         SCOPED_TRACE(row.what);
@@ -436,11 +468,101 @@ TEST_F(OgreXmlSceneLoaderTest, PosesWithoutRotationOrPositionOrWithAQuaternionLo
     const TriangleMesh* robot = ChildAs<TriangleMesh>(*model, 0);
     ASSERT_TRUE(robot && robot->GetMaterialEffect());
     ExpectNear(robot->Local().GetTranslation(), 10, 5, 10.5f);
-    ExpectNear(Turn(robot->Local(), 1, 0, 0), 1, 0, 0, 1e-6f);
-    EXPECT_FLOAT_EQ(1.0f, robot->Local().GetScale());
+    ExpectNear(Turn(robot->Local(), 1, 0, 0), 2, 0, 0, 1e-6f);
+    EXPECT_FLOAT_EQ(2.0f, robot->Local().GetScale());
 
     ASSERT_TRUE(ChildAs<TriangleMesh>(*model, 1));
     ExpectNear(model->GetChild(1)->Local().GetTranslation(), 0, 0, 0);
     ExpectNear(Turn(model->GetChild(1)->Local(), 1, 0, 0), 0, 0, -1, 1e-5f);
     ExpectNear(Turn(model->GetChild(2)->Local(), 0, 1, 0), 0, -1, 0, 1e-5f);
+}
+
+namespace {
+
+const std::string kRock = Entity("Rock.mesh", "Stone");
+const std::string kHalf = "0.70710678";
+
+// Where a pose takes the x and y axes, scale included.
+struct Axes
+{
+    Vector3<float> x, y;
+};
+const Axes kSame = {{1, 0, 0}, {0, 1, 0}};
+const Axes kQuarterY = {{0, 0, -1}, {0, 1, 0}};
+const Axes kQuarterZ = {{0, 1, 0}, {-1, 0, 0}};
+const Axes kHalfX = {{1, 0, 0}, {0, -1, 0}};
+
+void ExpectPose(const Transform& t, const Vector3<float>& translation, const Axes& axes)
+{
+    ExpectNear(t.GetTranslation(), translation);
+    ExpectNear(Turn(t, 1, 0, 0), axes.x, 1e-5f);
+    ExpectNear(Turn(t, 0, 1, 0), axes.y, 1e-5f);
+}
+
+} // namespace
+
+// Exporters write a pose's values in whatever order their XML writer keeps:
+// names decide where there are names. Uneven scale is shown at its largest.
+TEST_F(OgreXmlSceneLoaderTest, PoseValuesGoByNameAndUnnamedOnesByPlace)
+{
+    const struct
+    {
+        const char* what;
+        std::string pose;
+        Vector3<float> translation;
+        Axes axes;
+        std::string printed; // after "Scene file <path>: <node> "R": "
+    } table[] = {
+        {"position by name", "<position z=\"3\" y=\"2\" x=\" 1 \" />", {1, 2, 3}, kSame, ""},
+        {"position, other names by place", "<translation c=\"1\" b=\"2\" a=\"3\" />", {1, 2, 3}, kSame, ""},
+        {"qw first", "<rotation qw=\"" + kHalf + "\" qx=\"0\" qy=\"" + kHalf + "\" qz=\"0\" />", {}, kQuarterY, ""},
+        {"w x y z: the identity", "<quaternion w=\"1\" x=\"0\" y=\"0\" z=\"0\" />", {}, kSame, ""},
+        {"angle about an axis", "<rotation axisZ=\"0\" axisY=\"0\" axisX=\"2\" angle=\"3.14159265\" />", {},
+         kHalfX, ""},
+        {"rotation, other names by place", "<rotation a=\"0\" b=\"" + kHalf + "\" c=\"0\" d=\"" + kHalf + "\" />", {},
+         kQuarterY, ""},
+        {"length 1.41, normalised", "<rotation qx=\"0\" qy=\"0\" qz=\"1\" qw=\"1\" />", {}, kQuarterZ, ""},
+        {"scale", "<scale z=\"3\" x=\"3\" y=\"3\" />", {}, {{3, 0, 0}, {0, 3, 0}}, ""},
+        {"uneven scale", "<scale x=\"1\" y=\"2\" z=\"0.5\" />", {}, {{2, 0, 0}, {0, 2, 0}},
+         "<scale> 1 2 0.5 differs by axis; loaded with 2\n"},
+    };
+    for (const auto& row : table) {
+        SCOPED_TRACE(row.what);
+        CoutCapture out;
+        boost::shared_ptr<Model> model = LoadScene(Scene(SceneNode("R", row.pose + "\n" + kRock)));
+        ASSERT_TRUE(model != 0) << m_loader.GetError();
+        ExpectPose(model->GetChild(0)->Local(), row.translation, row.axes);
+        const std::string line = "Scene file " + m_folder.Path("S.scene") + ": <node> \"R\": " + row.printed;
+        EXPECT_EQ(row.printed.empty() ? "" : line, out.Text());
+    }
+}
+
+// A key frame that leaves out its position or its rotation keeps the node's
+// own, as the node's element states it.
+TEST_F(OgreXmlSceneLoaderTest, KeyFramesKeepWhatTheyLeaveOutFromTheNode)
+{
+    const std::string place = "<position x=\"10\" y=\"5\" z=\"3\" />\n<rotation qx=\"0\" qy=\"" + kHalf +
+                              "\" qz=\"0\" qw=\"" + kHalf + "\" />\n";
+    const std::string turnOnly = Animation("<k t=\"1\">\n<rotation qx=\"1\" qy=\"0\" qz=\"0\" qw=\"0\" />\n</k>\n");
+    const std::string moveOnly = Animation("<k t=\"1\">\n<translation x=\"1\" y=\"2\" z=\"3\" />\n</k>\n");
+    const struct
+    {
+        const char* what;
+        std::string body;
+        Vector3<float> translation; // of the key frame
+        Axes axes;
+    } table[] = {
+        {"mesh leaf, turn only", place + kRock + turnOnly, {10, 5, 3}, kHalfX},
+        {"mesh leaf, move only", place + kRock + moveOnly, {1, 2, 3}, kQuarterY},
+        {"no pose of its own", kRock + turnOnly, {0, 0, 0}, kHalfX},
+        {"inner node", place + turnOnly + SceneNode("C", kPose + kRock), {10, 5, 3}, kHalfX},
+        {"camera path", place + moveOnly, {1, 2, 3}, kQuarterY},
+    };
+    for (const auto& row : table) {
+        SCOPED_TRACE(row.what);
+        boost::shared_ptr<Model> model = LoadScene(Scene(SceneNode("R", row.body)));
+        ASSERT_TRUE(model != 0) << m_loader.GetError();
+        ASSERT_TRUE(model->GetChild(0)->GetController() != 0);
+        ExpectPose(model->GetChild(0)->GetController()->GetTransform(), row.translation, row.axes);
+    }
 }

@@ -13,6 +13,8 @@ namespace rapidxml {
 template <class Ch> class xml_node;
 }
 
+template <typename T> class Matrix33;
+
 namespace Vorm {
 
 class IMaterialEffect;
@@ -54,9 +56,10 @@ public:
     // and skipped.
     static bool LoadMaterialsFromFile(const std::string& path, MaterialMap* materials, std::string* error = 0);
 
-    // Mesh file into `mesh`: the vertices of every geometry (the vertex
-    // buffers of one geometry side by side) and the faces of every sub-mesh,
-    // without lower levels of detail. false (mesh untouched) when the file
+    // Mesh file into `mesh`, read tag by tag whatever its line layout: the
+    // vertices of every geometry (the vertex buffers of one geometry side by
+    // side) and the faces of every sub-mesh, without lower levels of detail
+    // or comments. false (mesh untouched) when the file
     // does not open or is malformed: no vertex or no face, a face index
     // outside the vertex list or its sub-mesh's geometry, vertex buffers of
     // one geometry with different counts, no position, a read value missing
@@ -67,7 +70,7 @@ public:
     static bool LoadMesh(const std::string& path, TriangleMesh* mesh, std::string* materialName = 0,
                          std::string* error = 0);
 
-    // Line-reading helpers shared by the three readers.
+    // Text helpers shared by the three readers.
     static bool Contains(const std::string& line, const std::string& marker);
     // Text between name + 2 characters and the next double quote; empty when
     // the name is absent or its value has no closing quote.
@@ -91,26 +94,41 @@ private:
     void DepthFirstScenegraph(XmlNode* parent, Node* target);
     // Null when the element has no entity or its mesh does not load.
     TriangleMesh* CreateGeometry(XmlNode* element);
-    // Position (or translation) and rotation (or quaternion) as far as the
-    // element has them; false when one it has is short or not numbers.
-    bool ParseTransform(XmlNode* element, Transform* transform);
-    // The first `count` attributes of `part` (a child of `element`) as
-    // numbers; false, naming both, when there are fewer or one is not a number.
-    bool ReadNumbers(XmlNode* element, XmlNode* part, float* values, int count, const char* words);
-    // Empty when the element has no animation.
-    boost::shared_ptr<TransformController> ParseTransformAnimation(XmlNode* element);
+    // Position (or translation), rotation (or quaternion) and scale as far
+    // as the element has them; false when one it has cannot be read. `node`
+    // is the node whose key frame the element is, null for a node itself.
+    bool ParseTransform(XmlNode* element, Transform* transform, XmlNode* node = 0);
+    // The three values of a <position>, <translation> or <scale>: by the
+    // names x, y, z, or in document order where none of them is there.
+    bool ReadVector(XmlNode* element, XmlNode* node, XmlNode* part, float* values);
+    // A <rotation> or <quaternion> as a rotation matrix: the quaternion by
+    // qx qy qz qw or x y z w, an angle in radians about axisX axisY axisZ,
+    // or four values in document order where none of those names is there;
+    // normalised where it is not of unit length. false, naming the element,
+    // for any other named form and for a quaternion of (near) zero length.
+    bool ReadRotation(XmlNode* element, XmlNode* node, XmlNode* part, Matrix33<float>& rotation);
+    // Empty when the element has no animation. Each key frame starts from
+    // `own`, the pose of the node itself.
+    boost::shared_ptr<TransformController> ParseTransformAnimation(XmlNode* element, const Transform& own);
+    // How an element shows in a message: a key frame with its node.
+    static std::string Where(XmlNode* element, XmlNode* node);
+    // The attributes `names` of `part`, or its first `count` attributes, as
+    // numbers; false when one is missing or not a number.
+    static bool ReadNamed(XmlNode* part, const char* const* names, int count, float* values);
+    static bool ReadInOrder(XmlNode* part, float* values, int count);
 
     // Records the first fault of the scene being read; the walk stops once
     // one is recorded.
     void Fail(const std::string& reason);
     bool Failed() const { return !m_error.empty(); }
 
-    // Number at the start of the text (leading blanks skipped, trailing
-    // characters ignored); false when there is none or it is out of range.
+    // The text as one number, blanks around it allowed; false when it holds
+    // none, anything else after it, or one out of range.
     static bool TryToInt(const std::string& text, int& out);
     static bool TryToFloat(const std::string& text, float& out);
 
     std::string m_basePath;
+    std::string m_sceneFile;
     std::string m_materialFile;
     MaterialMap m_materials;
     std::string m_error;

@@ -17,7 +17,10 @@
 
 #include <rapidxml/rapidxml.hpp>
 
+#include <algorithm>
+#include <cmath>
 #include <cstring>
+#include <iostream>
 #include <sstream>
 #include <vector>
 
@@ -36,6 +39,32 @@ std::string Describe(OgreXmlModelLoader::XmlNode* element)
     if (XmlAttribute* label = element->first_attribute())
         text += std::string(" \"") + label->value() + "\"";
     return text;
+}
+
+// Names under which exporters write the values of a part, each set in the
+// order the values are used.
+const char* const kXyz[] = {"x", "y", "z"};
+const char* const kQxyzw[] = {"qx", "qy", "qz", "qw"};
+const char* const kXyzw[] = {"x", "y", "z", "w"};
+const char* const kAngleAxis[] = {"angle", "axisX", "axisY", "axisZ"};
+// Euler angles: a named form that cannot be turned into a rotation without
+// knowing the exporter's axis order.
+const char* const kEuler[] = {"angleX", "angleY", "angleZ", "heading", "pitch", "roll", "yaw"};
+
+// Below this length a quaternion or an axis gives no direction to speak of.
+const double kShortest = 1e-6;
+// How far from 1 the length of a quaternion written with five or more
+// decimals may lie.
+const double kUnitLength = 1e-4;
+
+template <size_t N>
+bool HasAnyOf(OgreXmlModelLoader::XmlNode* part, const char* const (&names)[N])
+{
+    for (const char* name : names) {
+        if (part->first_attribute(name))
+            return true;
+    }
+    return false;
 }
 
 } // namespace
@@ -76,6 +105,7 @@ boost::shared_ptr<Model> OgreXmlModelLoader::LoadFromFile(const std::string& pat
     m_basePath = path;
     m_error.clear();
     const std::string sceneFile = path + name + ".scene";
+    m_sceneFile = sceneFile;
     m_materialFile = path + name + ".material";
 
     m_materials.clear();
@@ -150,7 +180,7 @@ void OgreXmlModelLoader::DepthFirstScenegraph(XmlNode* parent, Node* target)
             node->SetName(std::string("<Node: ") + label->value() + ">");
             if (!ParseTransform(element, &node->Local()))
                 return;
-            boost::shared_ptr<TransformController> controller = ParseTransformAnimation(element);
+            boost::shared_ptr<TransformController> controller = ParseTransformAnimation(element, node->Local());
             if (Failed())
                 return;
             if (controller)
@@ -171,7 +201,23 @@ void OgreXmlModelLoader::DepthFirstScenegraph(XmlNode* parent, Node* target)
                 return;
             // Owns the mesh until it is attached.
             boost::shared_ptr<Spatial> meshOwner(mesh);
-            boost::shared_ptr<TransformController> controller = ParseTransformAnimation(element);
+            // The leaf's own pose: the mesh's place, and what its key frames
+            // leave out. A camera path takes only the latter from it.
+            Transform own;
+            if (mesh) {
+                if (!label) {
+                    Fail(Describe(element) + " has no label");
+                    return;
+                }
+                mesh->SetName(std::string("<Geometry: ") + label->value() + ">");
+                if (!ParseTransform(element, &mesh->Local()))
+                    return;
+                own = mesh->Local();
+            } else if (FindChild(FindChild(element, "animations"), "animation")) {
+                if (!ParseTransform(element, &own))
+                    return;
+            }
+            boost::shared_ptr<TransformController> controller = ParseTransformAnimation(element, own);
             if (Failed())
                 return;
 
@@ -180,13 +226,6 @@ void OgreXmlModelLoader::DepthFirstScenegraph(XmlNode* parent, Node* target)
                 camera->SetController(controller);
                 target->AttachChild(camera);
             } else if (mesh) {
-                if (!label) {
-                    Fail(Describe(element) + " has no label");
-                    return;
-                }
-                mesh->SetName(std::string("<Geometry: ") + label->value() + ">");
-                if (!ParseTransform(element, &mesh->Local()))
-                    return;
                 if (controller)
                     mesh->SetController(controller);
                 target->AttachChild(mesh);
@@ -210,7 +249,10 @@ TriangleMesh* OgreXmlModelLoader::CreateGeometry(XmlNode* element)
     // Without sub-entities the mesh file's own material serves.
     XmlNode* subentities = FindChild(entity, "subentities");
     XmlNode* sub = FindChild(subentities, "subentity");
-    XmlAttribute* materialName = sub ? sub->first_attribute() : 0;
+    // Exporters name the material "materialName", not always first.
+    XmlAttribute* materialName = sub ? sub->first_attribute("materialName") : 0;
+    if (sub && !materialName)
+        materialName = sub->first_attribute();
     if (sub && !materialName) {
         Fail(Describe(element) + ": <subentity> has no material name");
         return 0;
@@ -247,49 +289,149 @@ TriangleMesh* OgreXmlModelLoader::CreateGeometry(XmlNode* element)
     return mesh;
 }
 
-bool OgreXmlModelLoader::ParseTransform(XmlNode* element, Transform* transform)
+std::string OgreXmlModelLoader::Where(XmlNode* element, XmlNode* node)
+{
+    return node ? Describe(node) + ": key frame " + Describe(element) : Describe(element);
+}
+
+bool OgreXmlModelLoader::ParseTransform(XmlNode* element, Transform* transform, XmlNode* node)
 {
     // Every part of a pose is optional: what is not there stays as the
-    // transform has it (no translation, no turn). Attribute order decides,
-    // not attribute names.
+    // transform has it.
     XmlNode* p = FindChild(element, "position");
     if (!p)
         p = FindChild(element, "translation");
     if (p) {
         float t[3];
-        if (!ReadNumbers(element, p, t, 3, "three"))
+        if (!ReadVector(element, node, p, t))
             return false;
         transform->SetTranslation(t[0], t[1], t[2]);
     }
 
-    // Exporters write x, y, z, w either as <rotation> or as <quaternion>.
+    // Exporters write the turn either as <rotation> or as <quaternion>.
     XmlNode* r = FindChild(element, "rotation");
     if (!r)
         r = FindChild(element, "quaternion");
     if (r) {
-        float q[4];
-        if (!ReadNumbers(element, r, q, 4, "four"))
-            return false;
         Matrix33<float> rotation;
-        Quaternion(q[3], q[0], q[1], q[2]).ToRotationMatrix33(rotation);
+        if (!ReadRotation(element, node, r, rotation))
+            return false;
         transform->SetRotation(rotation);
+    }
+
+    if (XmlNode* s = FindChild(element, "scale")) {
+        float v[3];
+        if (!ReadVector(element, node, s, v))
+            return false;
+        // The transform holds one scale for all three axes: a node scaled
+        // unevenly is shown at its largest, and the viewer is told.
+        const float largest = std::max(v[0], std::max(v[1], v[2]));
+        if (!(largest > 0.0f)) {
+            Fail(Where(element, node) + ": <scale> needs a value above zero");
+            return false;
+        }
+        if (v[0] != v[1] || v[1] != v[2]) {
+            std::cout << "Scene file " << m_sceneFile << ": " << Where(element, node) << ": <scale> " << v[0] << " "
+                      << v[1] << " " << v[2] << " differs by axis; loaded with " << largest << std::endl;
+        }
+        // Scale 1 leaves the transform as it was, flags included.
+        if (largest != transform->GetScale())
+            transform->SetScale(largest);
     }
     return true;
 }
 
-bool OgreXmlModelLoader::ReadNumbers(XmlNode* element, XmlNode* part, float* values, int count, const char* words)
+bool OgreXmlModelLoader::ReadVector(XmlNode* element, XmlNode* node, XmlNode* part, float* values)
+{
+    // By the names x, y, z where the part uses them, else in document order.
+    const bool named = HasAnyOf(part, kXyz);
+    if (named ? ReadNamed(part, kXyz, 3, values) : ReadInOrder(part, values, 3))
+        return true;
+    Fail(Where(element, node) + ": <" + part->name() + "> needs three numbers" + (named ? " (x, y and z)" : ""));
+    return false;
+}
+
+bool OgreXmlModelLoader::ReadRotation(XmlNode* element, XmlNode* node, XmlNode* part, Matrix33<float>& rotation)
+{
+    float v[4];
+    Quaternion q(1.0f, 0.0f, 0.0f, 0.0f);
+    std::string fault;
+    if (HasAnyOf(part, kQxyzw)) {
+        if (ReadNamed(part, kQxyzw, 4, v))
+            q = Quaternion(v[3], v[0], v[1], v[2]);
+        else
+            fault = "needs four numbers (qx, qy, qz and qw)";
+    } else if (HasAnyOf(part, kAngleAxis)) {
+        if (!ReadNamed(part, kAngleAxis, 4, v)) {
+            fault = "needs four numbers (angle, axisX, axisY and axisZ)";
+        } else {
+            const double length = std::sqrt(double(v[1]) * v[1] + double(v[2]) * v[2] + double(v[3]) * v[3]);
+            if (length >= kShortest)
+                q.FromAngleAxis(v[0], Vector3<float>(float(v[1] / length), float(v[2] / length), float(v[3] / length)));
+            else
+                fault = "has an axis of no length";
+        }
+    } else if (HasAnyOf(part, kXyzw)) {
+        if (ReadNamed(part, kXyzw, 4, v)) {
+            q = Quaternion(v[3], v[0], v[1], v[2]);
+        } else {
+            fault = "needs four numbers (x, y, z and w)";
+            if (!part->first_attribute("w") && part->first_attribute("x") && part->first_attribute("y") &&
+                part->first_attribute("z"))
+                fault += ": Euler angles are not read";
+        }
+    } else if (HasAnyOf(part, kEuler)) {
+        fault = "holds Euler angles, which are not read: write qx, qy, qz and qw, or angle with axisX, axisY and "
+                "axisZ";
+    } else if (ReadInOrder(part, v, 4)) {
+        // Values without those names: qx, qy, qz, qw in document order.
+        q = Quaternion(v[3], v[0], v[1], v[2]);
+    } else {
+        fault = "needs four numbers";
+    }
+
+    if (fault.empty()) {
+        // Only a unit quaternion is a rotation: anything longer or shorter
+        // would shear or scale the node. One that is unit as far as files
+        // write their digits is taken as written.
+        const double length = std::sqrt(double(q.w) * q.w + double(q.x) * q.x + double(q.y) * q.y + double(q.z) * q.z);
+        if (!std::isfinite(length))
+            fault = "holds a value that is not finite";
+        else if (length < kShortest)
+            fault = "is of (near) zero length, which is no rotation";
+        else if (std::fabs(length - 1.0) > kUnitLength)
+            q = Quaternion(float(q.w / length), float(q.x / length), float(q.y / length), float(q.z / length));
+    }
+    if (!fault.empty()) {
+        Fail(Where(element, node) + ": <" + part->name() + "> " + fault);
+        return false;
+    }
+    q.ToRotationMatrix33(rotation);
+    return true;
+}
+
+bool OgreXmlModelLoader::ReadNamed(XmlNode* part, const char* const* names, int count, float* values)
+{
+    for (int i = 0; i < count; ++i) {
+        XmlAttribute* a = part->first_attribute(names[i]);
+        if (!a || !TryToFloat(a->value(), values[i]))
+            return false;
+    }
+    return true;
+}
+
+bool OgreXmlModelLoader::ReadInOrder(XmlNode* part, float* values, int count)
 {
     XmlAttribute* a = part->first_attribute();
     for (int i = 0; i < count; ++i, a = a->next_attribute()) {
-        if (!a || !TryToFloat(a->value(), values[i])) {
-            Fail(Describe(element) + ": <" + part->name() + "> needs " + words + " numbers");
+        if (!a || !TryToFloat(a->value(), values[i]))
             return false;
-        }
     }
     return true;
 }
 
-boost::shared_ptr<TransformController> OgreXmlModelLoader::ParseTransformAnimation(XmlNode* element)
+boost::shared_ptr<TransformController> OgreXmlModelLoader::ParseTransformAnimation(XmlNode* element,
+                                                                                   const Transform& own)
 {
     XmlNode* animation = FindChild(FindChild(element, "animations"), "animation");
     if (!animation)
@@ -302,8 +444,9 @@ boost::shared_ptr<TransformController> OgreXmlModelLoader::ParseTransformAnimati
     boost::shared_ptr<TransformController> controller(VORM_NEW TransformController());
     std::vector<Keyframe> keyframes;
     for (XmlNode* key = animation->first_node(); key; key = key->next_sibling()) {
-        Transform transform;
-        if (!ParseTransform(key, &transform))
+        // What a key frame leaves out stays as the node itself has it.
+        Transform transform = own;
+        if (!ParseTransform(key, &transform, element))
             return boost::shared_ptr<TransformController>();
         XmlAttribute* time = key->first_attribute();
         float seconds = 0.0f;

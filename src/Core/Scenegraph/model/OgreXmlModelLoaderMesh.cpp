@@ -2,6 +2,7 @@
 // material and scene readers share.
 #include "Core/Scenegraph/model/OgreXmlModelLoader.h"
 
+#include "Core/File/File.h"
 #include "Core/Math/Vector2.h"
 #include "Core/Math/Vector3.h"
 #include "Core/Rendering/BufferData.h"
@@ -16,7 +17,6 @@
 #include <cctype>
 #include <cstdint>
 #include <cstring>
-#include <fstream>
 #include <locale>
 #include <sstream>
 #include <vector>
@@ -27,6 +27,28 @@ namespace {
 
 const float kLargestFloat = 3.402823466e+38f;
 
+// The number at the start of the text, leading blanks skipped, in the
+// classic locale; `whole` tells whether nothing but blanks follows it.
+// false, `out` untouched, when there is none or it is out of range.
+template <typename T>
+bool ReadLeading(const std::string& text, T& out, bool& whole)
+{
+    // One stream per thread for every number read: making a stream and
+    // giving it the locale costs more than reading the number.
+    thread_local std::istringstream stream = [] {
+        std::istringstream s;
+        s.imbue(std::locale::classic());
+        return s;
+    }();
+    stream.clear();
+    stream.str(text);
+    T v = 0;
+    if (!(stream >> v))
+        return false;
+    out = v;
+    whole = (stream >> std::ws).eof();
+    return true;
+}
 
 // A character that may continue an XML element name.
 bool IsNameChar(char c)
@@ -35,17 +57,75 @@ bool IsNameChar(char c)
     return std::isalnum(u) || u >= 0x80 || c == '_' || c == '-' || c == '.' || c == ':';
 }
 
-// The tag `open` (such as "<geometry" or "</vertex") with its whole name:
-// "</vertex" is not found in "</vertexbuffer>".
-bool HasTag(const std::string& line, const char* open)
+bool IsBlank(char c)
 {
-    const size_t length = std::strlen(open);
-    for (size_t p = line.find(open); p != std::string::npos; p = line.find(open, p + 1)) {
-        if (p + length == line.size() || !IsNameChar(line[p + length]))
-            return true;
-    }
-    return false;
+    return c == ' ' || c == '\t' || c == '\r' || c == '\n';
 }
+
+// Where the markup that starts at text[start] ('<') ends: just past its '>'
+// (one inside a quoted value does not count) or, for a comment, past its
+// "-->"; the end of the text when it never ends.
+size_t MarkupEnd(const std::string& text, size_t start)
+{
+    if (text.compare(start, 4, "<!--") == 0) {
+        const size_t end = text.find("-->", start + 4);
+        return end == std::string::npos ? text.size() : end + 3;
+    }
+    char quote = 0;
+    for (size_t i = start + 1; i < text.size(); ++i) {
+        const char c = text[i];
+        if (quote) {
+            if (c == quote)
+                quote = 0;
+        } else if (c == '"' || c == '\'') {
+            quote = c;
+        } else if (c == '>') {
+            return i + 1;
+        }
+    }
+    return text.size();
+}
+
+// One tag as the reader sees it: its name, whether it closes an element,
+// whether it ends in "/>", and whether a blank follows the name (an opening
+// tag that may hold attributes).
+class Tag
+{
+public:
+    explicit Tag(const std::string& text)
+        : m_text(text)
+    {
+        if (text.size() > 1 && text[1] == '/') {
+            m_closing = true;
+            m_nameStart = 2;
+        }
+        size_t end = m_nameStart;
+        while (end < text.size() && IsNameChar(text[end]))
+            ++end;
+        m_nameLength = end - m_nameStart;
+        m_blankAfterName = end < text.size() && IsBlank(text[end]);
+        m_empty = text.size() >= 2 && text.compare(text.size() - 2, 2, "/>") == 0;
+    }
+
+    bool Opens(const char* name) const { return !m_closing && Is(name); }
+    bool Closes(const char* name) const { return m_closing && Is(name); }
+    // The elements whose values are read: <face v1=...>, not <face> alone.
+    bool OpensWithValues(const char* name) const { return m_blankAfterName && Opens(name); }
+    bool IsEmptyElement() const { return m_empty; }
+
+private:
+    bool Is(const char* name) const
+    {
+        return std::strlen(name) == m_nameLength && m_text.compare(m_nameStart, m_nameLength, name) == 0;
+    }
+
+    const std::string& m_text;
+    size_t m_nameStart = 1;
+    size_t m_nameLength = 0;
+    bool m_closing = false;
+    bool m_empty = false;
+    bool m_blankAfterName = false;
+};
 
 } // namespace
 
@@ -71,10 +151,9 @@ std::string OgreXmlModelLoader::GetAttributeValue(const std::string& line, const
 
 bool OgreXmlModelLoader::TryToInt(const std::string& text, int& out)
 {
-    std::istringstream stream(text);
-    stream.imbue(std::locale::classic());
     int v = 0;
-    if (!(stream >> v))
+    bool whole = false;
+    if (!ReadLeading(text, v, whole) || !whole)
         return false;
     out = v;
     return true;
@@ -82,10 +161,9 @@ bool OgreXmlModelLoader::TryToInt(const std::string& text, int& out)
 
 bool OgreXmlModelLoader::TryToFloat(const std::string& text, float& out)
 {
-    std::istringstream stream(text);
-    stream.imbue(std::locale::classic());
-    float v = 0.0f;
-    if (!(stream >> v))
+    float v = 0;
+    bool whole = false;
+    if (!ReadLeading(text, v, whole) || !whole)
         return false;
     out = v;
     return true;
@@ -94,14 +172,16 @@ bool OgreXmlModelLoader::TryToFloat(const std::string& text, float& out)
 int OgreXmlModelLoader::ToInt(const std::string& text)
 {
     int v = 0;
-    TryToInt(text, v);
+    bool whole = false;
+    ReadLeading(text, v, whole);
     return v;
 }
 
 float OgreXmlModelLoader::ToFloat(const std::string& text)
 {
     float v = 0.0f;
-    TryToFloat(text, v);
+    bool whole = false;
+    ReadLeading(text, v, whole);
     return v;
 }
 
@@ -113,9 +193,14 @@ bool OgreXmlModelLoader::LoadMesh(const std::string& path, TriangleMesh* mesh, s
             *meshError = path + ": " + reason;
         return false;
     };
-    std::ifstream in(path.c_str());
-    if (!in.is_open())
+    File file(path);
+    if (!file.Open())
         return failed("cannot open");
+    // The whole file at once: its line breaks mean nothing to the reading.
+    std::string text;
+    file.ReadFile(text);
+    const bool hasBytes = file.GetSize() > 0;
+    file.Close();
 
     std::vector<VT_PosNorTexTan> vertices;
     std::vector<std::uint32_t> indices;
@@ -157,13 +242,12 @@ bool OgreXmlModelLoader::LoadMesh(const std::string& path, TriangleMesh* mesh, s
     // would otherwise give part of the mesh.
     bool meshOpen = false;
 
-    std::string line;
+    std::string tag;
     std::string error;
-    int lineNumber = 0;
-    // One attribute of the line as a number; false (with the reason) when
+    // One attribute of the tag as a number; false (with the reason) when
     // it is missing or not a number.
-    const auto readFloat = [&line, &error](const char* name, float& out) {
-        if (TryToFloat(GetAttributeValue(line, name), out))
+    const auto readFloat = [&tag, &error](const char* name, float& out) {
+        if (TryToFloat(GetAttributeValue(tag, name), out))
             return true;
         error = std::string("attribute ") + name + " missing or not a number";
         return false;
@@ -198,24 +282,33 @@ bool OgreXmlModelLoader::LoadMesh(const std::string& path, TriangleMesh* mesh, s
         inSubmesh = false;
         return ok;
     };
-    while (std::getline(in, line)) {
-        ++lineNumber;
-        // CR LF files read like LF files.
-        if (!line.empty() && line[line.size() - 1] == '\r')
-            line.erase(line.size() - 1);
+    // Tag by tag, in file order, each read by the rules below; the text
+    // between tags is not read.
+    int lineNumber = 1;
+    size_t counted = 0;
+    for (size_t start = text.find('<'); start != std::string::npos;) {
+        const size_t end = MarkupEnd(text, start);
+        // The line a tag starts on, for the messages.
+        lineNumber += static_cast<int>(std::count(text.begin() + counted, text.begin() + start, '\n'));
+        counted = start;
+        tag.assign(text, start, end - start);
+        start = text.find('<', end);
+        if (tag.compare(0, 4, "<!--") == 0)
+            continue;
+        const Tag t(tag);
 
         if (inLevelOfDetail) {
-            if (HasTag(line, "</levelofdetail"))
+            if (t.Closes("levelofdetail"))
                 inLevelOfDetail = false;
             continue;
         }
 
         bool ok = true;
-        if (Contains(line, "<face ")) {
+        if (t.OpensWithValues("face")) {
             static const char* const names[3] = {"v1", "v2", "v3"};
             for (int i = 0; i < 3 && ok; ++i) {
                 int index = 0;
-                if (!TryToInt(GetAttributeValue(line, names[i]), index)) {
+                if (!TryToInt(GetAttributeValue(tag, names[i]), index)) {
                     error = std::string("attribute ") + names[i] + " missing or not a number";
                     ok = false;
                 } else if (index < 0) {
@@ -225,7 +318,7 @@ bool OgreXmlModelLoader::LoadMesh(const std::string& path, TriangleMesh* mesh, s
                     indices.push_back(static_cast<std::uint32_t>(index));
                 }
             }
-        } else if (Contains(line, "<position ")) {
+        } else if (t.OpensWithValues("position")) {
             ok = readFloat("x", position.x) && readFloat("y", position.y) &&
                  readFloat("z", position.z);
             if (ok) {
@@ -238,14 +331,14 @@ bool OgreXmlModelLoader::LoadMesh(const std::string& path, TriangleMesh* mesh, s
                 maxCorner.y = std::max(maxCorner.y, position.y);
                 maxCorner.z = std::max(maxCorner.z, position.z);
             }
-        } else if (Contains(line, "<normal ")) {
+        } else if (t.OpensWithValues("normal")) {
             ok = readFloat("x", normal.x) && readFloat("y", normal.y) &&
                  readFloat("z", normal.z);
             setNormal = ok;
-        } else if (Contains(line, "<texcoord ")) {
+        } else if (t.OpensWithValues("texcoord")) {
             ok = readFloat("u", texCoord.x) && readFloat("v", texCoord.y);
             setTexCoord = ok;
-        } else if (HasTag(line, "</vertex")) {
+        } else if (t.Closes("vertex")) {
             if (!filling) {
                 vertices.push_back(VT_PosNorTexTan(position, normal, texCoord, Vector3<float>(0.0f, 0.0f, 0.0f)));
             } else if (fillNext < vertices.size()) {
@@ -264,7 +357,7 @@ bool OgreXmlModelLoader::LoadMesh(const std::string& path, TriangleMesh* mesh, s
                 ok = false;
             }
             setPosition = setNormal = setTexCoord = false;
-        } else if (HasTag(line, "<sharedgeometry") || HasTag(line, "<geometry")) {
+        } else if (t.Opens("sharedgeometry") || t.Opens("geometry")) {
             ok = endBuffer();
             inGeometry = true;
             geometryBase = vertices.size();
@@ -273,35 +366,35 @@ bool OgreXmlModelLoader::LoadMesh(const std::string& path, TriangleMesh* mesh, s
                 submeshHasGeometry = true;
                 submeshBase = geometryBase;
             }
-        } else if (HasTag(line, "</sharedgeometry") || HasTag(line, "</geometry")) {
+        } else if (t.Closes("sharedgeometry") || t.Closes("geometry")) {
             ok = endBuffer();
             inGeometry = false;
-        } else if (HasTag(line, "<vertexbuffer")) {
+        } else if (t.Opens("vertexbuffer")) {
             ok = endBuffer();
             // Outside a geometry buffers follow each other as plain vertex lists.
             if (inGeometry && ++buffers > 1) {
                 filling = true;
                 fillNext = geometryBase;
             }
-        } else if (HasTag(line, "</vertexbuffer")) {
+        } else if (t.Closes("vertexbuffer")) {
             ok = endBuffer();
-        } else if (HasTag(line, "<submesh")) {
+        } else if (t.Opens("submesh")) {
             ok = endSubmesh();
             inSubmesh = true;
-            ownGeometry = GetAttributeValue(line, "usesharedvertices") == "false";
+            ownGeometry = GetAttributeValue(tag, "usesharedvertices") == "false";
             submeshHasGeometry = false;
             submeshFirstIndex = indices.size();
             ++submeshNumber;
             if (!seenSubmesh)
-                firstMaterial = GetAttributeValue(line, "material");
+                firstMaterial = GetAttributeValue(tag, "material");
             seenSubmesh = true;
-        } else if (HasTag(line, "</submesh")) {
+        } else if (t.Closes("submesh")) {
             ok = endSubmesh();
-        } else if (HasTag(line, "<levelofdetail")) {
-            inLevelOfDetail = !Contains(line, "/>");
-        } else if (HasTag(line, "<mesh")) {
-            meshOpen = true;
-        } else if (HasTag(line, "</mesh")) {
+        } else if (t.Opens("levelofdetail")) {
+            inLevelOfDetail = !t.IsEmptyElement();
+        } else if (t.Opens("mesh")) {
+            meshOpen = !t.IsEmptyElement();
+        } else if (t.Closes("mesh")) {
             meshOpen = false;
         }
         if (!ok) {
@@ -312,8 +405,8 @@ bool OgreXmlModelLoader::LoadMesh(const std::string& path, TriangleMesh* mesh, s
     }
     if (!endBuffer() || !endSubmesh())
         return failed("at the end: " + error);
-    if (lineNumber == 0)
-        return failed("is empty");
+    if (text.empty())
+        return failed(hasBytes ? "starts with a NUL character" : "is empty");
     if (meshOpen || inLevelOfDetail)
         return failed("ends inside an element (cut short?)");
 
