@@ -13,6 +13,7 @@
 #include "Core/Scenegraph/mesh/TriangleMesh.h"
 #include "Core/Scenegraph/model/ModelImporter.h"
 #include "Core/Scenegraph/model/OgreXmlModelLoader.h"
+#include "Core/Scenegraph/model/XmlNesting.h"
 #include "Core/Util/QuitRequest.h"
 #include "RenderGL/effects/GLMaterialEffect.h"
 
@@ -444,4 +445,33 @@ TEST_F(OgreXmlSceneLoaderTest, PosesWithoutRotationOrPositionOrWithAQuaternionLo
     ExpectNear(model->GetChild(1)->Local().GetTranslation(), 0, 0, 0);
     ExpectNear(Turn(model->GetChild(1)->Local(), 1, 0, 0), 0, 0, -1, 1e-5f);
     ExpectNear(Turn(model->GetChild(2)->Local(), 0, 1, 0), 0, -1, 0, 1e-5f);
+}
+
+// A file nested deeper than any scene is refused before the XML library
+// (and the walk after it) recurses into it.
+TEST_F(OgreXmlSceneLoaderTest, ScenesNestedTooDeepAreRefusedBeforeTheyAreParsed)
+{
+    // <scene>, <nodes>, `inner` nodes, then a rock leaf whose <entity> and
+    // <subentities> make two more levels: inner + 5 in all.
+    const auto deep = [](int inner) {
+        std::string open, close;
+        for (int i = 0; i < inner; ++i) {
+            open += "<node name=\"n\">";
+            close += "</node>";
+        }
+        return Scene(open + SceneNode("Deep", kPose + Entity("Rock.mesh", "Stone")) + close);
+    };
+    const int limit = XmlNesting::kSceneLimit;
+    const boost::shared_ptr<Model> model = LoadScene(deep(limit - 5));
+    ASSERT_TRUE(model) << m_loader.GetError();
+    const Node* node = model.get();
+    for (int i = 0; i < limit - 5 && node; ++i)
+        node = ChildAs<Node>(*node, 0);
+    ASSERT_TRUE(node && ChildAs<TriangleMesh>(*node, 0));
+
+    for (int inner : {limit - 4, 100000}) {
+        EXPECT_FALSE(LoadScene(deep(inner)));
+        EXPECT_EQ(m_folder.Path("S.scene") + ": elements nested deeper than " + std::to_string(limit) + " levels",
+                  m_loader.GetError());
+    }
 }
