@@ -161,6 +161,46 @@ TEST_F(TerrainTest, HeightsFromRedAndTheSurfaceFollowsTheDrawnTriangles)
     EXPECT_NEAR(1.0f, terrain.GetVertexAt(0.3f, 0.6f).normal.Length(), 1e-5f);
 }
 
+// A map with fewer pixels than the grid has vertices would give a whole
+// step of 0 (a flat terrain): it is stretched over the grid, corners to
+// corners, and named. One at least as large keeps the whole step.
+TEST_F(TerrainTest, HeightMapsSmallerThanTheGridAreStretchedOverIt)
+{
+    // 5 x 5 vertices; red = 100 + 10 x + y, so a height tells its pixel.
+    const auto red = [](int x, int y) { return 100 + 10 * x + y; };
+    const auto height = [](int r) { return (r - 128.0f) / 128.0f * 8.0f; };
+    const struct
+    {
+        int w, h;
+        // Pixel of vertex 0, 2 and 4 along x and along z.
+        int x[3], z[3];
+        bool named;
+    } cases[] = {
+        {3, 3, {0, 1, 2}, {0, 1, 2}, true},    // stretched both ways
+        {2, 9, {0, 0, 1}, {0, 4, 8}, true},    // stretched along x only
+        {5, 5, {0, 2, 4}, {0, 2, 4}, false},   // a pixel per vertex
+        {12, 5, {0, 4, 8}, {0, 2, 4}, false},  // whole step 2: pixels 9 to 11 unread
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::to_string(c.w) + " x " + std::to_string(c.h));
+        WriteRed("h.tga", c.w, c.h, red);
+        Vorm::TerrainDesc desc = Desc(1, 4, 8.0f);
+        desc.SetHeightMap("h.tga", 8.0f);
+        Vorm::Terrain terrain;
+        CoutCapture out;
+        terrain.Create(desc);
+        for (int a = 0; a < 3; ++a)
+            for (int b = 0; b < 3; ++b)
+                EXPECT_FLOAT_EQ(height(red(c.x[a], c.z[b])),
+                                terrain.GetVertices()[terrain.GetVertexIndex(2 * a, 2 * b)].pos.y)
+                    << a << ", " << b;
+        const std::string note = "Height map " + folder.Path("h.tga") + " is " + std::to_string(c.w) + " x " +
+                                 std::to_string(c.h) + " pixels, fewer than the terrain's 5 x 5 vertices; it is "
+                                 "stretched over them\n";
+        EXPECT_EQ(c.named ? note : "", out.Text());
+    }
+}
+
 TEST_F(TerrainTest, NormalLinesOnlyWithHeightsAndDebugNormals)
 {
     WriteRed("h.tga", 9, 9, [](int x, int) { return 100 + 10 * x; });
