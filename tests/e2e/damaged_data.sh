@@ -4,8 +4,9 @@
 # damaged copy, at start or before an F6 reload) and checks that the program
 # neither dies of a signal nor hangs, names the file in its output, and
 # either ends its start with exit code 1 or, where the data has a fallback
-# (images, the music), runs on. A quit asked for while the scene loads must
-# end the program once the file being read is done.
+# (images, the music), runs on, or, where the data is sound as it is (maps
+# of other sizes), runs without a word about it. A quit asked for while the
+# scene loads must end the program once the file being read is done.
 #   damaged_data.sh <build dir> <source dir>
 # VORM_DAMAGE_JOBS sets the number of displays run side by side (default 4),
 # VORM_DAMAGE_ONLY a pattern of case names to run, VORM_DAMAGE_TABLE a file
@@ -35,7 +36,8 @@ N=../data/scene/Nature1
 MUSIC="$S/03 - Marrowfen - Glenhush.mp3"
 
 # name | program | when the file is damaged (start, f6) | file | damage |
-# expected (fail: exit 1; runs: the program goes on) | texts the output must
+# expected (fail: exit 1; runs: the program goes on; quiet: it goes on and
+# names no file) | texts the output must
 # hold, comma-separated (default: the file; the first is named in exactly
 # one line, a failed start's or the one report of a file the program runs
 # on without)
@@ -122,10 +124,59 @@ cases() {
   echo "n1-f6-tCoverage-random|nature1|f6|$T/tCoverage.png|random|runs|"
   echo "n1-f6-scene-missing|nature1|f6|$W/Verdmoor.scene|missing|fail|"
 
-  # SIGTERM while the material file is being read: no mesh file is opened.
-  # (Meshes are read through Vorm::File, which takes regular files only.)
-  echo "sigterm-loading|world|sigterm|$W/Verdmoor.material|fifo:$W/Water.mesh.xml|quits|"
-  echo "n1-sigterm-loading|nature1|sigterm|$N/Nature1.material|fifo:$N/FlyCamera.mesh.xml|quits|"
+  # What is no regular file, or larger than any of its kind, is not read:
+  # a link to /dev/zero, a pipe, a directory, a 64 MB file.
+  for d in devzero fifo; do
+    echo "scene-$d|world|start|$W/Verdmoor.scene|$d|fail|"
+    echo "material-$d|world|start|$W/Verdmoor.material|$d|fail|"
+    echo "mesh-rock-$d|world|start|$W/Rock0.mesh.xml|$d|fail|"
+    echo "effect-MaterialEffect-$d|world|start|$E/MaterialEffect.glslfx|$d|fail|"
+    echo "shader-MaterialEffect.frag-$d|world|start|$E/MaterialEffect.frag|$d|fail|"
+  done
+  echo "scene-directory|world|start|$W/Verdmoor.scene|directory|fail|"
+  echo "shader-SkyboxEffect.vert-directory|world|start|$E/SkyboxEffect.vert|directory|fail|"
+  for f in "$W/Verdmoor.scene" "$W/Verdmoor.material" "$W/Rock1.mesh.xml" "$E/WaterEffect.glslfx" "$E/GrassEffect.vert"; do
+    echo "oversize-${f##*/}|world|start|$f|oversize|fail|"
+  done
+  echo "n1-scene-fifo|nature1|start|$N/Nature1.scene|fifo|fail|"
+  echo "n1-material-devzero|nature1|start|$N/Nature1.material|devzero|fail|"
+  echo "n1-mesh-tree-fifo|nature1|start|$N/Tree.mesh.xml|fifo|fail|"
+  echo "n1-shader-WaterEffect.frag-devzero|nature1|start|$E/WaterEffect.frag|devzero|fail|"
+  echo "f6-scene-devzero|world|f6|$W/Verdmoor.scene|devzero|fail|"
+
+  # Nesting deeper than the scene reader's limit (256 levels): one level
+  # more, and far more.
+  for d in 257 50000 100000; do
+    echo "scene-nested-$d|world|start|$W/Verdmoor.scene|nest:$d|fail|"
+  done
+  echo "n1-scene-nested-100000|nature1|start|$N/Nature1.scene|nest:100000|fail|"
+
+  # Sizes the engine needs: a height map smaller than the terrain's grid is
+  # stretched over it and named, one of which whole steps read only a part is
+  # named; coverage and colour maps of any size are
+  # read as they are; a sky face unlike the others is named and left empty.
+  echo "map-tHeight-100x100|world|start|$T/tHeight.png|size:100x100|runs|"
+  echo "map-tHeight-300x77|world|start|$T/tHeight.png|size:300x77|runs|"
+  echo "map-tHeight-200x200|world|start|$T/tHeight.png|size:200x200|runs|"
+  echo "map-tCoverage-77x333|world|start|$T/tCoverage.png|size:77x333|quiet|"
+  echo "map-tColor-100x100|world|start|$T/tColor.png|size:100x100|quiet|"
+  echo "sky-nx-256x256|world|start|$T/nx_brightday1.png|size:256x256|runs|"
+  echo "sky-py-512x256|world|start|$T/py_brightday1.png|size:512x256|runs|"
+  echo "n1-sky-pz-1024x1024|nature1|start|$T/pz_brightday1.png|size:1024x1024|runs|"
+  # One shader file named for two stages: the effect file is named.
+  for f in SkyboxEffect MaterialEffect; do
+    echo "effect-$f-doubleshader|world|start|$E/$f.glslfx|doubleshader|fail|"
+  done
+  echo "n1-effect-WaterEffect-doubleshader|nature1|start|$E/WaterEffect.glslfx|doubleshader|fail|"
+  # A working directory where the memory tracker's logs cannot be written:
+  # one report, and the demo runs.
+  echo "logs-unwritable|world|start|memory.log|unwritable|runs|cannot open memory.log,cannot open memleaks.log"
+  echo "n1-logs-unwritable|nature1|start|memory.log|unwritable|runs|cannot open memory.log,cannot open memleaks.log"
+
+  # SIGTERM while the largest mesh file there may be is read: the next one
+  # is never opened.
+  echo "sigterm-loading|world|sigterm|$W/Water.mesh.xml|fifo:$W/FlyCamera.mesh.xml|quits|"
+  echo "n1-sigterm-loading|nature1|sigterm|$N/FlyCamera.mesh.xml|fifo:$N/Water.mesh.xml|quits|"
 }
 
 # Deterministic bytes that are no file format: bash's generator, seeded.
@@ -136,12 +187,39 @@ random_bytes() {
   printf '%b' "$out"
 }
 
+# A scene whose elements nest `depth` levels deep: <scene>, <nodes> and
+# node in node.
+nested_scene() {
+  local nodes=$(($1 - 2))
+  printf '<scene>\n<environment />\n<nodes>\n'
+  yes '<node name="n">' | head -n "$nodes" | tr -d '\n'
+  yes '</node>' | head -n "$nodes" | tr -d '\n'
+  printf '\n</nodes>\n</scene>\n'
+}
+
+# The mesh file with its vertex list repeated until it is nearly as large as
+# a mesh file may be (8 MB): the longest read a mesh can give.
+largest_mesh() {
+  local orig=$1 limit=$((8 << 20)) size bytes
+  size=$(stat -c %s "$orig")
+  bytes=$(awk '/<vertex>/ { on = 1 } /<\/vertexbuffer>/ { on = 0 } on' "$orig" | wc -c)
+  awk -v reps=$(((limit - size - 64) / bytes)) '
+    state == 0 && /<vertex>/ { state = 1 }
+    state == 1 && /<\/vertexbuffer>/ { for (i = 0; i < reps; ++i) printf "%s", verts; state = 2 }
+    state == 1 { verts = verts $0 "\n" }
+    match($0, /vertexcount="[0-9]+"/) {
+      n = substr($0, RSTART + 13, RLENGTH - 14)
+      $0 = substr($0, 1, RSTART - 1) "vertexcount=\"" n * (reps + 1) "\"" substr($0, RSTART + RLENGTH)
+    }
+    { print }' "$orig"
+}
+
 # Replaces the data file (a link into the real data) by a damaged copy; the
 # link is removed first, so nothing is ever written into the real data.
 damage() {
-  local file=$1 kind=$2 orig size
+  local file=$1 kind=$2 orig size vert
   orig=$(readlink -f "$file")
-  size=$(stat -c %s "$orig")
+  size=$(stat -c %s "$orig" 2>/dev/null)
   rm -f "$file"
   case $kind in
     missing) ;;
@@ -156,6 +234,18 @@ damage() {
     nocompile) { cat "$orig"; echo "this is not GLSL"; } >"$file" ;;
     uniform:*) sed "s/\b${kind#uniform:}\b/Renamed_${kind#uniform:}/g" "$orig" >"$file" ;;
     input:*) sed "s/\b${kind#input:}\b/${kind#input:}s/g" "$orig" >"$file" ;;
+    devzero) ln -s /dev/zero "$file" ;;
+    fifo) mkfifo "$file" ;;
+    directory) mkdir "$file" ;;
+    oversize) truncate -s $((64 << 20)) "$file" ;;
+    nest:*) nested_scene "${kind#nest:}" >"$file" ;;
+    size:*) convert "$orig" -resize "${kind#size:}!" "PNG24:$file" ;;
+    doubleshader)
+      vert=$(sed -n 's/.*VertexShader *= *<\([^>]*\)>.*/\1/p' "$orig" | head -1)
+      sed "s/FragmentShader *= *<[^>]*>/FragmentShader = <$vert>/" "$orig" >"$file" ;;
+    # Logs that cannot be opened even by a writer that may write anywhere:
+    # directories (not empty, so the tracker cannot remove them) in their place.
+    unwritable) mkdir -p "$file/keep" "${file%/*}/memleaks.log/keep" ;;
     *) echo "unknown damage $kind"; return 1 ;;
   esac
 }
@@ -253,42 +343,45 @@ run_case() {
     [ "$expect" = fail ] && [ "$outcome" = "exit 1" ] && verdict=PASS
     [ "$expect" = runs ] && [ "$outcome" = "runs, exit 0 at SIGTERM" ] && verdict=PASS
   fi
+  # Data the program takes as it is: it runs, and no line names the file.
+  [ "$expect" = quiet ] && [ "$lines" -eq 0 ] && [ "$outcome" = "runs, exit 0 at SIGTERM" ] &&
+    ! grep -q "Assertion failed" "$log" && { named=quiet; verdict=PASS; }
   local message; message=$(grep -F -- "$first" "$log" | head -1 | tr '|' '/' | cut -c1-400)
   echo "$name|$kind$([ "$when" = f6 ] && echo ', F6')|$outcome|$named|$verdict|$message" >>"$results"
   [ $verdict = PASS ] || { echo "--- $name: $outcome, named: $named"; tail -3 "$log" | cut -c1-240; }
 }
 
-# The file and the first mesh file the scene names become pipes. The program
-# blocks on the file until it is written; the quit comes after its last byte,
-# before its end: loading must stop there, so the mesh file (which nobody
-# writes) is never opened.
+# The first mesh file becomes as large as a mesh file may be, the second a
+# pipe. The quit comes while the first is read: once the program has read
+# 6 MB (some 3 MB come before the meshes). Loading must stop once that file
+# is done, within about a second, and never reach the second, which would be
+# refused and fail the start.
 run_sigterm_case() {
   local name=$1 prog=$2 file=$4 kind=$5
-  local dir="$work/case/$name" outcome="" code verdict pid writer t=0 t0
+  local dir="$work/case/$name" outcome="" code verdict pid t=0 t0 bytes=0
   local first="$dir/bin/$file" second="$dir/bin/${kind#fifo:}" data log="$dir/log"
   data=$(readlink -f "$first")
   rm -f "$first" "$second"
-  mkfifo "$first" "$second"
+  largest_mesh "$data" >"$first"
+  mkfifo "$second"
   (cd "$dir/bin" && exec "./${prog}_demo") >"$log" 2>&1 &
   pid=$!
-  (exec 3>"$first"; cat "$data" >&3; touch "$dir/written"; sleep 30) &
-  writer=$!
-  while [ ! -e "$dir/written" ] && kill -0 "$pid" 2>/dev/null && [ $t -lt 600 ]; do sleep 0.1; t=$((t + 1)); done
-  sleep 0.3
+  while [ "$bytes" -lt $((6 << 20)) ] && kill -0 "$pid" 2>/dev/null && [ $t -lt 3000 ]; do
+    sleep 0.02; t=$((t + 1))
+    bytes=$(awk '/^rchar:/ { print $2 }' "/proc/$pid/io" 2>/dev/null)
+    bytes=${bytes:-0}
+  done
   kill -TERM "$pid" 2>/dev/null
-  sleep 0.2
-  kill "$writer" 2>/dev/null
   t0=$(date +%s%N)
   t=0
   while kill -0 "$pid" 2>/dev/null && [ $t -lt 100 ]; do sleep 0.1; t=$((t + 1)); done
   if kill -0 "$pid" 2>/dev/null; then
     outcome="hang"
-    (exec 3>"$second") 2>/dev/null &
     kill -KILL "$pid" 2>/dev/null
   fi
   wait "$pid" 2>/dev/null; code=$?
   local ms=$((($(date +%s%N) - t0) / 1000000))
-  [ -n "$outcome" ] || outcome="exit $code $ms ms after the file"
+  [ -n "$outcome" ] || outcome="exit $code $ms ms after SIGTERM"
   verdict=FAIL
   [ "$outcome" != hang ] && [ "$code" -eq 0 ] && [ "$ms" -lt 1500 ] && verdict=PASS
   grep -qF "Cannot set up" "$log" && { verdict=FAIL; outcome="$outcome, reported a failure"; }

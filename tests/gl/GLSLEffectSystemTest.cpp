@@ -327,3 +327,44 @@ TEST_F(GLSLEffectSystemTest, EveryShippedEffectBuilds)
 }
 
 } // namespace
+
+namespace {
+
+// One file compiles for one stage: named for two it is refused, with the
+// effect file, whether both stages are in one effect or the other stage was
+// an earlier effect's. Named twice for one stage it is attached once. GL
+// never sees a second attachment, so no error is left for a later check to
+// blame on something else.
+TEST_F(GLSLEffectSystemTest, AShaderFileNamedForTwoStagesIsRefusedAndOneNamedTwiceAttachedOnce)
+{
+    const struct
+    {
+        const char* effect;
+        std::string text, shader, stages;
+    } refused[] = {
+        {"Double.glslfx", TestShaders::Effect("pos.vert", "pos.vert"), "pos.vert", "vertex and fragment"},
+        {"Later.glslfx", TestShaders::Effect("color.frag", "color.frag"), "color.frag", "fragment and vertex"},
+    };
+    ASSERT_TRUE(m_system.GetEffect("Flat.glslfx"));
+    for (const auto& r : refused) {
+        SCOPED_TRACE(r.effect);
+        m_folder.Write(r.effect, r.text);
+        std::string error;
+        EXPECT_FALSE(m_system.GetEffect(r.effect, &error));
+        EXPECT_EQ(m_folder.Path(r.effect) + ": the shader " + m_folder.Path(r.shader) + " is named for two stages, " +
+                      r.stages,
+                  error);
+        EXPECT_EQ(GLenum(GL_NO_ERROR), glGetError());
+    }
+
+    m_folder.Write("Twice.glslfx", "technique a { pass { VertexShader = <pos.vert>; FragmentShader = <color.frag>; "
+                                   "VertexShader = <pos.vert>; } }\n"
+                                   "technique b { pass { VertexShader = <pos.vert>; FragmentShader = <color.frag>; } }\n");
+    GLSLProgram* twice = AsProgram(m_system.GetEffect("Twice.glslfx"));
+    ASSERT_TRUE(twice);
+    EXPECT_EQ(2u, twice->GetShaders().size());
+    EXPECT_EQ(2u, Attached(*twice).size());
+    EXPECT_EQ(GLenum(GL_NO_ERROR), glGetError());
+}
+
+} // namespace

@@ -246,6 +246,48 @@ TEST_F(GLTextureTest, CubeMapFacesLandOnTheirTargetsAndAMissingFaceIsReportedWit
     EXPECT_EQ(0, Width(half, 0, GL_TEXTURE_CUBE_MAP_NEGATIVE_Z));
 }
 
+// GL takes faces of any size one by one but samples a cube map only when all
+// six are square and alike: a face of another size is named and left empty,
+// as a missing one is, without a GL error.
+TEST_F(GLTextureTest, CubeMapFaceOfAnotherSizeIsNamedAndLeftEmpty)
+{
+    const char* prefixes[6] = {"px_", "py_", "pz_", "nx_", "ny_", "nz_"};
+    const GLenum faces[6] = {GL_TEXTURE_CUBE_MAP_POSITIVE_X, GL_TEXTURE_CUBE_MAP_POSITIVE_Y,
+                             GL_TEXTURE_CUBE_MAP_POSITIVE_Z, GL_TEXTURE_CUBE_MAP_NEGATIVE_X,
+                             GL_TEXTURE_CUBE_MAP_NEGATIVE_Y, GL_TEXTURE_CUBE_MAP_NEGATIVE_Z};
+    const struct
+    {
+        const char* what;
+        int sides[6][2]; // width and height of each face
+        const char* message; // of the odd face, after its path
+        int odd;
+    } cases[] = {
+        {"one face larger", {{2, 2}, {2, 2}, {2, 2}, {4, 4}, {2, 2}, {2, 2}},
+         " is 4 x 4 pixels, the other faces 2 x 2; it stays empty", 3},
+        {"the first face is the odd one", {{1, 1}, {4, 4}, {4, 4}, {4, 4}, {4, 4}, {4, 4}},
+         " is 1 x 1 pixels, the other faces 4 x 4; it stays empty", 0},
+        {"a face that is not square", {{2, 2}, {2, 2}, {2, 2}, {2, 2}, {2, 2}, {2, 4}},
+         " is 2 x 4 pixels, not square; it stays empty", 5},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        for (int f = 0; f < 6; ++f)
+            ASSERT_TRUE(TestImages::WriteTrueColor(m_folder.Path(prefixes[f] + std::string("sky.tga")), c.sides[f][0],
+                                                   c.sides[f][1], 3,
+                                                   Bytes(std::size_t(c.sides[f][0]) * c.sides[f][1] * 3, 90)));
+        GLTexture cube;
+        CoutCapture out;
+        cube.CreateFromFile(Desc(3, 0, 0, 0, 0, 1), "sky.tga");
+        EXPECT_EQ("Cube map face " + m_folder.Path(prefixes[c.odd] + std::string("sky.tga")) + c.message + "\n",
+                  out.Text());
+        EXPECT_EQ(GLenum(GL_NO_ERROR), glGetError());
+        for (int f = 0; f < 6; ++f)
+            EXPECT_EQ(f == c.odd ? 0 : c.sides[(c.odd + 1) % 6][0], Width(cube, 0, faces[f])) << prefixes[f];
+        // No mipmaps of a cube map that is not whole.
+        EXPECT_EQ(0, Width(cube, 1, faces[(c.odd + 1) % 6]));
+    }
+}
+
 TEST_F(GLTextureTest, CopyFromFramebufferTakesTheLowerLeftCorner)
 {
     glViewport(0, 0, Ctx().Width(), Ctx().Height());

@@ -7,6 +7,7 @@
 #include "TempFolder.h"
 
 #include <cstdlib>
+#include <functional>
 #include <string>
 
 struct ProbeRun
@@ -16,8 +17,10 @@ struct ProbeRun
     std::string out, err, memoryLog, leakLog;
 };
 
-// Runs `program` (a full path) with one argument in a new temporary folder.
-inline ProbeRun RunProbe(const std::string& program, const std::string& mode)
+// Runs `program` (a full path) with one argument in a new temporary folder,
+// after `prepare` (when given) has put what it needs there.
+inline ProbeRun RunProbe(const std::string& program, const std::string& mode,
+                         const std::function<void(const TempFolder&)>& prepare = nullptr)
 {
     ProbeRun run;
     TempFolder folder;
@@ -25,6 +28,8 @@ inline ProbeRun RunProbe(const std::string& program, const std::string& mode)
         run.err = "no temporary folder";
         return run;
     }
+    if (prepare)
+        prepare(folder);
     const std::string command = "cd '" + folder.Dir() + "' && '" + program + "' " + mode + " > out.txt 2> err.txt";
     run.status = std::system(command.c_str());
     run.out = ModelTestFiles::ReadText(folder.Path("out.txt"));

@@ -5,7 +5,10 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
+
+#include <sys/stat.h>
 
 namespace {
 
@@ -99,6 +102,51 @@ TEST_F(FileTest, UnopenedFileReadsNothing)
     // Reopening reads from the start again.
     ASSERT_TRUE(f.Open());
     EXPECT_EQ(ReadAll(f), "content");
+}
+
+// Looked at before it is opened: a pipe would block the open, a device or
+// a directory never ends, a file over its kind's limit takes too long.
+TEST_F(FileTest, OnlyARegularFileWithinTheLimitOpens)
+{
+    ASSERT_EQ(0, mkfifo(m_folder.Path("pipe").c_str(), 0600));
+    std::filesystem::create_symlink("/dev/zero", m_folder.Path("zero"));
+    const std::string hundred = m_folder.Write("hundred.txt", std::string(100, 'x'));
+    const struct
+    {
+        std::string path;
+        int limit;
+        std::string error; // empty: opens
+    } cases[] = {
+        {m_folder.Path("pipe"), 100, "is a pipe, not a regular file"},
+        {m_folder.Path("zero"), 100, "is a device, not a regular file"},
+        {m_folder.Dir(), 100, "is a directory, not a regular file"},
+        {m_folder.Path("none"), 100, "cannot open"},
+        {hundred, 99, "is 100 bytes, more than the 99 bytes allowed for its kind"},
+        {hundred, 100, ""},
+        {hundred, -1, "is 100 bytes, more than the 0 bytes allowed for its kind"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.path + " within " + std::to_string(c.limit));
+        Vorm::File f(c.path);
+        EXPECT_EQ(c.error.empty(), f.Open(c.limit));
+        EXPECT_EQ(c.error, f.GetError());
+        if (c.error.empty()) {
+            EXPECT_EQ(ReadAll(f), std::string(100, 'x'));
+        }
+    }
+
+    // Without a limit of its own a file may have the largest kind's size:
+    // sparse files, nothing is read.
+    const std::string large = m_folder.Write("large.bin", "");
+    std::filesystem::resize_file(large, Vorm::File::kMeshLimit + 1);
+    Vorm::File over(large);
+    EXPECT_FALSE(over.Open());
+    EXPECT_EQ("is " + std::to_string(Vorm::File::kMeshLimit + 1) + " bytes, more than the 8 MB allowed for its kind",
+              over.GetError());
+    std::filesystem::resize_file(large, Vorm::File::kMeshLimit);
+    EXPECT_TRUE(over.Open());
+    EXPECT_EQ("", over.GetError());
+    EXPECT_EQ(Vorm::File::kMeshLimit, over.GetSize());
 }
 
 } // namespace

@@ -10,6 +10,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -176,6 +177,24 @@ TEST(MemTrackerProbe, LeakReportAtExit)
     EXPECT_EQ(std::stoull(row.substr(9, 16), nullptr, 16), std::stoull(row.substr(39, 16), nullptr, 16) + 16);
     EXPECT_EQ(Owner("memtrack_probe.cpp", std::atoi(run.out.c_str()), "Vorm::Probe::Leak"),
               row.substr(fixed.size()));
+}
+
+// A log file that cannot be opened (here a directory in its place, which
+// stops even a writer that may write anywhere) is reported once, not for
+// every line or report that is lost.
+TEST(MemTrackerProbe, ALogThatCannotBeOpenedIsReportedOnce)
+{
+    const ProbeRun run = RunProbe(VORM_PROBE_DIR "/memtrack_probe", "mismatch", [](const TempFolder& folder) {
+        for (const char* log : {"memory.log/keep", "memleaks.log/keep"})
+            std::filesystem::create_directories(folder.Path(log));
+    });
+    ASSERT_EQ(0, run.status) << run.err;
+    // For the header's lines and the break's "[!]" lines, then the report at exit.
+    const std::string prefix = "MemTracker: debugger break (no debugger attached): ";
+    EXPECT_EQ(prefix + "cannot open memory.log: its lines are lost until it opens\n" + prefix +
+                  "allocation and release forms do not match\n" + prefix +
+                  "cannot open memleaks.log: the leak report is lost until it opens\n",
+              run.err);
 }
 
 // --- in-process checks -------------------------------------------------------

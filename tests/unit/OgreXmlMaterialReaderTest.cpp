@@ -11,8 +11,11 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
 #include <vector>
+
+#include <sys/stat.h>
 
 using namespace Vorm;
 using MathExpect::ExpectNear;
@@ -280,4 +283,25 @@ TEST_F(OgreXmlMaterialReaderTest, DamagedFilesFailWholeWithTheFileAndTheFaultNam
     EXPECT_FALSE(Loader::LoadMaterialsFromFile(m_folder.Path("none.material"), &m_materials, &error));
     EXPECT_EQ(1u, m_materials.size());
     EXPECT_EQ(m_folder.Path("none.material") + ": cannot open", error);
+
+    // What no line could be read from (it would block or never end) is not
+    // read at all.
+    ASSERT_EQ(0, mkfifo(m_folder.Path("pipe.material").c_str(), 0600));
+    std::filesystem::create_symlink("/dev/zero", m_folder.Path("zero.material"));
+    const std::pair<std::string, const char*> refused[] = {{"pipe.material", "is a pipe, not a regular file"},
+                                                           {"zero.material", "is a device, not a regular file"}};
+    for (const auto& r : refused) {
+        EXPECT_FALSE(Loader::LoadMaterialsFromFile(m_folder.Path(r.first), &m_materials, &error));
+        EXPECT_EQ(m_folder.Path(r.first) + ": " + r.second, error);
+    }
+    EXPECT_EQ(1u, m_materials.size());
+}
+
+// Lines end at line feeds only: a NUL is one more character of its line.
+TEST_F(OgreXmlMaterialReaderTest, NulCharactersDoNotEndTheText)
+{
+    ASSERT_TRUE(Load(std::string("// a") + '\0' + "b\nmaterial A\n{\n\tdiffuse 1 0 0 1\n}\n"));
+    ASSERT_EQ(1u, m_materials.size());
+    ASSERT_TRUE(Get("A"));
+    ExpectNear(Get("A")->GetDiffuseColor(), 1, 0, 0, 1);
 }

@@ -13,6 +13,7 @@
 #include "Core/Scenegraph/mesh/TriangleMesh.h"
 #include "Core/Scenegraph/model/ModelImporter.h"
 #include "Core/Scenegraph/model/OgreXmlModelLoader.h"
+#include "Core/Scenegraph/model/XmlNesting.h"
 #include "Core/Util/QuitRequest.h"
 #include "RenderGL/effects/GLMaterialEffect.h"
 
@@ -564,5 +565,34 @@ TEST_F(OgreXmlSceneLoaderTest, KeyFramesKeepWhatTheyLeaveOutFromTheNode)
         ASSERT_TRUE(model != 0) << m_loader.GetError();
         ASSERT_TRUE(model->GetChild(0)->GetController() != 0);
         ExpectPose(model->GetChild(0)->GetController()->GetTransform(), row.translation, row.axes);
+    }
+}
+
+// A file nested deeper than any scene is refused before the XML library
+// (and the walk after it) recurses into it.
+TEST_F(OgreXmlSceneLoaderTest, ScenesNestedTooDeepAreRefusedBeforeTheyAreParsed)
+{
+    // <scene>, <nodes>, `inner` nodes, then a rock leaf whose <entity> and
+    // <subentities> make two more levels: inner + 5 in all.
+    const auto deep = [](int inner) {
+        std::string open, close;
+        for (int i = 0; i < inner; ++i) {
+            open += "<node name=\"n\">";
+            close += "</node>";
+        }
+        return Scene(open + SceneNode("Deep", kPose + Entity("Rock.mesh", "Stone")) + close);
+    };
+    const int limit = XmlNesting::kSceneLimit;
+    const boost::shared_ptr<Model> model = LoadScene(deep(limit - 5));
+    ASSERT_TRUE(model) << m_loader.GetError();
+    const Node* node = model.get();
+    for (int i = 0; i < limit - 5 && node; ++i)
+        node = ChildAs<Node>(*node, 0);
+    ASSERT_TRUE(node && ChildAs<TriangleMesh>(*node, 0));
+
+    for (int inner : {limit - 4, 100000}) {
+        EXPECT_FALSE(LoadScene(deep(inner)));
+        EXPECT_EQ(m_folder.Path("S.scene") + ": elements nested deeper than " + std::to_string(limit) + " levels",
+                  m_loader.GetError());
     }
 }

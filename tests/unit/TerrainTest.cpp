@@ -161,6 +161,52 @@ TEST_F(TerrainTest, HeightsFromRedAndTheSurfaceFollowsTheDrawnTriangles)
     EXPECT_NEAR(1.0f, terrain.GetVertexAt(0.3f, 0.6f).normal.Length(), 1e-5f);
 }
 
+// A map with fewer pixels than the grid has vertices would give a whole
+// step of 0 (a flat terrain): it is stretched over the grid, corners to
+// corners, and named. One at least as large keeps the whole step.
+TEST_F(TerrainTest, HeightMapsSmallerThanTheGridAreStretchedOverIt)
+{
+    // 5 x 5 vertices; red = 100 + 10 x + y, so a height tells its pixel.
+    const auto red = [](int x, int y) { return 100 + 10 * x + y; };
+    const auto height = [](int r) { return (r - 128.0f) / 128.0f * 8.0f; };
+    const struct
+    {
+        int w, h;
+        // Pixel of vertex 0, 2 and 4 along x and along z.
+        int x[3], z[3];
+        const char* note;
+    } cases[] = {
+        {3, 3, {0, 1, 2}, {0, 1, 2}, "; it is stretched over them"},   // both ways
+        {2, 9, {0, 0, 1}, {0, 4, 8}, "; it is stretched over them"},   // along x only
+        {5, 5, {0, 2, 4}, {0, 2, 4}, ""},                               // a pixel per vertex
+        {13, 5, {0, 6, 12}, {0, 2, 4}, ""},                             // whole step 3
+        {14, 5, {0, 6, 12}, {0, 2, 4}, ""},                             // 1 of 14 unread
+        {12, 5, {0, 4, 8}, {0, 2, 4}, " read only its first 9 x 5"},   // whole step 2: 3 of 12 unread
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::to_string(c.w) + " x " + std::to_string(c.h));
+        WriteRed("h.tga", c.w, c.h, red);
+        Vorm::TerrainDesc desc = Desc(1, 4, 8.0f);
+        desc.SetHeightMap("h.tga", 8.0f);
+        Vorm::Terrain terrain;
+        CoutCapture out;
+        terrain.Create(desc);
+        for (int a = 0; a < 3; ++a)
+            for (int b = 0; b < 3; ++b)
+                EXPECT_FLOAT_EQ(height(red(c.x[a], c.z[b])),
+                                terrain.GetVertices()[terrain.GetVertexIndex(2 * a, 2 * b)].pos.y)
+                    << a << ", " << b;
+        const std::string text = out.Text();
+        if (*c.note) {
+            EXPECT_EQ(0u, text.find("Height map " + folder.Path("h.tga") + " is " + std::to_string(c.w) + " x " +
+                                    std::to_string(c.h) + " pixels")) << text;
+            EXPECT_NE(std::string::npos, text.find(c.note)) << text;
+        } else {
+            EXPECT_EQ("", text);
+        }
+    }
+}
+
 TEST_F(TerrainTest, NormalLinesOnlyWithHeightsAndDebugNormals)
 {
     WriteRed("h.tga", 9, 9, [](int x, int) { return 100 + 10 * x; });

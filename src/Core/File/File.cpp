@@ -3,10 +3,33 @@
 #include "Core/Memory/MemTracker.h"
 #include "Core/Util/Assert.h"
 
+#include <algorithm>
 #include <climits>
+#include <cstdint>
+#include <filesystem>
 #include <ios>
+#include <system_error>
 
 namespace Vorm {
+
+namespace {
+
+// "8 MB", "64 KB" or "1000 bytes".
+std::string SizeText(int bytes)
+{
+    if (bytes > 0 && bytes % (1 << 20) == 0)
+        return std::to_string(bytes >> 20) + " MB";
+    if (bytes > 0 && bytes % (1 << 10) == 0)
+        return std::to_string(bytes >> 10) + " KB";
+    return std::to_string(bytes) + " bytes";
+}
+
+std::string TooLarge(unsigned long long size, int limit)
+{
+    return "is " + std::to_string(size) + " bytes, more than the " + SizeText(limit) + " allowed for its kind";
+}
+
+} // namespace
 
 File::File(const std::string& path)
     : m_path(path)
@@ -20,24 +43,62 @@ File::~File()
     Close();
 }
 
-bool File::Open()
+bool File::Refuse(const std::string& reason)
 {
-    m_stream.open(m_path.c_str(), std::ios::in | std::ios::ate);
-    m_bOpen = m_stream.is_open();
-    if (m_bOpen) {
-        const std::streamoff end = m_stream.tellg();
-        // A path whose end cannot be told (a directory, a huge file) cannot be
-        // read into a buffer of that size: treat it as unreadable.
-        if (end < 0 || end >= INT_MAX) {
-            m_stream.close();
-            m_stream.clear();
-            m_bOpen = false;
-            return false;
-        }
-        m_fileSize = static_cast<int>(end);
-        m_stream.seekg(0, std::ios::beg);
+    if (m_stream.is_open())
+        m_stream.close();
+    m_stream.clear();
+    m_bOpen = false;
+    m_error = reason;
+    return false;
+}
+
+bool File::Open(int limit)
+{
+    m_error.clear();
+    // The buffer of ReadFile holds the size and a terminator.
+    limit = std::max(0, std::min(limit, INT_MAX - 1));
+    // Looked at before opening: opening a pipe waits for a writer, and a
+    // device or a directory has no end that a read could reach.
+    namespace fs = std::filesystem;
+    std::error_code ec;
+    const fs::file_status status = fs::status(m_path, ec);
+    switch (status.type()) {
+    case fs::file_type::regular:
+        break;
+    case fs::file_type::directory:
+        return Refuse("is a directory, not a regular file");
+    case fs::file_type::fifo:
+        return Refuse("is a pipe, not a regular file");
+    case fs::file_type::character:
+    case fs::file_type::block:
+        return Refuse("is a device, not a regular file");
+    case fs::file_type::socket:
+        return Refuse("is a socket, not a regular file");
+    case fs::file_type::none:
+    case fs::file_type::not_found:
+        return Refuse("cannot open");
+    default:
+        return Refuse("is not a regular file");
     }
-    return m_bOpen;
+    const std::uintmax_t size = fs::file_size(m_path, ec);
+    if (!ec && size > static_cast<std::uintmax_t>(limit))
+        return Refuse(TooLarge(size, limit));
+
+    m_stream.open(m_path.c_str(), std::ios::in | std::ios::ate);
+    if (!m_stream.is_open())
+        return Refuse("cannot open");
+    // The size as opened counts: the file may have changed since it was
+    // looked at.
+    const std::streamoff end = m_stream.tellg();
+    if (end < 0)
+        return Refuse("cannot open");
+    if (end > limit)
+        return Refuse(TooLarge(static_cast<unsigned long long>(end), limit));
+    m_bOpen = true;
+    m_fileSize = static_cast<int>(end);
+    m_stream.seekg(0, std::ios::beg);
+    return true;
 }
 
 int File::GetSize() const

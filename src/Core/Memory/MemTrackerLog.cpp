@@ -20,6 +20,11 @@ char s_ownerBuffer[90];
 char s_commaBuffer[30];
 char s_sizeBuffer[64];
 
+// A log file that cannot be opened is reported once, not at every line or
+// report written after it, until it opens again.
+bool s_logUnavailable;
+bool s_leakReportUnavailable;
+
 const char kBorderLine[] =
     " ---------------------------------------------------------------------------------------------------------------------------------- ";
 
@@ -60,9 +65,12 @@ VORM_MEM_COLD void Log(const char* format, ...)
     std::FILE* fp = std::fopen(kLogFileName, "ab");
     if (!fp)
     {
-        Break("cannot open memory.log");
+        if (!s_logUnavailable)
+            Break("cannot open memory.log: its lines are lost until it opens");
+        s_logUnavailable = true;
         return;
     }
+    s_logUnavailable = false;
     std::fprintf(fp, "%s\r\n", s_logBuffer);
     std::fclose(fp);
 }
@@ -164,9 +172,12 @@ void MemTracker::DumpLeakReport()
     std::FILE* fp = std::fopen(kLeakFileName, "w+b");
     if (!fp)
     {
-        Break("cannot open memleaks.log");
+        if (!s_leakReportUnavailable)
+            Break("cannot open memleaks.log: the leak report is lost until it opens");
+        s_leakReportUnavailable = true;
         return;
     }
+    s_leakReportUnavailable = false;
 
     const std::tm lt = LocalTime();
     std::fprintf(fp, "%s\r\n", kBorderLine);

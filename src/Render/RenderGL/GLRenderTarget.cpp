@@ -60,7 +60,7 @@ void GLRenderTarget::AttachColorTextures(TextureDesc desc, TextureParams params,
         count = GLMaxColorAttachments;
 
     glBindFramebuffer(GL_FRAMEBUFFER, m_uiFrameBuffer);
-    CheckGLError();
+    CheckGLError("binding the frame buffer of a render target");
 
     // Each call attaches from colour attachment 0: it replaces the textures
     // of an earlier call, so index i stays the texture on attachment i.
@@ -72,11 +72,11 @@ void GLRenderTarget::AttachColorTextures(TextureDesc desc, TextureParams params,
         GLTexture* texture = VORM_NEW GLTexture();
         texture->Create(desc);
         texture->SetParameters(params);
-        CheckGLError();
+        CheckGLError("creating colour texture " + std::to_string(i) + " of a render target");
         // Texture creation binds and unbinds only textures; the frame buffer
         // stays bound.
         glFramebufferTexture2D(GL_FRAMEBUFFER, GLMapAttachment(i), GL_TEXTURE_2D, texture->GetHandle(), 0);
-        CheckGLError();
+        CheckGLError("attaching colour texture " + std::to_string(i) + " to a render target");
         m_colorTextures.push_back(boost::shared_ptr<ITexture>(texture));
     }
 

@@ -114,16 +114,16 @@ const char* GLErrorString(GLenum code)
     return text ? reinterpret_cast<const char*>(text) : "unknown GL error";
 }
 
-void CheckGLError()
+void CheckGLError(const std::string& what)
 {
     // Bounded: a lost context may keep answering an error.
     for (int i = 0; i < 256; ++i) {
         const GLenum code = glGetError();
         if (code == GL_NO_ERROR)
             break;
-        std::cout << GLErrorString(code);
+        std::cout << "GL error" << (what.empty() ? "" : " while ") << what << ": " << GLErrorString(code)
+                  << std::endl;
     }
-    std::cout.flush();
 }
 
 } // namespace Vorm

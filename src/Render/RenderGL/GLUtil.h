@@ -4,6 +4,7 @@
 #include <GL/glew.h>
 
 #include <cstdint>
+#include <string>
 
 namespace Vorm {
 
@@ -11,8 +12,9 @@ namespace Vorm {
 // version text gives zeros (see the source for the rules).
 void GetGLVersion(int& glMajor, int& glMinor, int& glslMajor, int& glslMinor);
 
-// Pops every queued GL error and writes its text to standard output.
-void CheckGLError();
+// Pops every queued GL error and writes it to standard output, one line
+// each, naming what was being done: "GL error while <what>: <text>".
+void CheckGLError(const std::string& what = std::string());
 
 // Text of a GL error code; never null (codes GLU does not know get a
 // generic text).

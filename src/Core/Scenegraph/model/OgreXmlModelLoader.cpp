@@ -13,6 +13,7 @@
 #include "Core/Scenegraph/Transform.h"
 #include "Core/Scenegraph/TransformController.h"
 #include "Core/Scenegraph/mesh/TriangleMesh.h"
+#include "Core/Scenegraph/model/XmlNesting.h"
 #include "Core/Util/QuitRequest.h"
 
 #include <rapidxml/rapidxml.hpp>
@@ -116,13 +117,21 @@ boost::shared_ptr<Model> OgreXmlModelLoader::LoadFromFile(const std::string& pat
     }
 
     File file(sceneFile);
-    if (!file.Open()) {
-        m_error = sceneFile + ": cannot open";
+    if (!file.Open(File::kSceneLimit)) {
+        m_error = sceneFile + ": " + file.GetError();
         return boost::shared_ptr<Model>();
     }
     std::string text;
     file.ReadFile(text);
     file.Close();
+
+    // The parse and the walk below recurse once per level of nesting: a
+    // file nested deeper than any scene is refused before either starts.
+    if (XmlNesting::Depth(text, XmlNesting::kSceneLimit) > XmlNesting::kSceneLimit) {
+        m_error = sceneFile + ": elements nested deeper than " + std::to_string(XmlNesting::kSceneLimit) +
+                  " levels";
+        return boost::shared_ptr<Model>();
+    }
 
     // The parse works in place: it needs a writable, NUL-terminated copy that
     // lives longer than the document pointing into it.

@@ -1,6 +1,7 @@
 // OgreXmlModelLoader: the material file reader.
 #include "Core/Scenegraph/model/OgreXmlModelLoader.h"
 
+#include "Core/File/File.h"
 #include "Core/Math/Vector4.h"
 #include "Core/Memory/MemTracker.h"
 #include "Core/Rendering/IMaterialEffect.h"
@@ -10,7 +11,6 @@
 #include "Core/Rendering/TextureDesc.h"
 #include "Core/Util/TSingleton.h"
 
-#include <fstream>
 #include <iostream>
 
 namespace Vorm {
@@ -26,6 +26,20 @@ boost::shared_ptr<ITexture> GetTexture(const std::string& name)
     desc.m_type = 1;
     desc.m_internalFormat = 1;
     return TSingleton<IRenderer>::Instance()->SharedTexture(name, desc);
+}
+
+// The line from `next` up to the next line feed (or the end), as getline
+// reads it; false once the text is used up.
+bool NextLine(const std::string& text, size_t& next, std::string& line)
+{
+    if (next >= text.size())
+        return false;
+    size_t end = text.find('\n', next);
+    if (end == std::string::npos)
+        end = text.size();
+    line.assign(text, next, end - next);
+    next = end + 1;
+    return true;
 }
 
 void ReportLine(const std::string& path, int lineNumber, const char* reason)
@@ -56,9 +70,15 @@ bool OgreXmlModelLoader::LoadMaterialsFromFile(const std::string& path, Material
             *error = path + ": " + reason;
         return false;
     };
-    std::ifstream in(path.c_str());
-    if (!in.is_open())
-        return failed("cannot open");
+    std::string text;
+    {
+        File file(path);
+        if (!file.Open(File::kScriptLimit))
+            return failed(file.GetError());
+        // Every byte, NULs too: only line feeds cut the text.
+        text.resize(static_cast<size_t>(file.GetSize()));
+        text.resize(static_cast<size_t>(file.Read(&text[0], file.GetSize())));
+    }
 
     const Vector4<float> zero(0.0f, 0.0f, 0.0f, 0.0f);
     std::string name;
@@ -76,7 +96,8 @@ bool OgreXmlModelLoader::LoadMaterialsFromFile(const std::string& path, Material
     std::string line;
     std::vector<std::string> pieces;
     int lineNumber = 0;
-    while (std::getline(in, line)) {
+    size_t next = 0;
+    while (NextLine(text, next, line)) {
         ++lineNumber;
         // CR LF files read like LF files.
         if (!line.empty() && line[line.size() - 1] == '\r')

@@ -194,8 +194,8 @@ bool OgreXmlModelLoader::LoadMesh(const std::string& path, TriangleMesh* mesh, s
         return false;
     };
     File file(path);
-    if (!file.Open())
-        return failed("cannot open");
+    if (!file.Open(File::kMeshLimit))
+        return failed(file.GetError());
     // The whole file at once: its line breaks mean nothing to the reading.
     std::string text;
     file.ReadFile(text);

@@ -37,6 +37,32 @@ Vector3<float> FaceVector(const Vector3<float>& r, const Vector3<float>& first, 
     return (first - r).Normalized().Cross((second - r).Normalized());
 }
 
+// The pixel column (or row) of vertex i of `verts` on a map `pixels` wide.
+// A map with a pixel per vertex or more is read every whole step from its
+// first pixel (pixels past the last whole step go unread); a smaller one,
+// whose whole step would be 0 and the terrain flat, is stretched over the
+// grid.
+std::uint32_t SamplePixel(std::uint32_t i, std::uint32_t verts, std::uint32_t pixels)
+{
+    if (pixels < verts)
+        return static_cast<std::uint32_t>(std::uint64_t(i) * (pixels - 1) / (verts - 1));
+    const float step = static_cast<float>((pixels - 1) / (verts - 1));
+    return static_cast<std::uint32_t>(static_cast<float>(i) * step);
+}
+
+// Pixels from the first up to the last one sampled along a side.
+std::uint32_t SampledPixels(std::uint32_t verts, std::uint32_t pixels)
+{
+    return SamplePixel(verts - 1, verts, pixels) + 1;
+}
+
+// Whole steps leave up to a step's width unread at the far edges; more than a
+// tenth of the map unread shows as a terrain cut from a corner of it.
+bool MostlyUnread(std::uint32_t used, std::uint32_t pixels)
+{
+    return std::uint64_t(pixels - used) * 10 > pixels;
+}
+
 } // namespace
 
 Terrain::Terrain()
@@ -88,6 +114,17 @@ void Terrain::Create(const TerrainDesc& desc)
         const Image image = Image::Load(desc.heightMap, true, Image::Layout::Bytes, &error);
         // An image that did not load leaves the grid flat.
         if (!image.IsEmpty()) {
+            const std::string path = TSingleton<IRenderer>::Instance()->GetTexturePath() + desc.heightMap;
+            const std::uint32_t usedX = SampledPixels(m_vertsX, image.GetWidth());
+            const std::uint32_t usedZ = SampledPixels(m_vertsZ, image.GetHeight());
+            if (image.GetWidth() < m_vertsX || image.GetHeight() < m_vertsZ)
+                std::cout << "Height map " << path << " is " << image.GetWidth() << " x " << image.GetHeight()
+                          << " pixels, fewer than the terrain's " << m_vertsX << " x " << m_vertsZ
+                          << " vertices; it is stretched over them" << std::endl;
+            else if (MostlyUnread(usedX, image.GetWidth()) || MostlyUnread(usedZ, image.GetHeight()))
+                std::cout << "Height map " << path << " is " << image.GetWidth() << " x " << image.GetHeight()
+                          << " pixels; whole steps over the terrain's " << m_vertsX << " x " << m_vertsZ
+                          << " vertices read only its first " << usedX << " x " << usedZ << std::endl;
             SampleHeights(image);
             ComputeNormals();
         } else {
@@ -117,13 +154,11 @@ void Terrain::Create(const TerrainDesc& desc)
 
 void Terrain::SampleHeights(const Image& image)
 {
-    const float stepX = static_cast<float>((image.GetWidth() - 1) / (m_vertsX - 1));
-    const float stepZ = static_cast<float>((image.GetHeight() - 1) / (m_vertsZ - 1));
     const float scale = m_desc.heightScale;
     for (std::uint32_t i = 0; i < m_vertsX; ++i) {
         for (std::uint32_t j = 0; j < m_vertsZ; ++j) {
-            const std::uint32_t px = static_cast<std::uint32_t>(static_cast<float>(i) * stepX);
-            const std::uint32_t pz = static_cast<std::uint32_t>(static_cast<float>(j) * stepZ);
+            const std::uint32_t px = SamplePixel(i, m_vertsX, image.GetWidth());
+            const std::uint32_t pz = SamplePixel(j, m_vertsZ, image.GetHeight());
             const float red = image.GetPixel(px, pz).x;
             m_vertices[GetVertexIndex(i, j)].pos.y = (red - 128.0f) / 128.0f * scale;
         }

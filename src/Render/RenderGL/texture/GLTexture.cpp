@@ -1,10 +1,13 @@
 #include "RenderGL/texture/GLTexture.h"
 
+#include "Core/Rendering/IRenderer.h"
 #include "Core/Rendering/texture/Image.h"
+#include "Core/Util/TSingleton.h"
 #include "RenderGL/GLUtil.h"
 
 #include <GL/glew.h>
 
+#include <algorithm>
 #include <iostream>
 
 namespace Vorm {
@@ -73,6 +76,12 @@ GLenum DataLayout(std::uint32_t pixelFormat)
     }
 }
 
+// A texture file's path as the image reader opens it.
+std::string TexturePath(const std::string& fileName)
+{
+    return TSingleton<IRenderer>::Instance()->GetTexturePath() + fileName;
+}
+
 // Uploads tightly packed rows: RGB rows of odd widths are not 4-byte aligned.
 class UnpackAlignmentOne
 {
@@ -133,7 +142,8 @@ void GLTexture::CreateFromData(const TextureDesc& desc, const void* pixels)
         glTexImage2D(target, 0, GLMapPixelFormat(m_desc.m_internalFormat), m_desc.m_width, m_desc.m_height,
                      0, DataLayout(m_desc.m_pixelFormat), GLMapPixelType(m_desc.m_pixelFormat), pixels);
     }
-    CheckGLError();
+    CheckGLError("creating a " + std::to_string(m_desc.m_width) + " x " + std::to_string(m_desc.m_height) +
+                 " texture from pixels");
     if (m_desc.m_bMipmap == 1)
         glGenerateMipmap(target);
     Unbind();
@@ -153,6 +163,7 @@ void GLTexture::CreateFromFile(const TextureDesc& desc, const std::string& fileN
         loaded = true;
         for (int face = 0; face < 6; ++face)
             loaded = LoadImageInto(kCubeFaceTargets[face], internal, kCubeFacePrefixes[face] + fileName) && loaded;
+        loaded = EmptyOddFaces(internal, fileName) && loaded;
     } else {
         std::cout << "Not implemented" << std::endl;
     }
@@ -161,8 +172,42 @@ void GLTexture::CreateFromFile(const TextureDesc& desc, const std::string& fileN
     // incomplete cube map) and would mean nothing anyway.
     if (m_desc.m_bMipmap == 1 && loaded)
         glGenerateMipmap(target);
+    CheckGLError(std::string(m_desc.m_type == 3 ? "loading the cube map " : "loading the texture ") +
+                 TexturePath(fileName));
     Unbind();
     ApplyDefaultParameters();
+}
+
+bool GLTexture::EmptyOddFaces(std::uint32_t internalFormat, const std::string& fileName)
+{
+    // GL takes faces of any size one by one, but samples the cube map only
+    // when all six match. The size most faces have wins; ties go to the
+    // earlier face.
+    GLint sides[6];
+    for (int face = 0; face < 6; ++face)
+        glGetTexLevelParameteriv(kCubeFaceTargets[face], 0, GL_TEXTURE_WIDTH, &sides[face]);
+    GLint common = 0;
+    int votes = 0;
+    for (int face = 0; face < 6; ++face) {
+        const int count = static_cast<int>(std::count(sides, sides + 6, sides[face]));
+        if (sides[face] > 0 && count > votes) {
+            common = sides[face];
+            votes = count;
+        }
+    }
+    bool same = true;
+    for (int face = 0; face < 6; ++face) {
+        // A face that did not load has been reported already.
+        if (sides[face] == 0 || sides[face] == common)
+            continue;
+        std::cout << "Cube map face " << TexturePath(kCubeFacePrefixes[face] + fileName) << " is " << sides[face]
+                  << " x " << sides[face] << " pixels, the other faces " << common << " x " << common
+                  << "; it stays empty" << std::endl;
+        // Empty, as if its file were missing.
+        glTexImage2D(kCubeFaceTargets[face], 0, internalFormat, 0, 0, 0, GL_RGB, GL_UNSIGNED_BYTE, nullptr);
+        same = false;
+    }
+    return same;
 }
 
 bool GLTexture::LoadImageInto(std::uint32_t target, std::uint32_t internalFormat, const std::string& fileName)
@@ -172,6 +217,12 @@ bool GLTexture::LoadImageInto(std::uint32_t target, std::uint32_t internalFormat
     // A file that did not load uploads nothing: no picture that no file holds.
     if (image.IsEmpty()) {
         std::cout << "Error reading image file " << error << "; the texture stays empty" << std::endl;
+        return false;
+    }
+    // GL refuses a face that is not square, with an error that names nothing.
+    if (target != GL_TEXTURE_2D && image.GetWidth() != image.GetHeight()) {
+        std::cout << "Cube map face " << TexturePath(fileName) << " is " << image.GetWidth() << " x "
+                  << image.GetHeight() << " pixels, not square; it stays empty" << std::endl;
         return false;
     }
     UnpackAlignmentOne packed;

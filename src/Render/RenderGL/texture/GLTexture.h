@@ -24,7 +24,8 @@ public:
     virtual void CreateFromData(const TextureDesc& desc, const void* pixels) override;
     // Reports "Error reading image file" with the file's path and what is
     // wrong with it for a file that cannot be read, and leaves that image
-    // level empty.
+    // level empty. A cube map face that is not square, or not of the size
+    // most faces have, is named and left empty too.
     virtual void CreateFromFile(const TextureDesc& desc, const std::string& fileName) override;
     virtual void SetParameters(const TextureParams& params) override;
     virtual void GenerateMipmaps() override;
@@ -44,8 +45,12 @@ private:
 
     // Makes a fresh GL name (releasing an earlier one) and binds it.
     void GenAndBind(const TextureDesc& desc);
-    // Loads one file into target; false when the file could not be read.
+    // Loads one file into target; false when the file could not be read
+    // (or, for a cube map face, is not square).
     bool LoadImageInto(std::uint32_t target, std::uint32_t internalFormat, const std::string& fileName);
+    // Reports every loaded cube map face whose size differs from the others'
+    // and leaves it empty; false when there was one.
+    bool EmptyOddFaces(std::uint32_t internalFormat, const std::string& fileName);
     void ApplyDefaultParameters();
 
     std::uint32_t m_uiTexture;

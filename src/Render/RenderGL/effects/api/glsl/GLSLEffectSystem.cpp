@@ -8,6 +8,7 @@
 
 #include <GL/glew.h>
 
+#include <algorithm>
 #include <cctype>
 #include <cstring>
 
@@ -40,6 +41,20 @@ std::string FirstLine(const std::string& log)
         begin = end + 1;
     }
     return "no log";
+}
+
+const char* StageName(unsigned type)
+{
+    switch (type) {
+    case GL_VERTEX_SHADER:
+        return "vertex";
+    case GL_FRAGMENT_SHADER:
+        return "fragment";
+    case GL_GEOMETRY_SHADER:
+        return "geometry";
+    default:
+        return "unknown";
+    }
 }
 
 std::string Describe(const char* what, const char* keyword, size_t offset)
@@ -195,8 +210,8 @@ bool GLSLEffectSystem::ParseEffect(const std::string& text, std::vector<Techniqu
 boost::shared_ptr<ApiEffect> GLSLEffectSystem::OnCreateEffect(const std::string& path, std::string& error)
 {
     File file(path);
-    if (!file.Open()) {
-        error = path + ": cannot open";
+    if (!file.Open(File::kScriptLimit)) {
+        error = path + ": " + file.GetError();
         return boost::shared_ptr<ApiEffect>();
     }
     const int size = file.GetSize();
@@ -251,8 +266,13 @@ GLSLProgram* GLSLEffectSystem::CreateEffect(const std::string& text, const std::
             ok = CreateShaders(folder, pass.m_vertexShaders, GL_VERTEX_SHADER, shaders, reason) &&
                  CreateShaders(folder, pass.m_fragmentShaders, GL_FRAGMENT_SHADER, shaders, reason) &&
                  CreateShaders(folder, pass.m_geometryShaders, GL_GEOMETRY_SHADER, shaders, reason);
-            for (size_t s = 0; s < shaders.size() && ok; ++s)
-                program->AttachShader(shaders[s]);
+            // A shader named again (by another pass or technique) is attached
+            // once: GL refuses a second attachment.
+            for (size_t s = 0; s < shaders.size() && ok; ++s) {
+                const std::vector<boost::shared_ptr<GLSLShader>>& held = program->GetShaders();
+                if (std::find(held.begin(), held.end(), shaders[s]) == held.end())
+                    program->AttachShader(shaders[s]);
+            }
             attached += shaders.size();
         }
         // A later technique may only link again what the earlier ones attached.
@@ -286,13 +306,22 @@ bool GLSLEffectSystem::CreateShaders(const std::string& folder, const std::vecto
     for (size_t i = 0; i < names.size(); ++i) {
         const std::string path = folder + names[i];
         boost::shared_ptr<GLSLShader> shader = FindShader(path);
+        // One file compiles for one stage: attached again for another, GL
+        // refuses it with an error that names nothing.
+        if (shader && shader->GetType() != type) {
+            error = "the shader " + path + " is named for two stages, " + StageName(shader->GetType()) + " and " +
+                    StageName(type);
+            return false;
+        }
         if (!shader) {
             // An empty source would compile and fail only the link, which
             // cannot say which file is at fault.
             File file(path);
-            const bool opened = file.Open();
+            const bool opened = file.Open(File::kScriptLimit);
             if (!opened || file.GetSize() == 0) {
-                error = "the shader " + path + (opened ? " is empty" : " cannot be opened");
+                const std::string& reason = file.GetError();
+                error = "the shader " + path + " " +
+                        (opened ? "is empty" : reason == "cannot open" ? "cannot be opened" : reason);
                 return false;
             }
             file.Close();

@@ -54,9 +54,10 @@ public:
     // Builds and links one program from an effect text; shader names are
     // relative to `folder`. Null for a malformed text, a text without a
     // technique, a first technique without a shader, a shader file that
-    // cannot be opened, is empty or does not compile, and a program that
-    // does not link; `error`, when given, then says what (naming a shader by
-    // its path).
+    // cannot be opened, is empty, does not compile or is named for two
+    // stages (also by an effect made before), and a program that does not
+    // link; `error`, when given, then says what (naming a shader by its
+    // path). A shader named twice for one stage is attached once.
     GLSLProgram* CreateEffect(const std::string& text, const std::string& folder, std::string* error = nullptr);
 
     // The one material program: made around the program of the first name

@@ -42,7 +42,7 @@ GLSLShader::~GLSLShader()
 bool GLSLShader::Compile(std::string& log)
 {
     File file(m_path);
-    if (!file.Open())
+    if (!file.Open(File::kScriptLimit))
         return false;
 
     if (m_handle == 0) {
