@@ -79,6 +79,34 @@ cases() {
   echo "n1-image-py_sky-missing|nature1|start|$T/py_brightday1.png|missing|runs|"
   echo "n1-image-bark-truncated|nature1|start|$T/bark.png|truncated|runs|"
 
+  # Image headers claiming sizes that wrap 32 bits or are merely larger than
+  # the use takes (GL's largest texture side, a terrain map's bytes): refused
+  # before decoding, named, and the image's fallback runs.
+  local name size
+  for f in tHeight.png tCoverage.png tColor.png rock.png WaterRipples.png px_brightday1.png; do
+    echo "header-${f%.png}-wrap|world|start|$T/$f|png:65536x65536:6|runs|$T/$f,larger than"
+  done
+  while read -r name f size; do
+    echo "header-$name|world|start|$T/$f|$size|runs|$T/$f,larger than"
+  done <<ROWS
+tHeight-grey-wrap tHeight.png png:65536x65536:0
+tColor-46341 tColor.png png:46341x46341:6
+tHeight-large tHeight.png png:8192x8192:2
+tCoverage-large tCoverage.png png:5000x5000:6
+WaterRipples-large WaterRipples.png png:32768x32768:2
+ny_sky-large ny_brightday1.png png:20000x20000:2
+clumps-wrap grassClumps/clumps.tga tga:32768x32768:32
+clumpNoise-large grassClumps/clumpNoise.tga tga:20000x20000:24
+ROWS
+  echo "header-tColor-wide|world|start|$T/tColor.png|png:100000x1:2|runs|$T/tColor.png,100000 x 1"
+  echo "header-rock-wide|world|start|$T/rock.png|png:100000x1:2|runs|$T/rock.png,100000 x 1"
+  # TGA content under a PNG name: the name alone picks no decoder.
+  echo "header-tHeight-tga|world|start|$T/tHeight.png|tga:32768x32768:32|runs|$T/tHeight.png,not a valid image"
+  echo "header-pz_sky-tga|world|start|$T/pz_brightday1.png|tga:32768x32768:32|runs|$T/pz_brightday1.png,not a valid"
+  echo "n1-header-bark-wrap|nature1|start|$T/bark.png|png:65536x65536:6|runs|$T/bark.png,larger than"
+  echo "n1-header-nx_sky-wide|nature1|start|$T/nx_brightday1.png|png:100000x1:2|runs|$T/nx_brightday1.png,100000 x 1"
+  echo "f6-header-tHeight-wrap|world|f6|$T/tHeight.png|png:65536x65536:0|runs|$T/tHeight.png,larger than"
+
   # Effect files and shaders: every one fails the start.
   for f in MaterialEffect WaterAlphaMaskEffect WaterEffect SkyboxEffect ShadowMapping WireframeEffect GrassEffect; do
     for d in missing empty truncated random notechnique; do
@@ -214,6 +242,42 @@ largest_mesh() {
     { print }' "$orig"
 }
 
+# The bytes of a string of hex pairs.
+hex_bytes() {
+  local hex=$1 out="" i
+  for ((i = 0; i < ${#hex}; i += 2)); do out+="\\x${hex:i:2}"; done
+  printf '%b' "$out"
+}
+
+# CRC-32 of a string of hex pairs, as a PNG chunk carries it.
+crc32_hex() {
+  local hex=$1 crc=$((0xFFFFFFFF)) i k
+  for ((i = 0; i < ${#hex}; i += 2)); do
+    crc=$((crc ^ 0x${hex:i:2}))
+    for ((k = 0; k < 8; ++k)); do crc=$(((crc >> 1) ^ (0xEDB88320 & -(crc & 1)))); done
+  done
+  printf '%08x' $((crc ^ 0xFFFFFFFF))
+}
+
+# A PNG claiming width x height in 8 bits of the colour type, holding up to
+# two rows of zero samples (some hundred bytes deflated): enough for a decoder to
+# write past a buffer whose size wrapped. A TGA header (true colour, top row
+# first) without pixels likewise.
+png_header() {
+  local channels=([0]=1 [2]=3 [4]=2 [6]=4) ihdr idat zeros
+  ihdr=49484452$(printf '%08x%08x08%02x000000' "$1" "$2" "$3")
+  zeros=$(((${channels[$3]} * $1 + 1) * ($2 < 2 ? $2 : 2)))
+  # zlib: header, gzip's deflate stream, Adler-32 of the zeros.
+  idat=4944415478da$(head -c "$zeros" /dev/zero | gzip -9 -n | tail -c +11 | head -c -8 | od -An -tx1 -v |
+    tr -d ' \n')$(printf '%08x' $((((zeros % 65521) << 16) | 1)))
+  hex_bytes "89504e470d0a1a0a0000000d${ihdr}$(crc32_hex "$ihdr")$(printf '%08x' $((${#idat} / 2 - 4)))"
+  hex_bytes "${idat}$(crc32_hex "$idat")0000000049454e44ae426082"
+}
+tga_header() {
+  hex_bytes "$(printf '000002000000000000000000%02x%02x%02x%02x%02x20' $(($1 & 255)) $(($1 >> 8)) \
+    $(($2 & 255)) $(($2 >> 8)) "$3")"
+}
+
 # Replaces the data file (a link into the real data) by a damaged copy; the
 # link is removed first, so nothing is ever written into the real data.
 damage() {
@@ -246,6 +310,10 @@ damage() {
     # Logs that cannot be opened even by a writer that may write anywhere:
     # directories (not empty, so the tracker cannot remove them) in their place.
     unwritable) mkdir -p "$file/keep" "${file%/*}/memleaks.log/keep" ;;
+    png:* | tga:*)
+      local format width height depth
+      IFS=':x' read -r format width height depth <<<"$kind"
+      "${format}_header" "$width" "$height" "$depth" >"$file" ;;
     *) echo "unknown damage $kind"; return 1 ;;
   esac
 }

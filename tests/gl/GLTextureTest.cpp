@@ -288,6 +288,39 @@ TEST_F(GLTextureTest, CubeMapFaceOfAnotherSizeIsNamedAndLeftEmpty)
     }
 }
 
+TEST_F(GLTextureTest, ImagesLargerThanGLTakesAreRefusedNamingTheFile)
+{
+    GLint maxSide = 0, maxFace = 0;
+    glGetIntegerv(GL_MAX_TEXTURE_SIZE, &maxSide);
+    glGetIntegerv(GL_MAX_CUBE_MAP_TEXTURE_SIZE, &maxFace);
+    ASSERT_TRUE(TestImages::WritePngHeader(m_folder.Path("wide.png"), 100000, 1, 2, 8, 1));
+    GLTexture wide;
+    {
+        CoutCapture out;
+        wide.CreateFromFile(Desc(1, 0, 0, 0, 0, 1), "wide.png");
+        EXPECT_EQ("Error reading image file " + m_folder.Path("wide.png") +
+                      ": is 100000 x 1 pixels, larger than a texture may be (" + std::to_string(maxSide) +
+                      " pixels a side); the texture stays empty\n",
+                  out.Text());
+    }
+    EXPECT_EQ(0, Width(wide, 0));
+
+    // A face of a sky box whose bytes would wrap 32 bits, among good ones.
+    const std::uint8_t top[6][3] = {}, bottom[6][3] = {};
+    ASSERT_TRUE(TestImages::WriteCubeFaces(m_folder.Dir(), "sky.png", 4, top, bottom));
+    ASSERT_TRUE(TestImages::WritePngHeader(m_folder.Path("py_sky.png"), 65536, 65536, 6, 8, 2));
+    GLTexture cube;
+    CoutCapture out;
+    cube.CreateFromFile(Desc(3, 0, 0, 0, 0, 1), "sky.png");
+    EXPECT_EQ("Error reading image file " + m_folder.Path("py_sky.png") +
+                  ": is 65536 x 65536 pixels, larger than a cube-map face may be (" + std::to_string(maxFace) +
+                  " pixels a side); the texture stays empty\n",
+              out.Text());
+    EXPECT_EQ(4, Width(cube, 0, GL_TEXTURE_CUBE_MAP_POSITIVE_X));
+    EXPECT_EQ(0, Width(cube, 0, GL_TEXTURE_CUBE_MAP_POSITIVE_Y));
+    EXPECT_EQ(GLenum(GL_NO_ERROR), glGetError());
+}
+
 TEST_F(GLTextureTest, CopyFromFramebufferTakesTheLowerLeftCorner)
 {
     glViewport(0, 0, Ctx().Width(), Ctx().Height());

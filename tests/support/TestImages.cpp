@@ -1,6 +1,7 @@
 #include "TestImages.h"
 
 #include <GL/glew.h>
+#include <IL/il.h>
 #include <zlib.h>
 
 #include <algorithm>
@@ -16,6 +17,15 @@ void Put16(std::vector<std::uint8_t>& out, int v)
 {
     out.push_back(std::uint8_t(v & 0xFF));
     out.push_back(std::uint8_t((v >> 8) & 0xFF));
+}
+
+bool WriteAll(const std::string& path, const std::vector<std::uint8_t>& bytes)
+{
+    FILE* f = std::fopen(path.c_str(), "wb");
+    if (!f)
+        return false;
+    const bool ok = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
+    return std::fclose(f) == 0 && ok;
 }
 
 bool WriteTga(const std::string& path, std::uint8_t imageType, int width, int height, int bitsPerPixel,
@@ -149,6 +159,93 @@ bool WritePng(const std::string& path, int width, int height, int colourType, in
         return false;
     const bool ok = std::fwrite(out.data(), 1, out.size(), f) == out.size();
     return std::fclose(f) == 0 && ok;
+}
+
+bool WritePngHeader(const std::string& path, std::uint32_t width, std::uint32_t height, int colourType,
+                    int bitDepth, int rows)
+{
+    const int channels = colourType == 0 || colourType == 3 ? 1 : colourType == 2 ? 3 : colourType == 4 ? 2 : 4;
+    const std::size_t rowBytes = (std::size_t(width) * channels * bitDepth + 7) / 8 + 1;
+    const std::vector<std::uint8_t> raw(rowBytes * rows, 0);
+    uLongf size = compressBound(uLong(raw.size()));
+    std::vector<std::uint8_t> z(size);
+    if (compress2(z.data(), &size, raw.data(), uLong(raw.size()), 9) != Z_OK)
+        return false;
+    z.resize(size);
+
+    std::vector<std::uint8_t> header;
+    Put32Be(header, width);
+    Put32Be(header, height);
+    header.insert(header.end(), {std::uint8_t(bitDepth), std::uint8_t(colourType), 0, 0, 0});
+    std::vector<std::uint8_t> out = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+    Chunk(out, "IHDR", header);
+    Chunk(out, "IDAT", z);
+    Chunk(out, "IEND", {});
+    return WriteAll(path, out);
+}
+
+bool WriteBmp(const std::string& path, std::int32_t width, std::int32_t height, int bitsPerPixel,
+              const std::vector<std::uint8_t>& rows, std::uint32_t colours)
+{
+    const std::uint32_t written = colours < 256 ? colours : 256;
+    const std::uint32_t offset = 14 + 40 + 4 * written;
+    std::vector<std::uint8_t> out = {'B', 'M'};
+    auto put32 = [&out](std::uint32_t v) {
+        for (int shift = 0; shift < 32; shift += 8)
+            out.push_back(std::uint8_t(v >> shift));
+    };
+    put32(offset + std::uint32_t(rows.size()));
+    put32(0);
+    put32(offset);
+    put32(40);
+    put32(std::uint32_t(width));
+    put32(std::uint32_t(height));
+    Put16(out, 1);
+    Put16(out, bitsPerPixel);
+    for (std::uint32_t v : {0u, std::uint32_t(rows.size()), 2835u, 2835u, colours, 0u})
+        put32(v);
+    for (std::uint32_t i = 0; i < written; ++i)
+        out.insert(out.end(), {std::uint8_t(i), std::uint8_t(i), std::uint8_t(i), 0});
+    out.insert(out.end(), rows.begin(), rows.end());
+    return WriteAll(path, out);
+}
+
+bool WriteJpeg(const std::string& path, int width, int height, const std::vector<std::uint8_t>& rgb)
+{
+    if (rgb.size() != std::size_t(width) * height * 3)
+        return false;
+    ilInit();
+    ILuint id = 0;
+    ilGenImages(1, &id);
+    ilBindImage(id);
+    std::vector<std::uint8_t> out(rgb.size() + 4096);
+    ILuint size = 0;
+    if (ilTexImage(width, height, 1, 3, IL_RGB, IL_UNSIGNED_BYTE, const_cast<std::uint8_t*>(rgb.data())))
+        size = ilSaveL(IL_JPG, out.data(), ILuint(out.size()));
+    ilDeleteImages(1, &id);
+    while (ilGetError() != IL_NO_ERROR) {
+    }
+    out.resize(size);
+    return size > 0 && WriteAll(path, out);
+}
+
+bool SetJpegSize(const std::string& path, std::uint32_t width, std::uint32_t height)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::vector<std::uint8_t> file((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    // Segments after the start marker, up to the first frame header.
+    for (std::size_t at = 2; at + 9 <= file.size() && file[at] == 0xFF;) {
+        const int marker = file[at + 1];
+        if (marker >= 0xC0 && marker <= 0xC2) {
+            file[at + 5] = std::uint8_t(height >> 8);
+            file[at + 6] = std::uint8_t(height);
+            file[at + 7] = std::uint8_t(width >> 8);
+            file[at + 8] = std::uint8_t(width);
+            return WriteAll(path, file);
+        }
+        at += 2 + ((std::size_t(file[at + 2]) << 8) | file[at + 3]);
+    }
+    return false;
 }
 
 bool ReadPngRgb(const std::string& path, int& width, int& height, std::vector<std::uint8_t>& rgbTopFirst)

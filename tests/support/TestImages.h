@@ -5,9 +5,9 @@
 #include <string>
 #include <vector>
 
-// Small image files for tests, written by hand as TGA so that every layout
-// (true colour, grey, grey-alpha, palette, 16-bit, either origin) is under
-// the test's control.
+// Small image files for tests, written by hand so that every layout (true
+// colour, grey, grey-alpha, palette, 16-bit, either origin) and every header
+// field is under the test's control; JPEG through DevIL.
 namespace TestImages {
 
 // True-colour TGA; pixels are rows of 3 (B, G, R) or 4 (B, G, R, A) bytes,
@@ -28,6 +28,24 @@ bool WritePng(const std::string& path, int width, int height, int colourType, in
               const std::vector<std::uint8_t>& samples);
 // An 8-bit RGB PNG such as WritePng writes: rows of 3 bytes, top row first.
 bool ReadPngRgb(const std::string& path, int& width, int& height, std::vector<std::uint8_t>& rgbTopFirst);
+
+// PNG whose header claims width x height in the colour type and depth
+// given, holding `rows` rows of zero samples: a large picture in a small
+// file, as hostile files make them.
+bool WritePngHeader(const std::string& path, std::uint32_t width, std::uint32_t height, int colourType,
+                    int bitDepth, int rows);
+
+// BMP with a 40-byte info header of the given (signed) sides and depth;
+// `rows` is the pixel data as the file holds it (bottom row first for a
+// positive height, each row padded to 4 bytes). `colours` is announced as
+// the palette's length; up to 256 grey entries are written.
+bool WriteBmp(const std::string& path, std::int32_t width, std::int32_t height, int bitsPerPixel,
+              const std::vector<std::uint8_t>& rows, std::uint32_t colours = 0);
+
+// Baseline JPEG of RGB rows (top row first), written through DevIL.
+bool WriteJpeg(const std::string& path, int width, int height, const std::vector<std::uint8_t>& rgb);
+// Makes the JPEG's frame header claim another size; the data stays.
+bool SetJpegSize(const std::string& path, std::uint32_t width, std::uint32_t height);
 
 // RGB PNG; rows of 3 bytes, first row = bottom row (the order
 // glReadPixels gives).

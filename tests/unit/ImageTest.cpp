@@ -10,13 +10,22 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstring>
+#include <filesystem>
+#include <functional>
+#include <limits>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <utility>
 #include <vector>
 
 using namespace Vorm;
 
 namespace {
+
+typedef std::vector<std::uint8_t> Bytes;
 
 void ExpectPixel(const Image& img, unsigned x, unsigned y, float r, float g, float b, float a)
 {
@@ -245,3 +254,171 @@ TEST_F(ImageTest, ColourLayoutExpandsGreyAndPalettesButKeepsBlueFirstOrderAndDep
     EXPECT_TRUE(Image::Load("missing.png", true, Image::Layout::Colour).IsEmpty());
     EXPECT_TRUE(rec.Failures().empty());
 }
+
+namespace {
+
+const Image::Limit kTexture("a texture", 16384, Image::kMaxBytes);
+const Image::Limit kMap("a terrain map", std::numeric_limits<std::uint32_t>::max(), std::uint64_t(64) << 20);
+
+// A hostile file: how it is written, the use it is loaded for and what the
+// refusal says after the file's path.
+struct Hostile
+{
+    const char* name;
+    std::function<bool(const std::string&)> write;
+    const Image::Limit& limit;
+    std::string reason;
+};
+
+std::function<bool(const std::string&)> Jpeg(std::uint32_t width, std::uint32_t height)
+{
+    return [width, height](const std::string& path) {
+        return TestImages::WriteJpeg(path, 8, 8, std::vector<std::uint8_t>(192, 99)) &&
+               TestImages::SetJpegSize(path, width, height);
+    };
+}
+
+std::function<bool(const std::string&)> Png(std::uint32_t width, std::uint32_t height, int colourType, int depth)
+{
+    // Two rows of pixels: enough for a decoder to write past a wrapped buffer.
+    return [=](const std::string& path) {
+        return TestImages::WritePngHeader(path, width, height, colourType, depth, 2);
+    };
+}
+
+std::function<bool(const std::string&)> Tga(int width, int height, int bytesPerPixel)
+{
+    return [=](const std::string& path) { return TestImages::WriteTrueColor(path, width, height, bytesPerPixel, {}); };
+}
+
+std::function<bool(const std::string&)> Bmp(std::int32_t width, std::int32_t height, int bits,
+                                             std::uint32_t colours = 0)
+{
+    return [=](const std::string& path) { return TestImages::WriteBmp(path, width, height, bits, {}, colours); };
+}
+
+std::string Larger(const std::string& size, const std::string& what, const std::string& bound)
+{
+    return "is " + size + " pixels, larger than " + what + " may be (" + bound + ")";
+}
+
+} // namespace
+
+TEST_F(ImageTest, HostileHeadersAreRefusedBeforeDecodingWithTheFileNamed)
+{
+    const Image::Limit any;
+    const std::string image = "an image", texture = "a texture", map = "a terrain map";
+    const std::string notValid = "is not a valid image of its kind";
+    const std::string mismatch = " image, not the ";
+    const Hostile table[] = {
+        // Sizes whose bytes wrap 32 bits, in the decoder or in the copy.
+        {"wrap.png", Png(65536, 65536, 6, 8), any, Larger("65536 x 65536", image, "1024 MiB")},
+        {"wrap46341.png", Png(46341, 46341, 6, 8), any, Larger("46341 x 46341", image, "1024 MiB")},
+        {"grey.png", Png(65536, 65536, 0, 8), kMap, Larger("65536 x 65536", map, "64 MiB")},
+        {"wrap.tga", Tga(32768, 32768, 4), any, Larger("32768 x 32768", image, "1024 MiB")},
+        {"wrap.jpg", Jpeg(65535, 65535), any, Larger("65535 x 65535", image, "1024 MiB")},
+        {"wrap.bmp", Bmp(65536, 65536, 32), any, Larger("65536 x 65536", image, "1024 MiB")},
+        {"topdown.bmp", Bmp(65536, -65536, 32), any, Larger("65536 x 65536", image, "1024 MiB")},
+        // Merely too large for the use.
+        {"wide.png", Png(100000, 1, 2, 8), kTexture, Larger("100000 x 1", texture, "16384 pixels a side")},
+        {"large.tga", Tga(20000, 20000, 3), kTexture, Larger("20000 x 20000", texture, "16384 pixels a side")},
+        {"deep.png", Png(16384, 16384, 6, 16), kTexture, Larger("16384 x 16384", texture, "1024 MiB")},
+        {"coefficients.jpg", Jpeg(12000, 12000), kTexture, Larger("12000 x 12000", texture, "1024 MiB")},
+        {"map.png", Png(8192, 8192, 2, 8), kMap, Larger("8192 x 8192", map, "64 MiB")},
+        {"map.bmp", Bmp(4097, 4096, 24), kMap, Larger("4097 x 4096", map, "64 MiB")},
+        // No pixels at all.
+        {"zero.png", Png(0, 4, 2, 8), any, "has no pixels: its header says 0 x 4"},
+        {"zero.tga", Tga(3, 0, 3), any, "has no pixels: its header says 3 x 0"},
+        {"zero.jpg", Jpeg(8, 0), any, "has no pixels: its header says 8 x 0"},
+        {"zero.bmp", Bmp(0, 2, 24), any, "has no pixels: its header says 0 x 2"},
+        // Fields that make a decoder set memory aside or read past it.
+        {"palette.bmp", Bmp(2, 2, 8, 0xFFFFFFFFu), any, notValid + " (a palette of 4294967295 colours)"},
+        {"endless.bmp", Bmp(2, std::numeric_limits<std::int32_t>::min(), 24), any,
+         notValid + " (a negative width or an endless height)"},
+        {"palette.tga", [](const std::string& p) { return TestImages::WritePalette(p, 2, 1, {0, 1}, Bytes(900)); },
+         any, "is a TGA of a kind the engine does not read (a palette image needs 8-bit indices and 1 to 256 "
+              "colours of 15 to 32 bits)"},
+        {"index.tga", [](const std::string& p) { return TestImages::WritePalette(p, 2, 1, {0, 5}, {0, 0, 200}); },
+         any, notValid + " (its pixels index past its palette)"},
+        {"short.tga", Tga(64, 64, 3), any, "is cut short"},
+        // Content of another kind than its name says: the name alone picks no decoder.
+        {"tga.png", Tga(32768, 32768, 4), any, notValid},
+        {"png.tga", Png(65536, 65536, 6, 8), any, "holds a PNG" + mismatch + "TGA its name says"},
+        {"jpeg.png", Jpeg(8, 8), any, "holds a JPEG" + mismatch + "PNG its name says"},
+        {"bmp.jpg", Bmp(2, 2, 24), any, "holds a BMP" + mismatch + "JPEG its name says"},
+        {"picture.dds", Png(2, 2, 2, 8), any,
+         "is of a kind that cannot be read (only PNG, TGA, JPEG and BMP images can)"},
+        // Not a regular file: nothing is read from it, nothing waits on it.
+        {"folder.png", [](const std::string& p) { return std::filesystem::create_directory(p); }, any,
+         "is not a regular file"},
+        {"pipe.tga", [](const std::string& p) { return mkfifo(p.c_str(), 0600) == 0; }, any,
+         "is not a regular file"},
+    };
+    for (const Hostile& row : table) {
+        SCOPED_TRACE(row.name);
+        ASSERT_TRUE(row.write(dir + row.name));
+        for (Image::Layout layout : {Image::Layout::Bytes, Image::Layout::Colour}) {
+            std::string error;
+            EXPECT_TRUE(Image::Load(row.name, true, layout, &error, row.limit).IsEmpty());
+            EXPECT_EQ(dir + row.name + ": " + row.reason, error);
+        }
+    }
+}
+
+TEST_F(ImageTest, JpegAndBmpFilesLoadLikeTheOthers)
+{
+    // BMP rows are blue first and padded to 4 bytes; bottom row first unless
+    // the height is negative.
+    const Bytes rows = {0, 0, 255, 0, 255, 0, 0, 0, 255, 0, 0, 9, 8, 7, 0, 0};
+    ASSERT_TRUE(TestImages::WriteBmp(dir + "up.bmp", 2, 2, 24, rows));
+    ASSERT_TRUE(TestImages::WriteBmp(dir + "down.bmp", 2, -2, 24, rows));
+    const Image up("up.bmp", true);
+    const Image down("down.bmp", true);
+    ExpectPixel(up, 0, 0, 0, 0, 255, 0);
+    ExpectPixel(up, 1, 0, 7, 8, 9, 0);
+    ExpectPixel(up, 1, 1, 0, 255, 0, 0);
+    ExpectPixel(down, 0, 0, 255, 0, 0, 0);
+    ExpectPixel(down, 1, 1, 7, 8, 9, 0);
+
+    Bytes rgb;
+    for (int i = 0; i < 16 * 8; ++i)
+        rgb.insert(rgb.end(), {200, 30, 90});
+    ASSERT_TRUE(TestImages::WriteJpeg(dir + "j.jpg", 16, 8, rgb));
+    std::string error;
+    const Image jpeg = Image::Load("j.jpg", true, Image::Layout::Colour, &error, kTexture);
+    ASSERT_FALSE(jpeg.IsEmpty()) << error;
+    EXPECT_EQ(16u, jpeg.GetWidth());
+    EXPECT_EQ(8u, jpeg.GetHeight());
+    EXPECT_EQ(Image::ChannelOrder::Rgb, jpeg.GetChannelOrder());
+    const Vector4<float> p = jpeg.GetPixel(5, 3); // lossy: near the colour written
+    EXPECT_NEAR(200.0f, p.x, 6.0f);
+    EXPECT_NEAR(30.0f, p.y, 6.0f);
+    EXPECT_NEAR(90.0f, p.z, 6.0f);
+}
+
+#ifndef __SANITIZE_ADDRESS__ // the sanitizer reserves far more address space than any limit leaves
+TEST_F(ImageTest, AFailureToAllocateNamesTheFileInsteadOfThrowing)
+{
+    // 4096 x 4096 RGBA: 64 MiB in DevIL fit in what is left, the image's own
+    // 64 MiB copy then does not.
+    const std::size_t bytes = std::size_t(4096) * 4096 * 4;
+    ASSERT_TRUE(TestImages::WriteTrueColor(dir + "big.tga", 4096, 4096, 4, Bytes(bytes, 7)));
+    EXPECT_EXIT(
+        {
+            long pages = 0;
+            std::FILE* statm = std::fopen("/proc/self/statm", "r");
+            if (!statm || std::fscanf(statm, "%ld", &pages) != 1)
+                std::_Exit(2);
+            std::fclose(statm);
+            rlimit space;
+            getrlimit(RLIMIT_AS, &space);
+            space.rlim_cur = rlim_t(pages) * rlim_t(sysconf(_SC_PAGESIZE)) + bytes + bytes / 2;
+            setrlimit(RLIMIT_AS, &space);
+            std::string error;
+            const bool empty = Image::Load("big.tga", true, Image::Layout::Colour, &error).IsEmpty();
+            std::fprintf(stderr, "%s %s\n", empty ? "empty" : "loaded", error.c_str());
+            std::_Exit(0);
+        },
+        testing::ExitedWithCode(0), "empty .*big.tga: is too large to load: there is not enough memory for it");
+}
+#endif

@@ -256,6 +256,27 @@ TEST_F(TerrainTest, MissingImagesLeaveAFlatGridWithoutGrassAndSaySo)
     EXPECT_EQ(0u, terrain.GetGrassPatch().GetIndexBuffer()->GetCount());
 }
 
+TEST_F(TerrainTest, MapsLargerThanATerrainTakesAreRefusedBeforeDecoding)
+{
+    // A grey map whose bytes wrap 32 bits, and one merely too large.
+    ASSERT_TRUE(TestImages::WritePngHeader(folder.Path("h.png"), 65536, 65536, 0, 8, 2));
+    ASSERT_TRUE(TestImages::WritePngHeader(folder.Path("c.png"), 8192, 8192, 2, 8, 2));
+    Vorm::TerrainDesc desc;
+    desc.SetHeightMap("h.png", 30.0f);
+    desc.SetCoverageMap("c.png");
+    Vorm::Terrain terrain;
+    CoutCapture out;
+    terrain.Create(desc);
+    const std::string folder = renderer.GetTexturePath();
+    EXPECT_EQ("Height map not loaded: " + folder + "h.png: is 65536 x 65536 pixels, larger than a terrain map may "
+              "be (64 MiB); the terrain stays flat\n"
+              "Coverage map not loaded: " + folder + "c.png: is 8192 x 8192 pixels, larger than a terrain map may "
+              "be (64 MiB); no grass is placed\n",
+              out.Text());
+    for (const Vorm::TerrainVertex& v : terrain.GetVertices())
+        EXPECT_EQ(0.0f, v.pos.y);
+}
+
 TEST_F(TerrainTest, DescriptionWithoutCellsOrQuadsIsRefused)
 {
     const std::uint32_t cells[][4] = {{0, 2, 8, 8}, {2, 0, 8, 8}, {2, 2, 0, 8}, {2, 2, 8, 0}};

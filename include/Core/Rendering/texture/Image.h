@@ -47,13 +47,31 @@ public:
         Float
     };
 
+    // The largest image a use takes. A file's own header is checked against
+    // it before anything is decoded: a larger file is refused, as is one of
+    // no pixels. Every limit is held to kMaxBytes, under which the image
+    // library's 32-bit sizes cannot wrap.
+    struct Limit
+    {
+        // Any image up to kMaxBytes.
+        Limit();
+        Limit(const char* what, std::uint32_t maxSide, std::uint64_t maxBytes);
+
+        const char* m_what;         // the use, as a refusal names it: "a texture"
+        std::uint32_t m_maxSide;    // pixels along either side
+        std::uint64_t m_maxBytes;   // memory decoding may take (ImageHeader::GetDecodeBytes)
+    };
+    static constexpr std::uint64_t kMaxBytes = std::uint64_t(1) << 30;
+
     // Loads the renderer's texture folder + name in the Bytes layout. A file
     // that cannot be read gives an empty image.
     Image(const std::string& name, bool upperLeftOrigin);
-    // As above in the given layout. For a file that cannot be read, `error`
-    // (when given) gets its path as opened and what is wrong with it.
+    // As above in the given layout, within the limit. For a file that cannot
+    // be read or is refused, `error` (when given) gets its path as opened and
+    // what is wrong with it. Never throws: a failure to allocate is such an
+    // error too.
     static Image Load(const std::string& name, bool upperLeftOrigin, Layout layout,
-                      std::string* error = nullptr);
+                      std::string* error = nullptr, const Limit& limit = Limit());
     // Takes ownership of data (allocated with VORM_NEW[]) without copying it.
     Image(std::uint32_t width, std::uint32_t height, std::uint32_t bytesPerPixel, std::uint8_t* data);
     Image(const Image& other);
@@ -82,7 +100,10 @@ public:
 private:
     Image();
     // false when the file cannot be read; the image is then empty.
-    bool Read(const std::string& name, bool upperLeftOrigin, Layout layout, std::string* error);
+    bool Read(const std::string& name, bool upperLeftOrigin, Layout layout, std::string* error,
+              const Limit& limit) noexcept;
+    // The file's pixels into this image; an empty text, or what is wrong.
+    std::string Decode(const std::string& path, bool upperLeftOrigin, Layout layout, const Limit& limit);
     void Release();
 
     std::uint8_t* m_pData;

@@ -1,14 +1,19 @@
 #include "Core/Rendering/texture/Image.h"
 
-#include "Core/File/File.h"
 #include "Core/Memory/MemTracker.h"
 #include "Core/Rendering/IRenderer.h"
+#include "Core/Rendering/texture/ImageHeader.h"
 #include "Core/Util/TSingleton.h"
 
 #include <IL/il.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
+#include <limits>
+#include <memory>
+#include <new>
 #include <utility>
 
 namespace Vorm {
@@ -153,7 +158,123 @@ Image::ChannelOrder BytesOrder(std::uint32_t bytesPerPixel)
     }
 }
 
+// Bytes of one pixel in a DevIL format and type; 0 for what the engine
+// never asks for.
+std::uint32_t PixelBytes(ILenum format, ILenum type)
+{
+    std::uint32_t channels = 0;
+    switch (format) {
+    case IL_LUMINANCE:
+    case IL_ALPHA:
+        channels = 1;
+        break;
+    case IL_LUMINANCE_ALPHA:
+        channels = 2;
+        break;
+    case IL_RGB:
+    case IL_BGR:
+        channels = 3;
+        break;
+    case IL_RGBA:
+    case IL_BGRA:
+        channels = 4;
+        break;
+    default:
+        break;
+    }
+    switch (type) {
+    case IL_BYTE:
+    case IL_UNSIGNED_BYTE:
+        return channels;
+    case IL_SHORT:
+    case IL_UNSIGNED_SHORT:
+    case IL_HALF:
+        return channels * 2;
+    case IL_INT:
+    case IL_UNSIGNED_INT:
+    case IL_FLOAT:
+        return channels * 4;
+    default:
+        return 0;
+    }
+}
+
+ILenum DecoderOf(ImageHeader::Kind kind)
+{
+    switch (kind) {
+    case ImageHeader::Kind::Png:
+        return IL_PNG;
+    case ImageHeader::Kind::Tga:
+        return IL_TGA;
+    case ImageHeader::Kind::Jpeg:
+        return IL_JPG;
+    default:
+        return IL_BMP;
+    }
+}
+
+// What is wrong with the size the header gives, for the use; empty when
+// it fits.
+std::string CheckSize(const ImageHeader& header, const Image::Limit& limit)
+{
+    const std::string size = std::to_string(header.GetWidth()) + " x " + std::to_string(header.GetHeight());
+    if (header.GetWidth() == 0 || header.GetHeight() == 0)
+        return "has no pixels: its header says " + size;
+    const std::string refusal = "is " + size + " pixels, larger than " + limit.m_what + " may be (";
+    if (header.GetWidth() > limit.m_maxSide || header.GetHeight() > limit.m_maxSide)
+        return refusal + std::to_string(limit.m_maxSide) + " pixels a side)";
+    const std::uint64_t maxBytes = std::min(limit.m_maxBytes, Image::kMaxBytes);
+    if (header.GetDecodeBytes() > maxBytes)
+        return refusal + std::to_string(maxBytes >> 20) + " MiB)";
+    return std::string();
+}
+
+// Colour indices past the end of the palette would make DevIL's conversion
+// read beyond it.
+bool IndicesInPalette(std::uint32_t width, std::uint32_t height)
+{
+    if (ilGetInteger(IL_IMAGE_FORMAT) != IL_COLOUR_INDEX)
+        return true;
+    const ILint colours = ilGetInteger(IL_PALETTE_NUM_COLS);
+    if (ilGetInteger(IL_IMAGE_BYTES_PER_PIXEL) != 1 || colours <= 0)
+        return false;
+    const ILubyte* index = ilGetData();
+    const std::size_t count = std::size_t(width) * height;
+    return index && std::all_of(index, index + count, [colours](ILubyte i) { return ILint(i) < colours; });
+}
+
+struct FileCloser
+{
+    void operator()(std::FILE* file) const { std::fclose(file); }
+};
+
+// One DevIL image, bound while it lives and deleted however the read ends.
+class BoundILImage
+{
+public:
+    BoundILImage() : m_id(0)
+    {
+        ilGenImages(1, &m_id);
+        ilBindImage(m_id);
+    }
+    ~BoundILImage() { ilDeleteImages(1, &m_id); }
+    BoundILImage(const BoundILImage&) = delete;
+    BoundILImage& operator=(const BoundILImage&) = delete;
+
+private:
+    ILuint m_id;
+};
+
 } // namespace
+
+Image::Limit::Limit() : m_what("an image"), m_maxSide(std::numeric_limits<std::uint32_t>::max()), m_maxBytes(kMaxBytes)
+{
+}
+
+Image::Limit::Limit(const char* what, std::uint32_t maxSide, std::uint64_t maxBytes)
+    : m_what(what), m_maxSide(maxSide), m_maxBytes(maxBytes)
+{
+}
 
 Image::Image()
     : m_pData(nullptr), m_uiWidth(0), m_uiHeight(0), m_uiBytesPerPixel(0), m_order(ChannelOrder::Grey),
@@ -163,80 +284,116 @@ Image::Image()
 
 Image::Image(const std::string& name, bool upperLeftOrigin) : Image()
 {
-    Read(name, upperLeftOrigin, Layout::Bytes, nullptr);
+    Read(name, upperLeftOrigin, Layout::Bytes, nullptr, Limit());
 }
 
-Image Image::Load(const std::string& name, bool upperLeftOrigin, Layout layout, std::string* error)
+Image Image::Load(const std::string& name, bool upperLeftOrigin, Layout layout, std::string* error, const Limit& limit)
 {
     Image image;
-    image.Read(name, upperLeftOrigin, layout, error);
+    image.Read(name, upperLeftOrigin, layout, error, limit);
     return image;
 }
 
-bool Image::Read(const std::string& name, bool upperLeftOrigin, Layout layout, std::string* error)
+bool Image::Read(const std::string& name, bool upperLeftOrigin, Layout layout, std::string* error,
+                 const Limit& limit) noexcept
 {
-    InitDevIL();
-    const std::string path = TSingleton<IRenderer>::Instance()->GetTexturePath() + name;
+    std::string path;
     std::string reason;
-    {
-        // DevIL says "not a valid image" for both; these say more.
-        File file(path);
-        if (!file.Open())
-            reason = "cannot open";
-        else if (file.GetSize() == 0)
-            reason = "is empty";
+    const char* noMemory = nullptr;
+    try {
+        path = TSingleton<IRenderer>::Instance()->GetTexturePath() + name;
+        reason = Decode(path, upperLeftOrigin, layout, limit);
+    } catch (const std::bad_alloc&) {
+        // The tracker's own failure is a std::bad_alloc too.
+        Release();
+        noMemory = "is too large to load: there is not enough memory for it";
     }
+    if (!noMemory && reason.empty())
+        return true;
+    if (error) {
+        try {
+            *error = (path.empty() ? name : path) + ": " + (noMemory ? std::string(noMemory) : reason);
+        } catch (const std::bad_alloc&) {
+            error->clear();
+        }
+    }
+    return false;
+}
 
+std::string Image::Decode(const std::string& path, bool upperLeftOrigin, Layout layout, const Limit& limit)
+{
+    // Only a regular file: a device or a pipe could be endless or block.
+    std::error_code ec;
+    const std::filesystem::file_status status = std::filesystem::status(path, ec);
+    if (ec || !std::filesystem::exists(status))
+        return "cannot open";
+    if (!std::filesystem::is_regular_file(status))
+        return "is not a regular file";
+    const std::uintmax_t fileSize = std::filesystem::file_size(path, ec);
+    if (ec)
+        return "cannot open";
+    if (fileSize == 0)
+        return "is empty";
+    const std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "rb"));
+    if (!file)
+        return "cannot open";
+
+    // The decoder sees the file only once its header has been checked, and
+    // is the one of the kind that header is.
+    ImageHeader header;
+    std::string reason;
+    if (!header.Read(file.get(), fileSize, path, reason))
+        return reason;
+    reason = CheckSize(header, limit);
+    if (!reason.empty())
+        return reason;
+    if (header.IsCutShort())
+        return "is cut short";
+    if (std::fseek(file.get(), 0, SEEK_SET) != 0)
+        return "cannot be read";
+
+    InitDevIL();
     ilEnable(IL_ORIGIN_SET);
     ilSetInteger(IL_ORIGIN_MODE, upperLeftOrigin ? IL_ORIGIN_UPPER_LEFT : IL_ORIGIN_LOWER_LEFT);
-
     DrainILErrors();
-    ILuint id = 0;
-    ilGenImages(1, &id);
-    ilBindImage(id);
+    const BoundILImage image;
     // After a failed load DevIL's placeholder image is bound: nothing of it
     // may end up in the image. A load can succeed and still leave an error
     // (a file that ends early): that counts as failed.
-    bool ok = false;
-    if (reason.empty()) {
-        const ILboolean loaded = ilLoadImage(path.c_str());
-        const ILenum loadError = ilGetError();
-        ok = loaded == IL_TRUE && loadError == IL_NO_ERROR;
-        if (!ok)
-            reason = DescribeILError(loadError != IL_NO_ERROR ? loadError : IL_UNKNOWN_ERROR);
-    }
+    const ILboolean loaded = ilLoadF(DecoderOf(header.GetKind()), file.get());
+    const ILenum loadError = ilGetError();
     DrainILErrors();
+    if (loaded != IL_TRUE || loadError != IL_NO_ERROR)
+        return DescribeILError(loadError != IL_NO_ERROR ? loadError : IL_UNKNOWN_ERROR);
 
-    if (ok) {
-        ILenum format = 0, type = 0;
-        TargetLayout(layout, format, type);
-        if (format != ILenum(ilGetInteger(IL_IMAGE_FORMAT)) || type != ILenum(ilGetInteger(IL_IMAGE_TYPE)))
-            ok = ilConvertImage(format, type) == IL_TRUE;
+    const std::uint32_t width = ilGetInteger(IL_IMAGE_WIDTH);
+    const std::uint32_t height = ilGetInteger(IL_IMAGE_HEIGHT);
+    if (width != header.GetWidth() || height != header.GetHeight() || ilGetInteger(IL_IMAGE_DEPTH) != 1)
+        return "is not a valid image of its kind (its pixels do not match its header)";
+    if (!IndicesInPalette(width, height))
+        return "is not a valid image of its kind (its pixels index past its palette)";
 
-        const std::uint32_t width = ilGetInteger(IL_IMAGE_WIDTH);
-        const std::uint32_t height = ilGetInteger(IL_IMAGE_HEIGHT);
-        const std::uint32_t bytesPerPixel = ilGetInteger(IL_IMAGE_BYTES_PER_PIXEL);
-        const std::size_t size = std::size_t(width) * height * bytesPerPixel;
-        if (!ok)
-            reason = "has a pixel layout that cannot be converted";
-        else if (size == 0)
-            reason = "holds no pixels";
-        ok = ok && size != 0;
-        if (ok) {
-            m_pData = VORM_NEW std::uint8_t[size];
-            ilCopyPixels(0, 0, 0, width, height, 1, format, type, m_pData);
-            m_uiWidth = width;
-            m_uiHeight = height;
-            m_uiBytesPerPixel = bytesPerPixel;
-            m_order = layout == Layout::Bytes ? BytesOrder(bytesPerPixel) : OrderOf(format);
-            m_type = TypeOf(type);
-        }
-        DrainILErrors();
-    }
-    ilDeleteImages(1, &id);
-    if (!ok && error)
-        *error = path + ": " + reason;
-    return ok;
+    ILenum format = 0, type = 0;
+    TargetLayout(layout, format, type);
+    bool converted = true;
+    if (format != ILenum(ilGetInteger(IL_IMAGE_FORMAT)) || type != ILenum(ilGetInteger(IL_IMAGE_TYPE)))
+        converted = ilConvertImage(format, type) == IL_TRUE;
+    DrainILErrors();
+    // The copy below writes what the format and type take: the image must
+    // hold exactly that.
+    const std::uint32_t bytesPerPixel = PixelBytes(format, type);
+    if (!converted || bytesPerPixel == 0 || bytesPerPixel != std::uint32_t(ilGetInteger(IL_IMAGE_BYTES_PER_PIXEL)))
+        return "has a pixel layout that cannot be converted";
+
+    m_pData = VORM_NEW std::uint8_t[std::size_t(width) * height * bytesPerPixel];
+    ilCopyPixels(0, 0, 0, width, height, 1, format, type, m_pData);
+    DrainILErrors();
+    m_uiWidth = width;
+    m_uiHeight = height;
+    m_uiBytesPerPixel = bytesPerPixel;
+    m_order = layout == Layout::Bytes ? BytesOrder(bytesPerPixel) : OrderOf(format);
+    m_type = TypeOf(type);
+    return std::string();
 }
 
 Image::Image(std::uint32_t width, std::uint32_t height, std::uint32_t bytesPerPixel, std::uint8_t* data)

@@ -23,12 +23,17 @@
 #include <algorithm>
 #include <cmath>
 #include <iostream>
+#include <limits>
 
 namespace Vorm {
 
 namespace {
 
 const Vector3<float> kUp(0.0f, 1.0f, 0.0f);
+
+// Height and coverage maps are sampled at one pixel per vertex: 4096 x 4096
+// RGBA is far beyond any grid, and a larger map is refused before decoding.
+const Image::Limit kMapLimit("a terrain map", std::numeric_limits<std::uint32_t>::max(), std::uint64_t(64) << 20);
 
 // Unit vectors from r to p and to q, crossed: the face vector of a right
 // triangle, as long as the sine of the angle at r.
@@ -111,7 +116,7 @@ void Terrain::Create(const TerrainDesc& desc)
 
     if (!desc.heightMap.empty()) {
         std::string error;
-        const Image image = Image::Load(desc.heightMap, true, Image::Layout::Bytes, &error);
+        const Image image = Image::Load(desc.heightMap, true, Image::Layout::Bytes, &error, kMapLimit);
         // An image that did not load leaves the grid flat.
         if (!image.IsEmpty()) {
             const std::string path = TSingleton<IRenderer>::Instance()->GetTexturePath() + desc.heightMap;
@@ -144,7 +149,7 @@ void Terrain::Create(const TerrainDesc& desc)
     // still gets its (empty) buffers for the grass effect.
     if (!desc.coverageMap.empty()) {
         std::string error;
-        const Image coverage = Image::Load(desc.coverageMap, true, Image::Layout::Bytes, &error);
+        const Image coverage = Image::Load(desc.coverageMap, true, Image::Layout::Bytes, &error, kMapLimit);
         if (coverage.IsEmpty())
             std::cout << "Coverage map not loaded: " << error << "; no grass is placed" << std::endl;
         GrassPlacement::Place(*this, coverage, m_grass, GrassRandom::Shared());
