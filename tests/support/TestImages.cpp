@@ -113,6 +113,27 @@ int Paeth(int a, int b, int c)
     return pb <= pc ? b : c;
 }
 
+// A PNG of the given header around filtered scan lines, deflated.
+bool WritePngFile(const std::string& path, std::uint32_t width, std::uint32_t height, int colourType, int bitDepth,
+                  const std::vector<std::uint8_t>& raw)
+{
+    uLongf size = compressBound(uLong(raw.size()));
+    std::vector<std::uint8_t> z(size);
+    if (compress2(z.data(), &size, raw.data(), uLong(raw.size()), 9) != Z_OK)
+        return false;
+    z.resize(size);
+
+    std::vector<std::uint8_t> header;
+    Put32Be(header, width);
+    Put32Be(header, height);
+    header.insert(header.end(), {std::uint8_t(bitDepth), std::uint8_t(colourType), 0, 0, 0});
+    std::vector<std::uint8_t> out = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+    Chunk(out, "IHDR", header);
+    Chunk(out, "IDAT", z);
+    Chunk(out, "IEND", {});
+    return WriteAll(path, out);
+}
+
 } // namespace
 
 bool WritePng(const std::string& path, int width, int height, int colourType, int bitDepth,
@@ -138,27 +159,7 @@ bool WritePng(const std::string& path, int width, int height, int colourType, in
             raw.push_back(std::uint8_t(row[i] - Paeth(left, above, corner)));
         }
     }
-    uLongf size = compressBound(uLong(raw.size()));
-    std::vector<std::uint8_t> z(size);
-    if (compress2(z.data(), &size, raw.data(), uLong(raw.size()), 9) != Z_OK)
-        return false;
-    z.resize(size);
-
-    std::vector<std::uint8_t> header;
-    Put32Be(header, std::uint32_t(width));
-    Put32Be(header, std::uint32_t(height));
-    header.insert(header.end(), {std::uint8_t(bitDepth), std::uint8_t(colourType), 0, 0, 0});
-
-    std::vector<std::uint8_t> out = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
-    Chunk(out, "IHDR", header);
-    Chunk(out, "IDAT", z);
-    Chunk(out, "IEND", {});
-
-    FILE* f = std::fopen(path.c_str(), "wb");
-    if (!f)
-        return false;
-    const bool ok = std::fwrite(out.data(), 1, out.size(), f) == out.size();
-    return std::fclose(f) == 0 && ok;
+    return WritePngFile(path, std::uint32_t(width), std::uint32_t(height), colourType, bitDepth, raw);
 }
 
 bool WritePngHeader(const std::string& path, std::uint32_t width, std::uint32_t height, int colourType,
@@ -166,22 +167,7 @@ bool WritePngHeader(const std::string& path, std::uint32_t width, std::uint32_t 
 {
     const int channels = colourType == 0 || colourType == 3 ? 1 : colourType == 2 ? 3 : colourType == 4 ? 2 : 4;
     const std::size_t rowBytes = (std::size_t(width) * channels * bitDepth + 7) / 8 + 1;
-    const std::vector<std::uint8_t> raw(rowBytes * rows, 0);
-    uLongf size = compressBound(uLong(raw.size()));
-    std::vector<std::uint8_t> z(size);
-    if (compress2(z.data(), &size, raw.data(), uLong(raw.size()), 9) != Z_OK)
-        return false;
-    z.resize(size);
-
-    std::vector<std::uint8_t> header;
-    Put32Be(header, width);
-    Put32Be(header, height);
-    header.insert(header.end(), {std::uint8_t(bitDepth), std::uint8_t(colourType), 0, 0, 0});
-    std::vector<std::uint8_t> out = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
-    Chunk(out, "IHDR", header);
-    Chunk(out, "IDAT", z);
-    Chunk(out, "IEND", {});
-    return WriteAll(path, out);
+    return WritePngFile(path, width, height, colourType, bitDepth, std::vector<std::uint8_t>(rowBytes * rows, 0));
 }
 
 bool WriteBmp(const std::string& path, std::int32_t width, std::int32_t height, int bitsPerPixel,
