@@ -10,7 +10,7 @@ PACKAGES=(
   libglew-dev libglu1-mesa-dev libgl1-mesa-dri
   libdevil-dev libsdl2-dev libsdl2-mixer-dev
   libgtest-dev libbenchmark-dev
-  xvfb xauth xdotool imagemagick
+  xvfb xauth xdotool imagemagick time
   zlib1g-dev lame
 )
 

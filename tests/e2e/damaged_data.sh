@@ -2,30 +2,38 @@
 # Damaged data, end to end: each case runs world_demo or nature1_demo on its
 # own data folder (links to the real data, with one file replaced by a
 # damaged copy, at start or before an F6 reload) and checks that the program
-# neither dies of a signal nor hangs, names the file in its output, and
-# either ends its start with exit code 1 or, where the data has a fallback
-# (images, the music), runs on, or, where the data is sound as it is (maps
-# of other sizes), runs without a word about it. A quit asked for while the
-# scene loads must end the program once the file being read is done.
+# neither dies of a signal nor hangs, keeps its resident memory under 1 GB,
+# names the file in its output, and either ends its start with exit code 1
+# or, where the data has a fallback (images, the music), runs on, or, where
+# the data is sound as it is (maps of other sizes), runs without a word about
+# it. A quit asked for while the scene loads must end the program once the
+# file being read is done.
 #   damaged_data.sh <build dir> <source dir>
-# VORM_DAMAGE_JOBS sets the number of displays run side by side (default 4),
-# VORM_DAMAGE_ONLY a pattern of case names to run, VORM_DAMAGE_TABLE a file
-# that receives the table of outcomes.
+# VORM_DAMAGE_JOBS sets the number of displays run side by side (default:
+# twice the cores, at most 16: most cases end within a start that mostly
+# waits rather than computes), VORM_DAMAGE_ONLY a pattern of case names to
+# run, VORM_DAMAGE_TABLE a file that receives the table of outcomes.
 set -uo pipefail
 
 build=$(cd "$1" && pwd)
 src=$(cd "$2" && pwd)
-jobs=${VORM_DAMAGE_JOBS:-4}
+cores=$(nproc)
+jobs=$((2 * cores > 16 ? 16 : 2 * cores))
+jobs=${VORM_DAMAGE_JOBS:-$jobs}
 only=${VORM_DAMAGE_ONLY:-}
 export MESA_GL_VERSION_OVERRIDE=3.1FC MESA_GLSL_VERSION_OVERRIDE=140
 export SDL_AUDIODRIVER="${SDL_AUDIODRIVER:-dummy}"
+# Peak resident memory a case may reach, in kB.
+memory_bound=$((1024 * 1024))
 
 for tool in Xvfb xdotool; do
   command -v "$tool" >/dev/null || { echo "damaged_data: $tool is missing"; exit 1; }
 done
+# GNU time reports the program's peak resident memory, even when it ends by itself.
+[ -x /usr/bin/time ] || { echo "damaged_data: /usr/bin/time (GNU time) is missing"; exit 1; }
 
 work=$(mktemp -d)
-trap 'kill $(jobs -p) 2>/dev/null; rm -rf "$work"' EXIT
+trap 'kill $(jobs -p) 2>/dev/null; wait; rm -rf "$work"' EXIT
 
 # Paths as the programs open them, from bin/.
 T=../data/texture
@@ -318,49 +326,107 @@ damage() {
   esac
 }
 
-# Lines of the log holding the text.
-count() { grep -cF -- "$1" "$2"; }
+# Microseconds since the epoch.
+now() { echo "${EPOCHREALTIME//[!0-9]/}"; }
 
-# Polls until the process ends (0) or the log has more than `before` lines
-# with the text (1) or the time is up (2).
-await() {
-  local pid=$1 log=$2 text=$3 before=$4 limit=$5 t=0
-  while [ $t -lt $((limit * 10)) ]; do
-    kill -0 "$pid" 2>/dev/null || return 0
-    [ "$(count "$text" "$log")" -gt "$before" ] && return 1
-    sleep 0.1; t=$((t + 1))
+# Sets $deadline the given seconds from now, stretched by the load per core
+# ($stretch, in hundredths): on a busy machine every start takes longer, and
+# a hang must still end.
+set_deadline() {
+  local load rest
+  read -r load rest </proc/loadavg
+  stretch=$((10#${load//[!0-9]/} / cores))
+  [ "$stretch" -lt 100 ] && stretch=100
+  deadline=$((${EPOCHREALTIME//[!0-9]/} + $1 * stretch * 10000))
+}
+past_deadline() { [ "${EPOCHREALTIME//[!0-9]/}" -gt "$deadline" ]; }
+
+# A short wait without starting a process: reads from a pipe nobody writes.
+nap() { read -rt "${1:-0.05}" -u "$nap_fd"; }
+
+# Starts the program in the case's bin/ under GNU time: $pid is time's, the
+# program itself ($program) is its only child; output goes to $log, read
+# from $log_fd as it grows.
+launch() {
+  : >"$log"
+  (cd "$dir/bin" && exec /usr/bin/time -f %M -o "$dir/peak" "./${prog}_demo") >"$log" 2>&1 &
+  pid=$! program= toggles=0 partial=
+  exec {log_fd}<"$log"
+}
+find_program() { [ -n "$program" ] || read -r program rest 2>/dev/null </proc/$pid/task/$pid/children; }
+
+# Reads what the program wrote since the last call and counts the lines
+# F5 prints ($toggles).
+follow() {
+  local line
+  while IFS= read -r -u "$log_fd" line; do
+    line=$partial$line partial=
+    [[ $line == *"Is sound playing?"* ]] && toggles=$((toggles + 1))
   done
-  return 2
+  partial+=$line
 }
 
-# The demo's window once shown, focused.
-focus() {
-  local wid t=0
-  while [ $t -lt 300 ]; do
-    wid=$(xdotool search --onlyvisible --name VormWindow 2>/dev/null | head -1)
-    if [ -n "$wid" ]; then
-      xdotool windowfocus "$wid" 2>/dev/null && return 0
+# Follows the program until it ends (0), F5 has printed more than the given
+# number of lines (1), $deadline passes (2) or its memory passes the bound (3).
+watch() {
+  local before=$1 key value rest
+  while :; do
+    kill -0 "$pid" 2>/dev/null || { follow; return 0; }
+    follow
+    [ "$toggles" -gt "$before" ] && return 1
+    find_program
+    if [ -n "$program" ]; then
+      while read -r key value rest; do
+        [ "$key" = VmHWM: ] && { [ "$value" -gt "$memory_bound" ] && return 3; break; }
+      done 2>/dev/null </proc/$program/status
     fi
-    kill -0 "$1" 2>/dev/null || return 1
-    sleep 0.1; t=$((t + 1))
+    past_deadline && return 2
+    nap
   done
-  return 1
 }
 
-# Ends the process with SIGTERM (SIGKILL after 10 s); its exit code goes to
-# $ended (128 + signal for a signal).
+# Focuses the demo's window once shown; fails when the program ends or
+# $deadline passes first.
+focus() {
+  local wid
+  while :; do
+    wid=$(xdotool search --onlyvisible --name VormWindow 2>/dev/null)
+    [ -n "$wid" ] && xdotool windowfocus "${wid%%$'\n'*}" 2>/dev/null && return 0
+    kill -0 "$pid" 2>/dev/null || return 1
+    past_deadline && return 1
+    nap
+  done
+}
+
+# Ends the program: SIGTERM, then SIGKILL once a deadline passes; its exit
+# code goes to $ended (128 + signal for a signal).
 finish() {
-  local pid=$1 t=0
-  kill -TERM "$pid" 2>/dev/null
-  while kill -0 "$pid" 2>/dev/null && [ $t -lt 100 ]; do sleep 0.1; t=$((t + 1)); done
-  kill -KILL "$pid" 2>/dev/null
+  find_program
+  if [ -n "$program" ]; then kill -TERM "$program" 2>/dev/null; else kill -KILL "$pid" 2>/dev/null; fi
+  set_deadline 10
+  while kill -0 "$pid" 2>/dev/null && ! past_deadline; do nap; done
+  [ -n "$program" ] && kill -KILL "$program" 2>/dev/null
   wait "$pid" 2>/dev/null; ended=$?
 }
 
-# Runs one case; appends "name|file|damage|outcome|named|verdict" to $results.
+# The peak resident memory GNU time wrote for the ended program, in kB ($peak,
+# empty when it could not tell) and as the table shows it ($memory).
+read_peak() {
+  local line
+  peak=
+  while read -r line; do [[ $line =~ ^[0-9]+$ ]] && peak=$line; done 2>/dev/null <"$dir/peak"
+  if [ -z "$peak" ]; then memory="? MB"; else memory="$((peak / 1024)) MB"; fi
+}
+memory_ok() { [ -n "$peak" ] && [ "$peak" -lt "$memory_bound" ]; }
+
+# Lines of the log holding the text.
+count() { grep -cF -- "$1" "$2"; }
+
+# Runs one case; appends "name|damage|outcome|memory|named|verdict|message"
+# to $results.
 run_case() {
   local name=$1 prog=$2 when=$3 file=$4 kind=$5 expect=$6 texts=${7:-$4}
-  local dir="$work/case/$name" outcome code named verdict target pid log toggles state
+  local dir="$work/case/$name" outcome code named verdict target log state before
   mkdir -p "$dir/bin"
   cp -rs "$src/data" "$dir/data"
   ln -s "$build/${prog}_demo" "$dir/bin/${prog}_demo"
@@ -369,24 +435,27 @@ run_case() {
   [ "$when" = start ] && damage "$target" "$kind"
   [ "$when" = sigterm ] && { run_sigterm_case "$@"; return; }
 
-  (cd "$dir/bin" && exec "./${prog}_demo") >"$log" 2>&1 &
-  pid=$!
+  launch
   # F5 held down from the start: its message shows the main loop runs.
-  focus "$pid" && xdotool keydown F5
-  await "$pid" "$log" "Is sound playing?" 0 60; state=$?
+  set_deadline 20
+  focus && xdotool keydown F5
+  watch 0; state=$?
 
   if [ "$when" = f6 ] && [ $state -eq 1 ]; then
     xdotool keyup F5
     damage "$target" "$kind"
-    toggles=$(count "Is sound playing?" "$log")
+    follow
+    before=$toggles
     # F6 read in the frame that prints F5's message sets the scene up again.
     xdotool keydown F6 keydown F5
-    await "$pid" "$log" "Is sound playing?" "$toggles" 30; state=$?
+    set_deadline 20
+    watch "$before"; state=$?
     xdotool keyup F6
     if [ $state -eq 1 ]; then
       # One more toggle after the set-up: the loop goes on.
-      toggles=$(count "Is sound playing?" "$log")
-      await "$pid" "$log" "Is sound playing?" "$toggles" 60; state=$?
+      before=$toggles
+      set_deadline 20
+      watch "$before"; state=$?
     fi
   fi
   xdotool keyup F5 keyup F6 2>/dev/null
@@ -394,9 +463,13 @@ run_case() {
   case $state in
     0) wait "$pid" 2>/dev/null; code=$?
        if [ $code -gt 128 ]; then outcome="signal $((code - 128))"; else outcome="exit $code"; fi ;;
-    1) finish "$pid"; outcome="runs, exit $ended at SIGTERM" ;;
-    *) finish "$pid" >/dev/null; outcome="hang" ;;
+    1) finish; outcome="runs, exit $ended at SIGTERM" ;;
+    3) kill -KILL "$program" 2>/dev/null; wait "$pid" 2>/dev/null; outcome="memory over $((memory_bound / 1024)) MB" ;;
+    *) finish; outcome="hang" ;;
   esac
+  program=
+  exec {log_fd}<&-
+  read_peak
 
   # The file is named in one line; every text must show.
   named=yes
@@ -407,16 +480,16 @@ run_case() {
   for text in "${list[@]}"; do grep -qF -- "$text" "$log" || named=no; done
 
   verdict=FAIL
-  if [ "$named" = yes ] && ! grep -q "Assertion failed" "$log"; then
+  if [ "$named" = yes ] && memory_ok && ! grep -q "Assertion failed" "$log"; then
     [ "$expect" = fail ] && [ "$outcome" = "exit 1" ] && verdict=PASS
     [ "$expect" = runs ] && [ "$outcome" = "runs, exit 0 at SIGTERM" ] && verdict=PASS
   fi
   # Data the program takes as it is: it runs, and no line names the file.
-  [ "$expect" = quiet ] && [ "$lines" -eq 0 ] && [ "$outcome" = "runs, exit 0 at SIGTERM" ] &&
+  [ "$expect" = quiet ] && memory_ok && [ "$lines" -eq 0 ] && [ "$outcome" = "runs, exit 0 at SIGTERM" ] &&
     ! grep -q "Assertion failed" "$log" && { named=quiet; verdict=PASS; }
   local message; message=$(grep -F -- "$first" "$log" | head -1 | tr '|' '/' | cut -c1-400)
-  echo "$name|$kind$([ "$when" = f6 ] && echo ', F6')|$outcome|$named|$verdict|$message" >>"$results"
-  [ $verdict = PASS ] || { echo "--- $name: $outcome, named: $named"; tail -3 "$log" | cut -c1-240; }
+  echo "$name|$kind$([ "$when" = f6 ] && echo ', F6')|$outcome|$memory|$named|$verdict|$message" >>"$results"
+  [ $verdict = PASS ] || { echo "--- $name: $outcome, $memory, named: $named"; tail -3 "$log" | cut -c1-240; }
 }
 
 # The first mesh file becomes as large as a mesh file may be, the second a
@@ -426,66 +499,95 @@ run_case() {
 # refused and fail the start.
 run_sigterm_case() {
   local name=$1 prog=$2 file=$4 kind=$5
-  local dir="$work/case/$name" outcome="" code verdict pid t=0 t0 bytes=0
+  local dir="$work/case/$name" outcome="" code verdict t0 ms allowed key value rest bytes=0
   local first="$dir/bin/$file" second="$dir/bin/${kind#fifo:}" data log="$dir/log"
   data=$(readlink -f "$first")
   rm -f "$first" "$second"
   largest_mesh "$data" >"$first"
   mkfifo "$second"
-  (cd "$dir/bin" && exec "./${prog}_demo") >"$log" 2>&1 &
-  pid=$!
-  while [ "$bytes" -lt $((6 << 20)) ] && kill -0 "$pid" 2>/dev/null && [ $t -lt 3000 ]; do
-    sleep 0.02; t=$((t + 1))
-    bytes=$(awk '/^rchar:/ { print $2 }' "/proc/$pid/io" 2>/dev/null)
-    bytes=${bytes:-0}
+  launch
+  set_deadline 20
+  while [ "$bytes" -lt $((6 << 20)) ] && kill -0 "$pid" 2>/dev/null && ! past_deadline; do
+    nap 0.02
+    find_program
+    [ -n "$program" ] || continue
+    while read -r key value rest; do
+      [ "$key" = rchar: ] && { bytes=$value; break; }
+    done 2>/dev/null <"/proc/$program/io"
   done
-  kill -TERM "$pid" 2>/dev/null
-  t0=$(date +%s%N)
-  t=0
-  while kill -0 "$pid" 2>/dev/null && [ $t -lt 100 ]; do sleep 0.1; t=$((t + 1)); done
+  find_program
+  kill -TERM "$program" 2>/dev/null
+  t0=$(now)
+  # Within 1.5 s on an idle machine, longer under load.
+  set_deadline 10
+  allowed=$((1500 * stretch / 100))
+  while kill -0 "$pid" 2>/dev/null && ! past_deadline; do nap; done
   if kill -0 "$pid" 2>/dev/null; then
     outcome="hang"
-    kill -KILL "$pid" 2>/dev/null
+    kill -KILL "$program" 2>/dev/null
   fi
   wait "$pid" 2>/dev/null; code=$?
-  local ms=$((($(date +%s%N) - t0) / 1000000))
+  ms=$((($(now) - t0) / 1000))
+  program=
+  exec {log_fd}<&-
+  read_peak
   [ -n "$outcome" ] || outcome="exit $code $ms ms after SIGTERM"
   verdict=FAIL
-  [ "$outcome" != hang ] && [ "$code" -eq 0 ] && [ "$ms" -lt 1500 ] && verdict=PASS
+  [ "$outcome" != hang ] && [ "$code" -eq 0 ] && [ "$ms" -lt "$allowed" ] && memory_ok && verdict=PASS
   grep -qF "Cannot set up" "$log" && { verdict=FAIL; outcome="$outcome, reported a failure"; }
-  echo "$name|SIGTERM while reading $(basename "$file")|$outcome|-|$verdict|" >>"$results"
-  [ $verdict = PASS ] || { echo "--- $name: $outcome"; tail -3 "$log" | cut -c1-240; }
+  echo "$name|SIGTERM while reading $(basename "$file")|$outcome|$memory|-|$verdict|" >>"$results"
+  [ $verdict = PASS ] || { echo "--- $name: $outcome, $memory"; tail -3 "$log" | cut -c1-240; }
 }
 
+# One display; takes the next case no other worker has taken until none is
+# left (a case is taken by creating its claim file, which only one can).
+# Runs in a process of its own: its globals are its own.
 worker() {
-  local index=$1 number i=0
+  local index=$1 number row rows taken name prog when file kind expect texts
   mkfifo "$work/display$index"
   Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/display$index" >/dev/null 2>&1 &
-  local xvfb=$!
-  trap 'kill $xvfb 2>/dev/null' EXIT
+  xvfb=$! program="" writer=""
+  # The case's program and writer (set only while they run) and the display.
+  trap 'kill -KILL $program $writer 2>/dev/null; kill $xvfb 2>/dev/null' EXIT
   read -r number <"$work/display$index"
   export DISPLAY=":$number"
-  while IFS='|' read -r name prog when file kind expect texts; do
-    [ $((i % jobs)) -eq "$index" ] && run_case "$name" "$prog" "$when" "$file" "$kind" "$expect" "$texts"
-    i=$((i + 1))
-  done <"$work/cases"
+  exec {nap_fd}<> <(:)
+  mapfile -t rows <"$work/queue"
+  for row in "${rows[@]}"; do
+    IFS='|' read -r name prog when file kind expect texts <<<"$row"
+    set -C
+    { : >"$work/claim/$name"; } 2>/dev/null; taken=$?
+    set +C
+    [ $taken -eq 0 ] && run_case "$name" "$prog" "$when" "$file" "$kind" "$expect" "$texts"
+  done
 }
 
 cases | grep -E -- "${only:-.}" >"$work/cases"
-echo "damaged data: $(wc -l <"$work/cases") cases on $jobs displays"
-mkdir -p "$work/case"
+# The cases that run on (F6 reloads the longest) spread evenly among those
+# that end at start: programs busy drawing and programs mostly waiting for
+# their window share the cores better than either kind alone, and no long
+# case is left for the end.
+awk -F'|' '{ if ($3 == "f6" || $3 == "sigterm") long[++l] = $0; else if ($6 == "runs") runs[++r] = $0; else short[++s] = $0 }
+  END {
+    for (k = 1; k <= r; ++k) long[++l] = runs[k]
+    for (i = 1; i <= l || j < s;) if (i <= l && (i - 1) * s <= j * l) print long[i++]; else print short[++j]
+  }' "$work/cases" >"$work/queue"
+read -r load_before rest </proc/loadavg
+echo "damaged data: $(wc -l <"$work/cases") cases on $jobs displays, load $load_before"
+mkdir -p "$work/case" "$work/claim"
 results="$work/results"
 : >"$results"
 start_time=$SECONDS
 for ((w = 0; w < jobs; ++w)); do worker "$w" & done
 wait
-echo "damaged data: $((SECONDS - start_time)) s"
+read -r load_after rest </proc/loadavg
+echo "damaged data: $((SECONDS - start_time)) s, load $load_after"
 
 sort -t'|' -k1,1 "$results" >"$work/sorted"
-awk -F'|' '{ printf "%-42s %-28s %-34s %-10s %s\n", $1, $2, $3, $4, $5 }' "$work/sorted" >"$work/table"
+awk -F'|' '{ printf "%-42s %-28s %-34s %-8s %-10s %s\n", $1, $2, $3, $4, $5, $6 }' "$work/sorted" >"$work/table"
 # The file also gets each case's message (the first line naming the file).
 [ -n "${VORM_DAMAGE_TABLE:-}" ] &&
-  awk -F'|' '{ printf "%-42s %-28s %-34s %-10s %-5s %s\n", $1, $2, $3, $4, $5, $6 }' "$work/sorted" >"$VORM_DAMAGE_TABLE"
+  awk -F'|' '{ printf "%-42s %-28s %-34s %-8s %-10s %-5s %s\n", $1, $2, $3, $4, $5, $6, $7 }' "$work/sorted" >"$VORM_DAMAGE_TABLE"
 failed=$(grep -c '|FAIL|' "$results")
 total=$(wc -l <"$results")
 expected=$(wc -l <"$work/cases")
