@@ -81,15 +81,11 @@ bool File::Open(int limit)
     default:
         return Refuse("is not a regular file");
     }
-    const std::uintmax_t size = fs::file_size(m_path, ec);
-    if (!ec && size > static_cast<std::uintmax_t>(limit))
-        return Refuse(TooLarge(size, limit));
-
+    // Opened at its end, a regular file tells its size at once; the size as
+    // opened counts, whatever it was when the path was looked at.
     m_stream.open(m_path.c_str(), std::ios::in | std::ios::ate);
     if (!m_stream.is_open())
         return Refuse("cannot open");
-    // The size as opened counts: the file may have changed since it was
-    // looked at.
     const std::streamoff end = m_stream.tellg();
     if (end < 0)
         return Refuse("cannot open");

@@ -56,6 +56,9 @@ private:
 
     // Lookup cell and offsets of (u, v), clamped to the grid.
     void Locate(float u, float v, std::uint32_t& i, std::uint32_t& j, float& a, float& b) const;
+    // Names a height map that is stretched over the grid or that whole steps
+    // read only part of.
+    void ReportMapSize(const Image& image) const;
     void SampleHeights(const Image& image);
     void ComputeNormals();
     void CreateCells(float startX, float startZ);

@@ -119,17 +119,7 @@ void Terrain::Create(const TerrainDesc& desc)
         const Image image = Image::Load(desc.heightMap, true, Image::Layout::Bytes, &error, kMapLimit);
         // An image that did not load leaves the grid flat.
         if (!image.IsEmpty()) {
-            const std::string path = TSingleton<IRenderer>::Instance()->GetTexturePath() + desc.heightMap;
-            const std::uint32_t usedX = SampledPixels(m_vertsX, image.GetWidth());
-            const std::uint32_t usedZ = SampledPixels(m_vertsZ, image.GetHeight());
-            if (image.GetWidth() < m_vertsX || image.GetHeight() < m_vertsZ)
-                std::cout << "Height map " << path << " is " << image.GetWidth() << " x " << image.GetHeight()
-                          << " pixels, fewer than the terrain's " << m_vertsX << " x " << m_vertsZ
-                          << " vertices; it is stretched over them" << std::endl;
-            else if (MostlyUnread(usedX, image.GetWidth()) || MostlyUnread(usedZ, image.GetHeight()))
-                std::cout << "Height map " << path << " is " << image.GetWidth() << " x " << image.GetHeight()
-                          << " pixels; whole steps over the terrain's " << m_vertsX << " x " << m_vertsZ
-                          << " vertices read only its first " << usedX << " x " << usedZ << std::endl;
+            ReportMapSize(image);
             SampleHeights(image);
             ComputeNormals();
         } else {
@@ -155,6 +145,23 @@ void Terrain::Create(const TerrainDesc& desc)
         GrassPlacement::Place(*this, coverage, m_grass, GrassRandom::Shared());
     }
     m_grass.CreateBuffers();
+}
+
+void Terrain::ReportMapSize(const Image& image) const
+{
+    const std::uint32_t usedX = SampledPixels(m_vertsX, image.GetWidth());
+    const std::uint32_t usedZ = SampledPixels(m_vertsZ, image.GetHeight());
+    const bool stretched = image.GetWidth() < m_vertsX || image.GetHeight() < m_vertsZ;
+    if (!stretched && !MostlyUnread(usedX, image.GetWidth()) && !MostlyUnread(usedZ, image.GetHeight()))
+        return;
+    std::cout << "Height map " << TSingleton<IRenderer>::Instance()->GetTexturePath() + m_desc.heightMap << " is "
+              << image.GetWidth() << " x " << image.GetHeight() << " pixels";
+    if (stretched)
+        std::cout << ", fewer than the terrain's " << m_vertsX << " x " << m_vertsZ
+                  << " vertices; it is stretched over them" << std::endl;
+    else
+        std::cout << "; whole steps over the terrain's " << m_vertsX << " x " << m_vertsZ
+                  << " vertices read only its first " << usedX << " x " << usedZ << std::endl;
 }
 
 void Terrain::SampleHeights(const Image& image)
