@@ -289,7 +289,7 @@ TEST_F(OgreXmlMeshReaderTest, TagNamesMatchWholeAndEveryTagOfALineCounts)
 {
     ASSERT_TRUE(Load(m_folder.Write("m.mesh.xml",
                                     "<faces count=\"9\">\n<positions x=\"90\" y=\"90\" z=\"90\" />\n"
-                                    "<face v1=\"2\" v2=\"1\" v3=\"0\" /><position x=\"50\" y=\"50\" z=\"50\" />\n" +
+                                    "<face v1=\"2\" v2=\"1\" v3=\"0\" /><position x=\"50\" y=\"50\" z=\"50\" />\n</faces>\n" +
                                         std::string(kTriangle) + "<position x=\"-4\" y=\"0\" z=\"0\" />\n")));
     EXPECT_EQ((std::vector<std::uint32_t>{2, 1, 0, 0, 1, 2}), Indices());
     EXPECT_EQ(3u, Vertices().size());
@@ -321,8 +321,8 @@ TEST_F(OgreXmlMeshReaderTest, MalformedOrMissingFilesAreRejectedWithTheFileNamed
         {"face index not a number", "<face v1=\"0\" v2=\"one\" v3=\"2\" />\n" + three, "v2 missing or not a number"},
         {"index out of int range", "<face v1=\"0\" v2=\"1\" v3=\"99999999999\" />\n" + three, "v3 missing"},
         {"position without z", three + "<position x=\"1\" y=\"2\" />\n", "z missing"},
-        {"position cut inside a value", three + "<position x=\"1\" y=\"2\" z=\"3", "z missing"},
-        {"attribute name at the line end", "<face v1", "v1 missing"},
+        {"position cut inside a value", three + "<position x=\"1\" y=\"2\" z=\"3", "ends inside an element (cut short?)"},
+        {"attribute name at the line end", "<face v1", "ends inside an element"},
         {"normal not a number", three + "<normal x=\"0\" y=\"up\" z=\"0\" />\n", "y missing"},
         {"texcoord without v", three + "<texcoord u=\"0.5\" />\n", "v missing"},
         {"float out of range", "<position x=\"1e99\" y=\"0\" z=\"0\" />\n", "x missing"},
@@ -331,7 +331,7 @@ TEST_F(OgreXmlMeshReaderTest, MalformedOrMissingFilesAreRejectedWithTheFileNamed
         {"fraction as a face index", "<face v1=\"0\" v2=\"1.0\" v3=\"2\" />\n" + three, "v2 missing or not a number"},
         // Cut inside the second vertex: faces name vertices that never come.
         {"file cut inside the vertex list", tree.substr(0, tree.find("<position x=\"1\" y=\"0\" z=\"-1\" />")),
-         "uses vertex"},
+         "ends inside an element"},
         {"binary junk", std::string("\x00\xff<face \x01\x02", 9), "starts with a NUL character"},
         {"second buffer shorter",
          MeshFile(GeometryXml("sharedgeometry", Buffer(Positions(0)) + Buffer(MeshVertex(Tex(0, 0)))) +
@@ -346,7 +346,7 @@ TEST_F(OgreXmlMeshReaderTest, MalformedOrMissingFilesAreRejectedWithTheFileNamed
                                           GeometryXml("geometry", Buffer(Full(0)))) +
                   Submesh("B", false, Faces(kFace012) + GeometryXml("geometry", Buffer(Full(3))))),
          "face 0 of sub-mesh 1 uses vertex 3 of its geometry's 3"},
-        {"empty value, line named", kTriangle + std::string("<vertex>\n<position x=\"1\" y=\"\" z=\"0\" />\n"),
+        {"empty value, line named", kTriangle + std::string("<vertex>\n<position x=\"1\" y=\"\" z=\"0\" />\n</vertex>\n"),
          "line 18: attribute y missing or not a number"},
         // Whole faces and vertices, but the file ends before its mesh does.
         {"mesh element not closed",

@@ -56,17 +56,18 @@ public:
     // and skipped.
     static bool LoadMaterialsFromFile(const std::string& path, MaterialMap* materials, std::string* error = 0);
 
-    // Mesh file into `mesh`, read tag by tag whatever its line layout: the
-    // vertices of every geometry (the vertex buffers of one geometry side by
-    // side) and the faces of every sub-mesh, without lower levels of detail
-    // or comments. false (mesh untouched) when the file
-    // does not open or is malformed: no vertex or no face, a face index
-    // outside the vertex list or its sub-mesh's geometry, vertex buffers of
-    // one geometry with different counts, no position, a read value missing
-    // or not a number, or a <mesh> element never closed (a file cut short);
-    // `error`, when given, then gets the path and the reason. `materialName`,
-    // when given, gets the material that the first sub-mesh names (empty if
-    // none).
+    // Mesh file into `mesh`, read as XML: the vertices of every geometry
+    // (the vertex buffers of one geometry side by side, each vertex with its
+    // first texture coordinate set) and the faces of every sub-mesh, without
+    // lower levels of detail. false (mesh untouched) when the file does not
+    // open or is malformed: not well-formed XML (a file cut short among
+    // them), nested deeper than XmlNesting::kMeshLimit, no vertex or no face,
+    // a face index outside the vertex list or its sub-mesh's geometry, vertex
+    // buffers of one geometry with different counts, no position, a read
+    // value missing or not a number, or a usesharedvertices that is neither
+    // true nor false; `error`, when given, then gets the path and the reason.
+    // `materialName`, when given, gets the material that the first sub-mesh
+    // names (empty if none).
     static bool LoadMesh(const std::string& path, TriangleMesh* mesh, std::string* materialName = 0,
                          std::string* error = 0);
 
