@@ -15,6 +15,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <regex>
 #include <string>
 #include <vector>
 
@@ -216,6 +217,15 @@ std::string Full(int first)
 
 const std::string kFace012 = "<face v1=\"0\" v2=\"1\" v3=\"2\" />\n";
 
+// `levels` elements, each inside the one before.
+std::string Opened(int levels)
+{
+    std::string text;
+    for (int i = 0; i < levels; ++i)
+        text += "<mesh>";
+    return text;
+}
+
 } // namespace
 
 TEST_F(OgreXmlMeshReaderTest, FileShapesGiveTheirVerticesAndFaces)
@@ -348,6 +358,12 @@ TEST_F(OgreXmlMeshReaderTest, MalformedOrMissingFilesAreRejectedWithTheFileNamed
          "face 0 of sub-mesh 1 uses vertex 3 of its geometry's 3"},
         {"empty value, line named", kTriangle + std::string("<vertex>\n<position x=\"1\" y=\"\" z=\"0\" />\n</vertex>\n"),
          "line 18: attribute y missing or not a number"},
+        {"closing tag of another element", kTriangle + std::string("<vertex>\n</vertx>\n"),
+         "XML error: invalid closing tag name on line 18"},
+        {"nested too deep", Opened(257), "elements nested deeper than 256 levels"},
+        {"usesharedvertices neither true nor false",
+         "<submesh material=\"A\" usesharedvertices=\"maybe\">\n" + Faces(kFace012) + "</submesh>\n" + three,
+         "line 1: usesharedvertices=\"maybe\" is neither true nor false"},
         // Whole faces and vertices, but the file ends before its mesh does.
         {"mesh element not closed",
          CutBeforeEnd(MeshFile(GeometryXml("sharedgeometry", Buffer(Full(0))) + Submesh("A", true, Faces(kFace012)))),
@@ -448,5 +464,118 @@ TEST_F(OgreXmlMeshReaderTest, OneMeshInAnyLineLayoutGivesTheSameMesh)
             EXPECT_EQ(static_cast<TestIb*>(reference.GetIndexBuffer())->bytes,
                       static_cast<TestIb*>(mesh.GetIndexBuffer())->bytes);
         }
+    }
+}
+
+namespace {
+
+std::string Replaced(std::string text, const std::string& from, const std::string& to)
+{
+    for (size_t at = text.find(from); at != std::string::npos; at = text.find(from, at + to.size()))
+        text.replace(at, from.size(), to);
+    return text;
+}
+
+// Vertices as the project's own mesh files write them: x = first, first + 1,
+// ... with a normal and a texture coordinate each.
+std::string OwnVertices(int first, int count)
+{
+    std::string text;
+    for (int x = first; x < first + count; ++x) {
+        text += "            <vertex>\n                <position x=\"" + std::to_string(x) + "\" y=\"0\" z=\"" +
+                std::to_string(x % 2) + "\" />\n                <normal x=\"0\" y=\"1\" z=\"0\" />\n"
+                "                <texcoord u=\"" + std::to_string(x * 0.25) + "\" v=\"" + std::to_string(x % 3 * 0.5) +
+                "\" />\n            </vertex>\n";
+    }
+    return text;
+}
+
+const std::string kOwnBuffer =
+    "        <vertexbuffer positions=\"true\" normals=\"true\" texture_coord_dimensions_0=\"2\" texture_coords=\"1\">\n";
+std::string OwnSubmesh(const std::string& material, const std::string& shared, const std::string& rest)
+{
+    return "        <submesh material=\"" + material + "\" usesharedvertices=\"" + shared +
+           "\" use32bitindexes=\"false\" operationtype=\"triangle_list\">\n            <faces count=\"1\">\n"
+           "                <face v1=\"0\" v2=\"1\" v3=\"2\" />\n            </faces>\n" + rest + "        </submesh>\n";
+}
+// Four vertices shared by the faces of one sub-mesh, as the project writes
+// its meshes.
+const std::string kOwnShared =
+    "<mesh>\n    <sharedgeometry vertexcount=\"4\">\n" + kOwnBuffer + OwnVertices(0, 4) +
+    "        </vertexbuffer>\n    </sharedgeometry>\n    <submeshes>\n" +
+    Replaced(OwnSubmesh("Rock", "true", ""), "count=\"1\">\n", "count=\"2\">\n                <face v1=\"0\" v2=\"2\" v3=\"3\" />\n") +
+    "    </submeshes>\n</mesh>\n";
+// Two sub-meshes with three vertices of their own each.
+std::string OwnGeometry(int first)
+{
+    return "            <geometry vertexcount=\"3\">\n" + kOwnBuffer + OwnVertices(first, 3) +
+           "        </vertexbuffer>\n            </geometry>\n";
+}
+const std::string kOwnTwoGeometries = "<mesh>\n    <submeshes>\n" + OwnSubmesh("Rock", "false", OwnGeometry(0)) +
+                                      OwnSubmesh("Moss", "false", OwnGeometry(3)) + "    </submeshes>\n</mesh>\n";
+
+std::string SecondSet(const std::string& own)
+{
+    return Replaced(Replaced(own, "\" />\n            </vertex>", "\" />\n<texcoord u=\"0.9\" v=\"0.1\" />\n            </vertex>"),
+                    "texture_coords=\"1\"", "texture_coords=\"2\" texture_coord_dimensions_1=\"2\"");
+}
+
+} // namespace
+
+// Exporters write well-formed XML in forms of their own: each reads as the
+// same mesh in the project's own layout.
+TEST_F(OgreXmlMeshReaderTest, ExportersFormsReadAsTheProjectsOwn)
+{
+    const std::regex v(" v=\"[^\"]*\"");
+    const struct
+    {
+        const char* what;
+        std::string text;
+        std::string own;
+        const char* material;
+    } table[] = {
+        {"single quotes", Replaced(kOwnShared, "\"", "'"), kOwnShared, "Rock"},
+        {"blanks around =", Replaced(kOwnShared, "=\"", " =\t\""), kOwnShared, "Rock"},
+        {"processing instruction with an apostrophe", "<?exporter don't edit by hand?>\n" + kOwnShared, kOwnShared, "Rock"},
+        {"declaration, comment and CDATA",
+         "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n" +
+             Replaced(kOwnShared, "<submeshes>", "<!-- <face v1=\"3\" v2=\"2\" v3=\"1\" /> --><![CDATA[</vertex>]]><submeshes>"),
+         kOwnShared, "Rock"},
+        {"character references", Replaced(Replaced(kOwnShared, "x=\"1\"", "x=\"&#49;\""), "\"0.250000\"", "\"0&#x2E;25\""),
+         kOwnShared, "Rock"},
+        {"entity in the material name", Replaced(kOwnShared, "\"Rock\"", "\"Rock&amp;Moss\""), kOwnShared, "Rock&Moss"},
+        {"second texture coordinate set", SecondSet(kOwnShared), kOwnShared, "Rock"},
+        {"second set in a buffer of its own",
+         Replaced(kOwnShared, "</vertexbuffer>\n", "</vertexbuffer>\n" + Replaced(SecondSet(kOwnBuffer + OwnVertices(0, 4)),
+                  "<texcoord u=\"0.9\"", "<texcoord u=\"0.8\" v=\"0.2\" /><texcoord u=\"0.9\"") + "</vertexbuffer>\n"),
+         kOwnShared, "Rock"},
+        {"one-dimensional set",
+         std::regex_replace(Replaced(kOwnShared, "dimensions_0=\"2\"", "dimensions_0=\"1\""), v, ""),
+         std::regex_replace(kOwnShared, v, " v=\"0\""), "Rock"},
+        {"usesharedvertices False", Replaced(kOwnTwoGeometries, "\"false\"", "\"False\""), kOwnTwoGeometries, "Rock"},
+        {"usesharedvertices 0", Replaced(kOwnTwoGeometries, "=\"false\"", "=\"0\""), kOwnTwoGeometries, "Rock"},
+        {"usesharedvertices no", Replaced(kOwnTwoGeometries, "=\"false\"", "=\"NO\""), kOwnTwoGeometries, "Rock"},
+        {"usesharedvertices off", Replaced(kOwnTwoGeometries, "=\"false\"", "=\"off\""), kOwnTwoGeometries, "Rock"},
+        {"usesharedvertices TRUE", Replaced(kOwnShared, "\"true\" use32", "\"TRUE\" use32"), kOwnShared, "Rock"},
+        {"usesharedvertices 1, yes, on",
+         Replaced(kOwnShared, "</submeshes>", OwnSubmesh("x", "1", "") +
+                  OwnSubmesh("x", "yes", "") + OwnSubmesh("x", "On", "") + "</submeshes>"),
+         Replaced(kOwnShared, "</submeshes>", OwnSubmesh("x", "true", "") + OwnSubmesh("x", "true", "") +
+                  OwnSubmesh("x", "true", "") + "</submeshes>"),
+         "Rock"},
+    };
+    for (const auto& row : table) {
+        SCOPED_TRACE(row.what);
+        TriangleMesh own, mesh;
+        std::string ownMaterial, material, error;
+        ASSERT_TRUE(Loader::LoadMesh(m_folder.Write("own.mesh.xml", row.own), &own, &ownMaterial, &error)) << error;
+        if (!Loader::LoadMesh(m_folder.Write("t.mesh.xml", row.text), &mesh, &material, &error)) {
+            ADD_FAILURE() << error;
+            continue;
+        }
+        EXPECT_EQ(row.material, material);
+        // Counts, positions, normals, texture coordinates and tangents; faces.
+        EXPECT_EQ(static_cast<TestVb*>(own.GetVertexBuffer())->bytes, static_cast<TestVb*>(mesh.GetVertexBuffer())->bytes);
+        EXPECT_EQ(static_cast<TestIb*>(own.GetIndexBuffer())->bytes, static_cast<TestIb*>(mesh.GetIndexBuffer())->bytes);
     }
 }

@@ -49,11 +49,13 @@ public:
     const std::string& GetError() const { return m_error; }
 
     // Material file: one GLMaterialEffect per outermost block, inserted under
-    // the block's name (the first of a name stays). false when the file does
-    // not open, holds no material, or its braces do not pair up (a '}' that
-    // closes no block, a block still open at the end); `error`, when given,
-    // then gets the path and the reason. Other malformed lines are reported
-    // and skipped.
+    // the block's name (the first of a name stays). Read as the script it is:
+    // a byte-order mark skipped, "//" and "/* */" comments, statements ended
+    // by line breaks and braces alike. false when the file does not open,
+    // holds no material, its braces do not pair up (a '}' that closes no
+    // block, a block still open at the end) or a "/*" is never closed;
+    // `error`, when given, then gets the path and the reason. Other malformed
+    // statements are reported and skipped.
     static bool LoadMaterialsFromFile(const std::string& path, MaterialMap* materials, std::string* error = 0);
 
     // Mesh file into `mesh`, read as XML: the vertices of every geometry
