@@ -117,12 +117,12 @@ public:
     bool Close(const XmlNode* element);
     const std::string& Error() const { return m_error; }
 
-    std::vector<VT_PosNorTexTan> vertices;
-    std::vector<std::uint32_t> indices;
-    Vector3<float> minCorner = Vector3<float>(kLargestFloat, kLargestFloat, kLargestFloat);
-    Vector3<float> maxCorner = Vector3<float>(-kLargestFloat, -kLargestFloat, -kLargestFloat);
-    bool hasPosition = false;
-    std::string firstMaterial;
+    std::vector<VT_PosNorTexTan> m_vertices;
+    std::vector<std::uint32_t> m_indices;
+    Vector3<float> m_minCorner = Vector3<float>(kLargestFloat, kLargestFloat, kLargestFloat);
+    Vector3<float> m_maxCorner = Vector3<float>(-kLargestFloat, -kLargestFloat, -kLargestFloat);
+    bool m_hasPosition = false;
+    std::string m_firstMaterial;
 
 private:
     bool Fail(const std::string& reason)
@@ -183,11 +183,11 @@ bool MeshReading::ReadFloat(const XmlNode* element, const char* name, float& out
 // A later buffer must describe as many vertices as the first.
 bool MeshReading::EndBuffer()
 {
-    const bool ok = !m_filling || m_fillNext == vertices.size();
+    const bool ok = !m_filling || m_fillNext == m_vertices.size();
     if (!ok) {
         std::ostringstream reason;
         reason << "vertex buffer " << m_buffers << " of a geometry holds " << m_fillNext - m_geometryBase
-               << " vertices, the first " << vertices.size() - m_geometryBase;
+               << " vertices, the first " << m_vertices.size() - m_geometryBase;
         m_error = reason.str();
     }
     m_filling = false;
@@ -199,16 +199,16 @@ bool MeshReading::EndSubmesh()
 {
     bool ok = true;
     if (m_inSubmesh && m_ownGeometry && m_submeshHasGeometry) {
-        const size_t count = vertices.size() - m_submeshBase;
-        for (size_t i = m_submeshFirstIndex; i < indices.size() && ok; ++i) {
-            if (indices[i] >= count) {
+        const size_t count = m_vertices.size() - m_submeshBase;
+        for (size_t i = m_submeshFirstIndex; i < m_indices.size() && ok; ++i) {
+            if (m_indices[i] >= count) {
                 std::ostringstream reason;
                 reason << "face " << (i - m_submeshFirstIndex) / 3 << " of sub-mesh " << m_submeshNumber
-                       << " uses vertex " << indices[i] << " of its geometry's " << count;
+                       << " uses vertex " << m_indices[i] << " of its geometry's " << count;
                 m_error = reason.str();
                 ok = false;
             }
-            indices[i] += static_cast<std::uint32_t>(m_submeshBase);
+            m_indices[i] += static_cast<std::uint32_t>(m_submeshBase);
         }
     }
     m_inSubmesh = false;
@@ -229,7 +229,7 @@ bool MeshReading::Open(const XmlNode* element, bool& descend)
                 return Fail(std::string("attribute ") + names[i] + " missing or not a number");
             if (index < 0)
                 return Fail(std::string("negative index in ") + names[i]);
-            indices.push_back(static_cast<std::uint32_t>(index));
+            m_indices.push_back(static_cast<std::uint32_t>(index));
         }
     } else if (Is(element, "position")) {
         if (!hasValues)
@@ -237,14 +237,14 @@ bool MeshReading::Open(const XmlNode* element, bool& descend)
         if (!ReadFloat(element, "x", m_position.x) || !ReadFloat(element, "y", m_position.y) ||
             !ReadFloat(element, "z", m_position.z))
             return false;
-        hasPosition = true;
+        m_hasPosition = true;
         m_setPosition = true;
-        minCorner.x = std::min(minCorner.x, m_position.x);
-        minCorner.y = std::min(minCorner.y, m_position.y);
-        minCorner.z = std::min(minCorner.z, m_position.z);
-        maxCorner.x = std::max(maxCorner.x, m_position.x);
-        maxCorner.y = std::max(maxCorner.y, m_position.y);
-        maxCorner.z = std::max(maxCorner.z, m_position.z);
+        m_minCorner.x = std::min(m_minCorner.x, m_position.x);
+        m_minCorner.y = std::min(m_minCorner.y, m_position.y);
+        m_minCorner.z = std::min(m_minCorner.z, m_position.z);
+        m_maxCorner.x = std::max(m_maxCorner.x, m_position.x);
+        m_maxCorner.y = std::max(m_maxCorner.y, m_position.y);
+        m_maxCorner.z = std::max(m_maxCorner.z, m_position.z);
     } else if (Is(element, "normal")) {
         if (!hasValues)
             return true;
@@ -275,7 +275,7 @@ bool MeshReading::Open(const XmlNode* element, bool& descend)
         if (!EndBuffer())
             return false;
         m_inGeometry = true;
-        m_geometryBase = vertices.size();
+        m_geometryBase = m_vertices.size();
         m_buffers = 0;
         m_texCoordBuffer = -1;
         if (m_inSubmesh && !m_submeshHasGeometry) {
@@ -305,12 +305,12 @@ bool MeshReading::Open(const XmlNode* element, bool& descend)
             return Fail("usesharedvertices=\"" + ValueOf(usesShared) + "\" is neither true nor false");
         m_ownGeometry = !shared;
         m_submeshHasGeometry = false;
-        m_submeshFirstIndex = indices.size();
+        m_submeshFirstIndex = m_indices.size();
         ++m_submeshNumber;
         if (!m_seenSubmesh) {
             const XmlAttribute* material = element->first_attribute("material");
             if (material)
-                firstMaterial = ValueOf(material);
+                m_firstMaterial = ValueOf(material);
         }
         m_seenSubmesh = true;
     } else if (Is(element, "levelofdetail")) {
@@ -327,10 +327,10 @@ bool MeshReading::Close(const XmlNode* element)
         m_vertexHasTexCoord = false;
         bool ok = true;
         if (!m_filling) {
-            vertices.push_back(
+            m_vertices.push_back(
                 VT_PosNorTexTan(m_position, m_normal, m_texCoord, Vector3<float>(0.0f, 0.0f, 0.0f)));
-        } else if (m_fillNext < vertices.size()) {
-            VT_PosNorTexTan& v = vertices[m_fillNext++];
+        } else if (m_fillNext < m_vertices.size()) {
+            VT_PosNorTexTan& v = m_vertices[m_fillNext++];
             if (m_setPosition)
                 v.pos = m_position;
             if (m_setNormal)
@@ -340,7 +340,7 @@ bool MeshReading::Close(const XmlNode* element)
         } else {
             std::ostringstream reason;
             reason << "vertex buffer " << m_buffers << " of a geometry holds more vertices than the first, "
-                   << vertices.size() - m_geometryBase;
+                   << m_vertices.size() - m_geometryBase;
             m_error = reason.str();
             ok = false;
         }
@@ -542,9 +542,9 @@ bool OgreXmlModelLoader::LoadMesh(const std::string& path, TriangleMesh* mesh, s
         }
     }
 
-    std::vector<VT_PosNorTexTan>& vertices = reading.vertices;
-    std::vector<std::uint32_t>& indices = reading.indices;
-    if (vertices.empty() || indices.empty() || !reading.hasPosition)
+    std::vector<VT_PosNorTexTan>& vertices = reading.m_vertices;
+    std::vector<std::uint32_t>& indices = reading.m_indices;
+    if (vertices.empty() || indices.empty() || !reading.m_hasPosition)
         return failed(vertices.empty() ? "no vertex" : indices.empty() ? "no face" : "no position");
     for (size_t i = 0; i < indices.size(); ++i) {
         if (indices[i] >= vertices.size()) {
@@ -569,13 +569,13 @@ bool OgreXmlModelLoader::LoadMesh(const std::string& path, TriangleMesh* mesh, s
     indexData.m_pData = &indices[0];
 
     BoundingSphere bound;
-    bound.SetFromMinMax(reading.minCorner, reading.maxCorner);
+    bound.SetFromMinMax(reading.m_minCorner, reading.m_maxCorner);
 
     const VertexFormat format = VT_PosNorTexTan::GetFormat();
     if (!mesh->Create(vertexData, &format, indexData, DataType(eDataFormat_UINT1), &bound))
         return failed("the mesh could not be made from it");
     if (materialName)
-        *materialName = reading.firstMaterial;
+        *materialName = reading.m_firstMaterial;
     return true;
 }
 
