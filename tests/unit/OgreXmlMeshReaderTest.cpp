@@ -15,7 +15,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <regex>
 #include <string>
 #include <vector>
 
@@ -514,6 +513,14 @@ std::string OwnGeometry(int first)
 const std::string kOwnTwoGeometries = "<mesh>\n    <submeshes>\n" + OwnSubmesh("Rock", "false", OwnGeometry(0)) +
                                       OwnSubmesh("Moss", "false", OwnGeometry(3)) + "    </submeshes>\n</mesh>\n";
 
+// Every v="..." of the text as `to`.
+std::string EveryV(std::string text, const std::string& to)
+{
+    for (size_t at = text.find(" v=\""); at != std::string::npos; at = text.find(" v=\"", at + to.size()))
+        text.replace(at, text.find('"', at + 4) + 1 - at, to);
+    return text;
+}
+
 std::string SecondSet(const std::string& own)
 {
     return Replaced(Replaced(own, "\" />\n            </vertex>", "\" />\n<texcoord u=\"0.9\" v=\"0.1\" />\n            </vertex>"),
@@ -526,7 +533,6 @@ std::string SecondSet(const std::string& own)
 // same mesh in the project's own layout.
 TEST_F(OgreXmlMeshReaderTest, ExportersFormsReadAsTheProjectsOwn)
 {
-    const std::regex v(" v=\"[^\"]*\"");
     const struct
     {
         const char* what;
@@ -550,8 +556,8 @@ TEST_F(OgreXmlMeshReaderTest, ExportersFormsReadAsTheProjectsOwn)
                   "<texcoord u=\"0.9\"", "<texcoord u=\"0.8\" v=\"0.2\" /><texcoord u=\"0.9\"") + "</vertexbuffer>\n"),
          kOwnShared, "Rock"},
         {"one-dimensional set",
-         std::regex_replace(Replaced(kOwnShared, "dimensions_0=\"2\"", "dimensions_0=\"1\""), v, ""),
-         std::regex_replace(kOwnShared, v, " v=\"0\""), "Rock"},
+         EveryV(Replaced(kOwnShared, "dimensions_0=\"2\"", "dimensions_0=\"1\""), ""), EveryV(kOwnShared, " v=\"0\""),
+         "Rock"},
         {"usesharedvertices False", Replaced(kOwnTwoGeometries, "\"false\"", "\"False\""), kOwnTwoGeometries, "Rock"},
         {"usesharedvertices 0", Replaced(kOwnTwoGeometries, "=\"false\"", "=\"0\""), kOwnTwoGeometries, "Rock"},
         {"usesharedvertices no", Replaced(kOwnTwoGeometries, "=\"false\"", "=\"NO\""), kOwnTwoGeometries, "Rock"},
