@@ -2,6 +2,7 @@
 #include "MathExpect.h"
 #include "ModelTestFiles.h"
 #include "RecordingRenderer.h"
+#include "RecordingTexture.h"
 #include "TempFolder.h"
 
 #include "Core/Rendering/IMaterialEffect.h"
@@ -12,6 +13,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -262,6 +264,8 @@ TEST_F(OgreXmlMaterialReaderTest, DamagedFilesFailWholeWithTheFileAndTheFaultNam
         {"stray brace first", "}\nmaterial A\n{\n\tdiffuse 1 0 0 1\n}\n", path + ": line 1: '}' closes no block"},
         {"stray brace between blocks", "material A\n{\n}\n}\nmaterial B\n{\n\tpass\n\t{\n\t}\n}\n",
          path + ": line 4: '}' closes no block"},
+        {"comment not closed", "material A\n{\n}\n/* material B\n{\n}\n",
+         path + ": a /* comment is not closed at the end of the file (cut short?)"},
         {"empty", "", path + ": is empty"},
         {"no block", "// material A\n\tdiffuse 1 0 0 1\n", path + ": holds no material"},
     };
@@ -304,4 +308,86 @@ TEST_F(OgreXmlMaterialReaderTest, NulCharactersDoNotEndTheText)
     ASSERT_EQ(1u, m_materials.size());
     ASSERT_TRUE(Get("A"));
     ExpectNear(Get("A")->GetDiffuseColor(), 1, 0, 0, 1);
+}
+
+namespace {
+
+// A material as the project's own material files write it.
+std::string OwnMaterial(const std::string& name, const std::string& pass)
+{
+    return "material " + name + "\n{\n\ttechnique\n\t{\n\t\tpass\n\t\t{\n" + pass + "\t\t}\n\t}\n}\n\n";
+}
+std::string OwnUnit(const std::string& texture)
+{
+    return "\t\t\ttexture_unit\n\t\t\t{\n\t\t\t\ttexture " + texture + "\n\t\t\t}\n";
+}
+const std::string kRockPass = "\t\t\tambient 0.5 0.5 0.5 1\n\t\t\tdiffuse 1 1 1 1\n" + OwnUnit("rock.png");
+const std::string kOwnRock = OwnMaterial("Rock", kRockPass);
+const std::string kOwnWaterRock = OwnMaterial("Water", "\t\t\tdiffuse 0 0.2 0.8 1\n" + OwnUnit("water.png")) + kOwnRock;
+
+std::string Replaced(std::string text, const std::string& from, const std::string& to)
+{
+    const size_t at = text.find(from);
+    return at == std::string::npos ? text + "(no " + from + ")" : text.replace(at, from.size(), to);
+}
+
+// Every material of the table with its colours and texture files.
+std::string Reading(const MaterialMap& materials)
+{
+    std::ostringstream out;
+    const auto file = [](const boost::shared_ptr<ITexture>& t) {
+        return t ? static_cast<RecordingTexture*>(t.get())->GetFileName() : std::string("-");
+    };
+    for (const auto& m : materials) {
+        out << m.first << ":";
+        for (const Vector4<float>* c : {&m.second->GetAmbientColor(), &m.second->GetDiffuseColor(),
+                                        &m.second->GetSpecularColor()})
+            out << " " << c->x << " " << c->y << " " << c->z << " " << c->w << ";";
+        out << " " << file(m.second->GetDiffuseTexture()) << " " << file(m.second->GetNormalMap()) << "\n";
+    }
+    return out.str();
+}
+
+} // namespace
+
+// Material scripts as editors and exporters write them: each reads as the
+// same materials in the project's own layout.
+TEST_F(OgreXmlMaterialReaderTest, EditorsFormsReadAsTheProjectsOwn)
+{
+    const struct
+    {
+        const char* what;
+        std::string text;
+        std::string own;
+    } table[] = {
+        {"byte-order mark", "\xEF\xBB\xBF" + kOwnWaterRock, kOwnWaterRock},
+        {"comment after a three-value colour", Replaced(kOwnRock, "diffuse 1 1 1 1", "diffuse 1 1 1 // white"), kOwnRock},
+        {"comment after the name", Replaced(kOwnRock, "material Rock", "material Rock // cliffs {"), kOwnRock},
+        {"brace right after the name", Replaced(kOwnRock, "material Rock\n{", "material Rock{"), kOwnRock},
+        {"texture unit on one line", Replaced(kOwnRock, OwnUnit("rock.png"), "\t\t\ttexture_unit { texture rock.png }\n"),
+         kOwnRock},
+        {"pass on one line", OwnMaterial("Rock", "") + "material Moss { technique { pass { diffuse 0 1 0 1 } } }\n",
+         OwnMaterial("Rock", "") + OwnMaterial("Moss", "\t\t\tdiffuse 0 1 0 1\n")},
+        {"next block opened on the closing line", Replaced(kOwnWaterRock, "}\n\nmaterial Rock\n{", "} material Rock {"),
+         kOwnWaterRock},
+        {"older material commented out above",
+         "/*\n" + OwnMaterial("Rock", "\t\t\tambient 0.2 0.2 0.2 1\n" + OwnUnit("stone.png")) + "*/\n" + kOwnRock, kOwnRock},
+        {"comment inside a statement", Replaced(kOwnRock, "ambient 0.5 0.5", "ambient 0.5/* grey */0.5"), kOwnRock},
+        {"braces and keywords in comments",
+         Replaced(kOwnRock, "\t\t\tdiffuse", "\t\t\t// } texture old.png\n\t\t\t/* {\n\t\t\tdiffuse 0 0 0 1 */ diffuse"),
+         kOwnRock},
+        {"CR LF and a comment against the name",
+         ModelTestFiles::ToCrLf(Replaced(kOwnWaterRock, "material Rock\n", "material Rock// cliffs\n")), kOwnWaterRock},
+    };
+    for (const auto& row : table) {
+        SCOPED_TRACE(row.what);
+        CoutCapture out;
+        MaterialMap own;
+        ASSERT_TRUE(Loader::LoadMaterialsFromFile(m_folder.Write("own.material", row.own), &own));
+        m_materials.clear();
+        std::string error;
+        EXPECT_TRUE(Loader::LoadMaterialsFromFile(m_folder.Write("m.material", row.text), &m_materials, &error)) << error;
+        EXPECT_EQ(Reading(own), Reading(m_materials));
+        EXPECT_EQ("", out.Text());
+    }
 }

@@ -216,6 +216,13 @@ std::string Full(int first)
 
 const std::string kFace012 = "<face v1=\"0\" v2=\"1\" v3=\"2\" />\n";
 
+std::string Replaced(std::string text, const std::string& from, const std::string& to)
+{
+    for (size_t at = text.find(from); at != std::string::npos; at = text.find(from, at + to.size()))
+        text.replace(at, from.size(), to);
+    return text;
+}
+
 } // namespace
 
 TEST_F(OgreXmlMeshReaderTest, FileShapesGiveTheirVerticesAndFaces)
@@ -289,7 +296,7 @@ TEST_F(OgreXmlMeshReaderTest, TagNamesMatchWholeAndEveryTagOfALineCounts)
 {
     ASSERT_TRUE(Load(m_folder.Write("m.mesh.xml",
                                     "<faces count=\"9\">\n<positions x=\"90\" y=\"90\" z=\"90\" />\n"
-                                    "<face v1=\"2\" v2=\"1\" v3=\"0\" /><position x=\"50\" y=\"50\" z=\"50\" />\n" +
+                                    "<face v1=\"2\" v2=\"1\" v3=\"0\" /><position x=\"50\" y=\"50\" z=\"50\" />\n</faces>\n" +
                                         std::string(kTriangle) + "<position x=\"-4\" y=\"0\" z=\"0\" />\n")));
     EXPECT_EQ((std::vector<std::uint32_t>{2, 1, 0, 0, 1, 2}), Indices());
     EXPECT_EQ(3u, Vertices().size());
@@ -321,8 +328,8 @@ TEST_F(OgreXmlMeshReaderTest, MalformedOrMissingFilesAreRejectedWithTheFileNamed
         {"face index not a number", "<face v1=\"0\" v2=\"one\" v3=\"2\" />\n" + three, "v2 missing or not a number"},
         {"index out of int range", "<face v1=\"0\" v2=\"1\" v3=\"99999999999\" />\n" + three, "v3 missing"},
         {"position without z", three + "<position x=\"1\" y=\"2\" />\n", "z missing"},
-        {"position cut inside a value", three + "<position x=\"1\" y=\"2\" z=\"3", "z missing"},
-        {"attribute name at the line end", "<face v1", "v1 missing"},
+        {"position cut inside a value", three + "<position x=\"1\" y=\"2\" z=\"3", "ends inside an element (cut short?)"},
+        {"attribute name at the line end", "<face v1", "ends inside an element"},
         {"normal not a number", three + "<normal x=\"0\" y=\"up\" z=\"0\" />\n", "y missing"},
         {"texcoord without v", three + "<texcoord u=\"0.5\" />\n", "v missing"},
         {"float out of range", "<position x=\"1e99\" y=\"0\" z=\"0\" />\n", "x missing"},
@@ -331,7 +338,7 @@ TEST_F(OgreXmlMeshReaderTest, MalformedOrMissingFilesAreRejectedWithTheFileNamed
         {"fraction as a face index", "<face v1=\"0\" v2=\"1.0\" v3=\"2\" />\n" + three, "v2 missing or not a number"},
         // Cut inside the second vertex: faces name vertices that never come.
         {"file cut inside the vertex list", tree.substr(0, tree.find("<position x=\"1\" y=\"0\" z=\"-1\" />")),
-         "uses vertex"},
+         "ends inside an element"},
         {"binary junk", std::string("\x00\xff<face \x01\x02", 9), "starts with a NUL character"},
         {"second buffer shorter",
          MeshFile(GeometryXml("sharedgeometry", Buffer(Positions(0)) + Buffer(MeshVertex(Tex(0, 0)))) +
@@ -346,8 +353,14 @@ TEST_F(OgreXmlMeshReaderTest, MalformedOrMissingFilesAreRejectedWithTheFileNamed
                                           GeometryXml("geometry", Buffer(Full(0)))) +
                   Submesh("B", false, Faces(kFace012) + GeometryXml("geometry", Buffer(Full(3))))),
          "face 0 of sub-mesh 1 uses vertex 3 of its geometry's 3"},
-        {"empty value, line named", kTriangle + std::string("<vertex>\n<position x=\"1\" y=\"\" z=\"0\" />\n"),
+        {"empty value, line named", kTriangle + std::string("<vertex>\n<position x=\"1\" y=\"\" z=\"0\" />\n</vertex>\n"),
          "line 18: attribute y missing or not a number"},
+        {"closing tag of another element", kTriangle + std::string("<vertex>\n</vertx>\n"),
+         "XML error: invalid closing tag name on line 18"},
+        {"nested too deep", Replaced(std::string(257, '#'), "#", "<mesh>"), "elements nested deeper than 256 levels"},
+        {"usesharedvertices neither true nor false",
+         "<submesh material=\"A\" usesharedvertices=\"maybe\">\n" + Faces(kFace012) + "</submesh>\n" + three,
+         "line 1: usesharedvertices=\"maybe\" is neither true nor false"},
         // Whole faces and vertices, but the file ends before its mesh does.
         {"mesh element not closed",
          CutBeforeEnd(MeshFile(GeometryXml("sharedgeometry", Buffer(Full(0))) + Submesh("A", true, Faces(kFace012)))),
@@ -448,5 +461,110 @@ TEST_F(OgreXmlMeshReaderTest, OneMeshInAnyLineLayoutGivesTheSameMesh)
             EXPECT_EQ(static_cast<TestIb*>(reference.GetIndexBuffer())->bytes,
                       static_cast<TestIb*>(mesh.GetIndexBuffer())->bytes);
         }
+    }
+}
+
+namespace {
+
+// Vertices as the project's own mesh files write them: x = first, first + 1, ...
+std::string OwnVertices(int first, int count)
+{
+    std::string text;
+    for (int x = first; x < first + count; ++x)
+        text += "            <vertex>\n                <position x=\"" + std::to_string(x) + "\" y=\"0\" z=\"" +
+                std::to_string(x % 2) + "\" />\n                <normal x=\"0\" y=\"1\" z=\"0\" />\n                "
+                "<texcoord u=\"" + std::to_string(x * 0.25) + "\" v=\"" + std::to_string(x % 3 * 0.5) +
+                "\" />\n            </vertex>\n";
+    return text;
+}
+std::string OwnBuffer(int first, int count)
+{
+    return "        <vertexbuffer positions=\"true\" normals=\"true\" texture_coord_dimensions_0=\"2\" texture_coords=\"1\">\n" +
+           OwnVertices(first, count) + "        </vertexbuffer>\n";
+}
+std::string OwnSubmesh(const std::string& material, const std::string& shared, const std::string& rest)
+{
+    return "        <submesh material=\"" + material + "\" usesharedvertices=\"" + shared +
+           "\" use32bitindexes=\"false\" operationtype=\"triangle_list\">\n            <faces count=\"2\">\n"
+           "                <face v1=\"0\" v2=\"1\" v3=\"2\" />\n                <face v1=\"2\" v2=\"1\" v3=\"0\" />\n"
+           "            </faces>\n" + rest + "        </submesh>\n";
+}
+// Four vertices shared by the faces of a sub-mesh; two sub-meshes with
+// geometry of their own.
+const std::string kOwnShared = "<mesh>\n    <sharedgeometry vertexcount=\"4\">\n" + OwnBuffer(0, 4) +
+                               "    </sharedgeometry>\n    <submeshes>\n" + OwnSubmesh("Rock", "true", "") +
+                               "    </submeshes>\n</mesh>\n";
+const std::string kOwnTwoGeometries =
+    "<mesh>\n    <submeshes>\n" +
+    OwnSubmesh("Rock", "false", "<geometry vertexcount=\"3\">\n" + OwnBuffer(0, 3) + "</geometry>\n") +
+    OwnSubmesh("Moss", "false", "<geometry vertexcount=\"3\">\n" + OwnBuffer(3, 3) + "</geometry>\n") +
+    "    </submeshes>\n</mesh>\n";
+
+// Every v="..." of the text as `to`.
+std::string EveryV(std::string text, const std::string& to)
+{
+    for (size_t at = text.find(" v=\""); at != std::string::npos; at = text.find(" v=\"", at + to.size()))
+        text.replace(at, text.find('"', at + 4) + 1 - at, to);
+    return text;
+}
+// A second set after each vertex's first.
+std::string SecondSet(const std::string& own)
+{
+    return Replaced(Replaced(own, "\" />\n            </vertex>", "\" /><texcoord u=\"0.9\" v=\"0.1\" />\n</vertex>"),
+                    "texture_coords=\"1\"", "texture_coords=\"2\" texture_coord_dimensions_1=\"2\"");
+}
+
+} // namespace
+
+// Exporters write well-formed XML in forms of their own: each reads as the
+// same mesh in the project's own layout.
+TEST_F(OgreXmlMeshReaderTest, ExportersFormsReadAsTheProjectsOwn)
+{
+    struct Row
+    {
+        std::string what;
+        std::string text;
+        std::string own;
+        const char* material;
+    };
+    std::vector<Row> table = {
+        {"single quotes", Replaced(kOwnShared, "\"", "'"), kOwnShared, "Rock"},
+        {"blanks around =", Replaced(kOwnShared, "=\"", " =\t\""), kOwnShared, "Rock"},
+        {"processing instruction with an apostrophe", "<?exporter don't edit by hand?>\n" + kOwnShared, kOwnShared, "Rock"},
+        {"declaration, comment and CDATA",
+         "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n" +
+             Replaced(kOwnShared, "<submeshes>", "<!-- <face v1=\"3\" v2=\"2\" v3=\"1\" /> --><![CDATA[</vertex>]]><submeshes>"),
+         kOwnShared, "Rock"},
+        {"character references", Replaced(Replaced(kOwnShared, "x=\"1\"", "x=\"&#49;\""), "\"0.250000\"", "\"0&#x2E;25\""),
+         kOwnShared, "Rock"},
+        {"entity in the material name", Replaced(kOwnShared, "\"Rock\"", "\"Rock&amp;Moss\""), kOwnShared, "Rock&Moss"},
+        {"second texture coordinate set", SecondSet(kOwnShared), kOwnShared, "Rock"},
+        {"second set in a buffer of its own",
+         Replaced(kOwnShared, "</vertexbuffer>\n", "</vertexbuffer>\n<vertexbuffer texture_coords=\"1\">\n" +
+                  Replaced(EveryV(OwnVertices(0, 4), " v=\"0.1\""), "u=\"", "u=\"9") + "</vertexbuffer>\n"),
+         kOwnShared, "Rock"},
+        {"one-dimensional set",
+         EveryV(Replaced(kOwnShared, "dimensions_0=\"2\"", "dimensions_0=\"1\""), ""), EveryV(kOwnShared, " v=\"0\""),
+         "Rock"},
+    };
+    for (const std::string no : {"False", "0", "NO", "off"})
+        table.push_back({"usesharedvertices " + no, Replaced(kOwnTwoGeometries, "\"false\"", "\"" + no + "\""),
+                         kOwnTwoGeometries, "Rock"});
+    for (const std::string yes : {"TRUE", "1", "Yes", "on"})
+        table.push_back({"usesharedvertices " + yes, Replaced(kOwnShared, "\"true\" use32", "\"" + yes + "\" use32"),
+                         kOwnShared, "Rock"});
+    for (const auto& row : table) {
+        SCOPED_TRACE(row.what);
+        TriangleMesh own, mesh;
+        std::string ownMaterial, material, error;
+        ASSERT_TRUE(Loader::LoadMesh(m_folder.Write("own.mesh.xml", row.own), &own, &ownMaterial, &error)) << error;
+        if (!Loader::LoadMesh(m_folder.Write("t.mesh.xml", row.text), &mesh, &material, &error)) {
+            ADD_FAILURE() << error;
+            continue;
+        }
+        EXPECT_EQ(row.material, material);
+        // Counts, positions, normals, texture coordinates and tangents; faces.
+        EXPECT_EQ(static_cast<TestVb*>(own.GetVertexBuffer())->bytes, static_cast<TestVb*>(mesh.GetVertexBuffer())->bytes);
+        EXPECT_EQ(static_cast<TestIb*>(own.GetIndexBuffer())->bytes, static_cast<TestIb*>(mesh.GetIndexBuffer())->bytes);
     }
 }

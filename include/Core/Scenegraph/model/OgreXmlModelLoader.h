@@ -49,24 +49,27 @@ public:
     const std::string& GetError() const { return m_error; }
 
     // Material file: one GLMaterialEffect per outermost block, inserted under
-    // the block's name (the first of a name stays). false when the file does
-    // not open, holds no material, or its braces do not pair up (a '}' that
-    // closes no block, a block still open at the end); `error`, when given,
-    // then gets the path and the reason. Other malformed lines are reported
-    // and skipped.
+    // the block's name (the first of a name stays). Read as the script it is:
+    // a byte-order mark skipped, "//" and "/* */" comments, statements ended
+    // by line breaks and braces alike. false when the file does not open,
+    // holds no material, its braces do not pair up (a '}' that closes no
+    // block, a block still open at the end) or a "/*" is never closed;
+    // `error`, when given, then gets the path and the reason. Other malformed
+    // statements are reported and skipped.
     static bool LoadMaterialsFromFile(const std::string& path, MaterialMap* materials, std::string* error = 0);
 
-    // Mesh file into `mesh`, read tag by tag whatever its line layout: the
-    // vertices of every geometry (the vertex buffers of one geometry side by
-    // side) and the faces of every sub-mesh, without lower levels of detail
-    // or comments. false (mesh untouched) when the file
-    // does not open or is malformed: no vertex or no face, a face index
-    // outside the vertex list or its sub-mesh's geometry, vertex buffers of
-    // one geometry with different counts, no position, a read value missing
-    // or not a number, or a <mesh> element never closed (a file cut short);
-    // `error`, when given, then gets the path and the reason. `materialName`,
-    // when given, gets the material that the first sub-mesh names (empty if
-    // none).
+    // Mesh file into `mesh`, read as XML: the vertices of every geometry
+    // (the vertex buffers of one geometry side by side, each vertex with its
+    // first texture coordinate set) and the faces of every sub-mesh, without
+    // lower levels of detail. false (mesh untouched) when the file does not
+    // open or is malformed: not well-formed XML (a file cut short among
+    // them), nested deeper than XmlNesting::kMeshLimit, no vertex or no face,
+    // a face index outside the vertex list or its sub-mesh's geometry, vertex
+    // buffers of one geometry with different counts, no position, a read
+    // value missing or not a number, or a usesharedvertices that is neither
+    // true nor false; `error`, when given, then gets the path and the reason.
+    // `materialName`, when given, gets the material that the first sub-mesh
+    // names (empty if none).
     static bool LoadMesh(const std::string& path, TriangleMesh* mesh, std::string* materialName = 0,
                          std::string* error = 0);
 

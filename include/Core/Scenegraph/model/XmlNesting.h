@@ -16,6 +16,8 @@ public:
     // scene (the demo's nest 6 deep), shallow enough for every recursion
     // over the scene.
     static constexpr int kSceneLimit = 256;
+    // The same for a mesh file (Ogre's tools nest theirs 8 deep at most).
+    static constexpr int kMeshLimit = 256;
 
     // Deepest element nesting of the text (a lone root element is 1) over
     // the part the XML library (rapidxml, default flags) would read: the

@@ -11,6 +11,7 @@
 #include "Core/Rendering/TextureDesc.h"
 #include "Core/Util/TSingleton.h"
 
+#include <algorithm>
 #include <iostream>
 
 namespace Vorm {
@@ -40,6 +41,32 @@ bool NextLine(const std::string& text, size_t& next, std::string& line)
     line.assign(text, next, end - next);
     next = end + 1;
     return true;
+}
+
+// The line without its comments: "//" to the end of the line, and
+// "/* ... */", which may span lines (`inComment` carries it over), as one
+// blank between the words beside it.
+void StripComments(std::string& line, bool& inComment)
+{
+    size_t kept = 0;
+    for (size_t at = 0; at < line.size();) {
+        if (inComment) {
+            const size_t end = line.find("*/", at);
+            if (end == std::string::npos)
+                break;
+            inComment = false;
+            at = end + 2;
+            line[kept++] = ' ';
+        } else if (line.compare(at, 2, "//") == 0) {
+            break;
+        } else if (line.compare(at, 2, "/*") == 0) {
+            inComment = true;
+            at += 2;
+        } else {
+            line[kept++] = line[at++];
+        }
+    }
+    line.resize(kept);
 }
 
 void ReportLine(const std::string& path, int lineNumber, const char* reason)
@@ -96,17 +123,13 @@ bool OgreXmlModelLoader::LoadMaterialsFromFile(const std::string& path, Material
     std::string line;
     std::vector<std::string> pieces;
     int lineNumber = 0;
-    size_t next = 0;
-    while (NextLine(text, next, line)) {
-        ++lineNumber;
-        // CR LF files read like LF files.
-        if (!line.empty() && line[line.size() - 1] == '\r')
-            line.erase(line.size() - 1);
+    // One statement, the words between line breaks and braces.
+    const auto readStatement = [&](const std::string& statement) {
         pieces.clear();
-        Split(line, pieces);
+        Split(statement, pieces);
 
         // Only the first word is a keyword. A piece that is not there, or a
-        // colour that does not parse, keeps the running value: the line
+        // colour that does not parse, keeps the running value: the statement
         // counts as absent.
         const std::string keyword = pieces.empty() ? std::string() : pieces[0];
         Vector4<float>* color = 0;
@@ -145,50 +168,71 @@ bool OgreXmlModelLoader::LoadMaterialsFromFile(const std::string& path, Material
             else
                 ReportLine(path, lineNumber, "colour needs three or four numbers");
         }
+    };
+    // The material of the outermost block, at its closing brace.
+    const auto emitMaterial = [&]() {
+        ++emitted;
+        boost::shared_ptr<IMaterialEffect> material = MaterialEffectFactory::Create();
+        if (!material) {
+            ReportLine(path, lineNumber, "no renderer makes material effects");
+            return;
+        }
+        material->SetAmbientColor(ambient);
+        material->SetDiffuseColor(diffuse);
+        material->SetSpecularColor(specular);
+        material->SetShadowReceiver(true);
+        material->AddLightIndex(0);
+        if (!textureName.empty()) {
+            boost::shared_ptr<ITexture> texture = GetTexture(textureName);
+            material->SetDiffuseTexture(texture);
+            material->SetAmbientTexture(texture);
+        }
+        if (!normalMapName.empty())
+            material->SetNormalMap(GetTexture(normalMapName));
+        read.insert(std::make_pair(name, material));
 
-        // Every brace of the line counts, after its keyword: "pass {}" opens
-        // and closes, "material A {" names and opens.
-        for (size_t c = 0; c < line.size(); ++c) {
-            if (line[c] == '{') {
+        textureName.clear();
+        normalMapName.clear();
+        ambient = zero;
+        diffuse = zero;
+        specular = zero;
+    };
+
+    bool inComment = false;
+    size_t next = 0;
+    // Windows editors begin the text with a byte-order mark.
+    if (text.compare(0, 3, "\xEF\xBB\xBF") == 0)
+        next = 3;
+    while (NextLine(text, next, line)) {
+        ++lineNumber;
+        // CR LF files read like LF files.
+        if (!line.empty() && line[line.size() - 1] == '\r')
+            line.erase(line.size() - 1);
+        StripComments(line, inComment);
+
+        // Braces end statements as line breaks do, "texture_unit { texture
+        // a.png }" reading as four lines would; a name ends at a brace.
+        for (size_t start = 0;;) {
+            const size_t brace = std::min(line.find_first_of("{}", start), line.size());
+            readStatement(line.substr(start, brace - start));
+            if (brace == line.size())
+                break;
+            start = brace + 1;
+            if (line[brace] == '{') {
                 ++depth;
                 continue;
             }
-            if (line[c] != '}')
-                continue;
             if (depth == 0)
                 return failed("line " + std::to_string(lineNumber) + ": '}' closes no block");
-            if (--depth != 0)
-                continue;
-            ++emitted;
-            boost::shared_ptr<IMaterialEffect> material = MaterialEffectFactory::Create();
-            if (!material) {
-                ReportLine(path, lineNumber, "no renderer makes material effects");
-                continue;
-            }
-            material->SetAmbientColor(ambient);
-            material->SetDiffuseColor(diffuse);
-            material->SetSpecularColor(specular);
-            material->SetShadowReceiver(true);
-            material->AddLightIndex(0);
-            if (!textureName.empty()) {
-                boost::shared_ptr<ITexture> texture = GetTexture(textureName);
-                material->SetDiffuseTexture(texture);
-                material->SetAmbientTexture(texture);
-            }
-            if (!normalMapName.empty())
-                material->SetNormalMap(GetTexture(normalMapName));
-            read.insert(std::make_pair(name, material));
-
-            textureName.clear();
-            normalMapName.clear();
-            ambient = zero;
-            diffuse = zero;
-            specular = zero;
+            if (--depth == 0)
+                emitMaterial();
         }
     }
 
     if (depth > 0)
         return failed("a block is not closed at the end of the file (cut short?)");
+    if (inComment)
+        return failed("a /* comment is not closed at the end of the file (cut short?)");
     if (emitted == 0)
         return failed(line.empty() && lineNumber == 0 ? "is empty" : "holds no material");
     materials->insert(read.begin(), read.end());

@@ -12,12 +12,18 @@
 #include "Core/Scenegraph/BoundingSphere.h"
 #include "Core/Scenegraph/mesh/ComputeTangents.h"
 #include "Core/Scenegraph/mesh/TriangleMesh.h"
+#include "Core/Scenegraph/model/XmlNesting.h"
+
+#include <rapidxml/rapidxml.hpp>
 
 #include <algorithm>
 #include <cctype>
+#include <cstddef>
 #include <cstdint>
+#include <cstdlib>
 #include <cstring>
 #include <locale>
+#include <new>
 #include <sstream>
 #include <vector>
 
@@ -50,82 +56,367 @@ bool ReadLeading(const std::string& text, T& out, bool& whole)
     return true;
 }
 
-// A character that may continue an XML element name.
-bool IsNameChar(char c)
+// The text as one number, blanks around it allowed; false, `out`
+// untouched, when it holds none, anything else after it, or one out of range.
+template <typename T>
+bool ReadWhole(const std::string& text, T& out)
 {
-    const unsigned char u = static_cast<unsigned char>(c);
-    return std::isalnum(u) || u >= 0x80 || c == '_' || c == '-' || c == '.' || c == ':';
+    T v = 0;
+    bool whole = false;
+    if (!ReadLeading(text, v, whole) || !whole)
+        return false;
+    out = v;
+    return true;
 }
 
-bool IsBlank(char c)
+typedef rapidxml::xml_node<char> XmlNode;
+typedef rapidxml::xml_attribute<char> XmlAttribute;
+
+// The library keeps names and values unterminated: compared by length.
+bool Is(const XmlNode* element, const char* name)
 {
-    return c == ' ' || c == '\t' || c == '\r' || c == '\n';
+    const size_t length = std::strlen(name);
+    return element->name_size() == length && std::memcmp(element->name(), name, length) == 0;
 }
 
-// Where the markup that starts at text[start] ('<') ends: just past its '>'
-// (one inside a quoted value does not count) or, for a comment, past its
-// "-->"; the end of the text when it never ends.
-size_t MarkupEnd(const std::string& text, size_t start)
+std::string ValueOf(const XmlAttribute* attribute)
 {
-    if (text.compare(start, 4, "<!--") == 0) {
-        const size_t end = text.find("-->", start + 4);
-        return end == std::string::npos ? text.size() : end + 3;
-    }
-    char quote = 0;
-    for (size_t i = start + 1; i < text.size(); ++i) {
-        const char c = text[i];
-        if (quote) {
-            if (c == quote)
-                quote = 0;
-        } else if (c == '"' || c == '\'') {
-            quote = c;
-        } else if (c == '>') {
-            return i + 1;
+    return std::string(attribute->value(), attribute->value_size());
+}
+
+// A yes/no attribute as exporters write it, in any case.
+bool ReadFlag(const XmlAttribute* attribute, bool& out)
+{
+    std::string value = ValueOf(attribute);
+    for (char& c : value)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    for (const char* yes : {"true", "1", "yes", "on"}) {
+        if (value == yes) {
+            out = true;
+            return true;
         }
     }
-    return text.size();
+    for (const char* no : {"false", "0", "no", "off"}) {
+        if (value == no) {
+            out = false;
+            return true;
+        }
+    }
+    return false;
 }
 
-// One tag as the reader sees it: its name, whether it closes an element,
-// whether it ends in "/>", and whether a blank follows the name (an opening
-// tag that may hold attributes).
-class Tag
+// The reading of one mesh file, handed its elements in document order, each
+// as it opens and as it closes. Every face and vertex goes into the one pair
+// of lists, whatever encloses it.
+class MeshReading
 {
 public:
-    explicit Tag(const std::string& text)
-        : m_text(text)
-    {
-        if (text.size() > 1 && text[1] == '/') {
-            m_closing = true;
-            m_nameStart = 2;
-        }
-        size_t end = m_nameStart;
-        while (end < text.size() && IsNameChar(text[end]))
-            ++end;
-        m_nameLength = end - m_nameStart;
-        m_blankAfterName = end < text.size() && IsBlank(text[end]);
-        m_empty = text.size() >= 2 && text.compare(text.size() - 2, 2, "/>") == 0;
-    }
+    // false, with Error() set, for a value that cannot be read. `descend`
+    // tells whether the element's children are read.
+    bool Open(const XmlNode* element, bool& descend);
+    bool Close(const XmlNode* element);
+    const std::string& Error() const { return m_error; }
 
-    bool Opens(const char* name) const { return !m_closing && Is(name); }
-    bool Closes(const char* name) const { return m_closing && Is(name); }
-    // The elements whose values are read: <face v1=...>, not <face> alone.
-    bool OpensWithValues(const char* name) const { return m_blankAfterName && Opens(name); }
-    bool IsEmptyElement() const { return m_empty; }
+    std::vector<VT_PosNorTexTan> m_vertices;
+    std::vector<std::uint32_t> m_indices;
+    Vector3<float> m_minCorner = Vector3<float>(kLargestFloat, kLargestFloat, kLargestFloat);
+    Vector3<float> m_maxCorner = Vector3<float>(-kLargestFloat, -kLargestFloat, -kLargestFloat);
+    bool m_hasPosition = false;
+    std::string m_firstMaterial;
 
 private:
-    bool Is(const char* name) const
+    bool Fail(const std::string& reason)
     {
-        return std::strlen(name) == m_nameLength && m_text.compare(m_nameStart, m_nameLength, name) == 0;
+        m_error = reason;
+        return false;
+    }
+    bool ReadFloat(const XmlNode* element, const char* name, float& out);
+    bool EndBuffer();
+    bool EndSubmesh();
+
+    Vector3<float> m_position = Vector3<float>(0.0f, 0.0f, 0.0f);
+    Vector3<float> m_normal = Vector3<float>(0.0f, 0.0f, 0.0f);
+    Vector2 m_texCoord = Vector2(0.0f, 0.0f);
+    bool m_seenSubmesh = false;
+
+    // What the vertex being read has set itself, for filling in a vertex
+    // that an earlier buffer of the geometry made.
+    bool m_setPosition = false;
+    bool m_setNormal = false;
+    bool m_setTexCoord = false;
+    // A vertex's first texture coordinate is its set 0; later sets are
+    // other layers' and not read.
+    int m_openVertices = 0;
+    bool m_vertexHasTexCoord = false;
+    // A buffer that declares set 0 one-dimensional writes no v.
+    bool m_oneDimensional = false;
+
+    // The vertex buffers of one geometry hold different parts of the same
+    // vertices: the first one makes them, the later ones fill them in.
+    bool m_inGeometry = false;
+    size_t m_geometryBase = 0; // vertices read before the geometry
+    int m_buffers = 0;         // buffers of the geometry begun so far
+    int m_texCoordBuffer = -1; // the buffer of the geometry holding set 0
+    bool m_filling = false;
+    size_t m_fillNext = 0;
+
+    // A sub-mesh with its own geometry counts its face indices from that
+    // geometry's first vertex; one that uses the shared geometry keeps them.
+    bool m_inSubmesh = false;
+    bool m_ownGeometry = false;
+    bool m_submeshHasGeometry = false;
+    size_t m_submeshBase = 0;
+    size_t m_submeshFirstIndex = 0;
+    int m_submeshNumber = 0;
+
+    std::string m_error;
+};
+
+bool MeshReading::ReadFloat(const XmlNode* element, const char* name, float& out)
+{
+    const XmlAttribute* attribute = element->first_attribute(name);
+    if (attribute && ReadWhole(ValueOf(attribute), out))
+        return true;
+    return Fail(std::string("attribute ") + name + " missing or not a number");
+}
+
+// A later buffer must describe as many vertices as the first.
+bool MeshReading::EndBuffer()
+{
+    const bool ok = !m_filling || m_fillNext == m_vertices.size();
+    if (!ok) {
+        std::ostringstream reason;
+        reason << "vertex buffer " << m_buffers << " of a geometry holds " << m_fillNext - m_geometryBase
+               << " vertices, the first " << m_vertices.size() - m_geometryBase;
+        m_error = reason.str();
+    }
+    m_filling = false;
+    m_oneDimensional = false;
+    return ok;
+}
+
+bool MeshReading::EndSubmesh()
+{
+    bool ok = true;
+    if (m_inSubmesh && m_ownGeometry && m_submeshHasGeometry) {
+        const size_t count = m_vertices.size() - m_submeshBase;
+        for (size_t i = m_submeshFirstIndex; i < m_indices.size() && ok; ++i) {
+            if (m_indices[i] >= count) {
+                std::ostringstream reason;
+                reason << "face " << (i - m_submeshFirstIndex) / 3 << " of sub-mesh " << m_submeshNumber
+                       << " uses vertex " << m_indices[i] << " of its geometry's " << count;
+                m_error = reason.str();
+                ok = false;
+            }
+            m_indices[i] += static_cast<std::uint32_t>(m_submeshBase);
+        }
+    }
+    m_inSubmesh = false;
+    return ok;
+}
+
+bool MeshReading::Open(const XmlNode* element, bool& descend)
+{
+    descend = true;
+    // An element without attributes holds no values: <face> alone is not a face.
+    const bool hasValues = element->first_attribute() != 0;
+    if (Is(element, "face")) {
+        static const char* const names[3] = {"v1", "v2", "v3"};
+        for (int i = 0; i < 3 && hasValues; ++i) {
+            const XmlAttribute* attribute = element->first_attribute(names[i]);
+            int index = 0;
+            if (!attribute || !ReadWhole(ValueOf(attribute), index))
+                return Fail(std::string("attribute ") + names[i] + " missing or not a number");
+            if (index < 0)
+                return Fail(std::string("negative index in ") + names[i]);
+            m_indices.push_back(static_cast<std::uint32_t>(index));
+        }
+    } else if (Is(element, "position")) {
+        if (!hasValues)
+            return true;
+        if (!ReadFloat(element, "x", m_position.x) || !ReadFloat(element, "y", m_position.y) ||
+            !ReadFloat(element, "z", m_position.z))
+            return false;
+        m_hasPosition = true;
+        m_setPosition = true;
+        m_minCorner.x = std::min(m_minCorner.x, m_position.x);
+        m_minCorner.y = std::min(m_minCorner.y, m_position.y);
+        m_minCorner.z = std::min(m_minCorner.z, m_position.z);
+        m_maxCorner.x = std::max(m_maxCorner.x, m_position.x);
+        m_maxCorner.y = std::max(m_maxCorner.y, m_position.y);
+        m_maxCorner.z = std::max(m_maxCorner.z, m_position.z);
+    } else if (Is(element, "normal")) {
+        if (!hasValues)
+            return true;
+        if (!ReadFloat(element, "x", m_normal.x) || !ReadFloat(element, "y", m_normal.y) ||
+            !ReadFloat(element, "z", m_normal.z))
+            return false;
+        m_setNormal = true;
+    } else if (Is(element, "texcoord")) {
+        if (!hasValues || (m_openVertices > 0 && m_vertexHasTexCoord))
+            return true;
+        m_vertexHasTexCoord = m_openVertices > 0;
+        // Later sets may also stand in a buffer of their own.
+        if (m_inGeometry && m_texCoordBuffer >= 0 && m_texCoordBuffer != m_buffers)
+            return true;
+        if (!ReadFloat(element, "u", m_texCoord.x))
+            return false;
+        if (m_oneDimensional)
+            m_texCoord.y = 0.0f;
+        else if (!ReadFloat(element, "v", m_texCoord.y))
+            return false;
+        m_setTexCoord = true;
+        if (m_inGeometry)
+            m_texCoordBuffer = m_buffers;
+    } else if (Is(element, "vertex")) {
+        ++m_openVertices;
+        m_vertexHasTexCoord = false;
+    } else if (Is(element, "sharedgeometry") || Is(element, "geometry")) {
+        if (!EndBuffer())
+            return false;
+        m_inGeometry = true;
+        m_geometryBase = m_vertices.size();
+        m_buffers = 0;
+        m_texCoordBuffer = -1;
+        if (m_inSubmesh && !m_submeshHasGeometry) {
+            m_submeshHasGeometry = true;
+            m_submeshBase = m_geometryBase;
+        }
+    } else if (Is(element, "vertexbuffer")) {
+        if (!EndBuffer())
+            return false;
+        // Outside a geometry buffers follow each other as plain vertex lists.
+        if (m_inGeometry && ++m_buffers > 1) {
+            m_filling = true;
+            m_fillNext = m_geometryBase;
+        }
+        const XmlAttribute* dimensions = element->first_attribute("texture_coord_dimensions_0");
+        if (dimensions) {
+            const std::string value = ValueOf(dimensions);
+            m_oneDimensional = value == "1" || value == "float1";
+        }
+    } else if (Is(element, "submesh")) {
+        if (!EndSubmesh())
+            return false;
+        m_inSubmesh = true;
+        bool shared = true;
+        const XmlAttribute* usesShared = element->first_attribute("usesharedvertices");
+        if (usesShared && !ReadFlag(usesShared, shared))
+            return Fail("usesharedvertices=\"" + ValueOf(usesShared) + "\" is neither true nor false");
+        m_ownGeometry = !shared;
+        m_submeshHasGeometry = false;
+        m_submeshFirstIndex = m_indices.size();
+        ++m_submeshNumber;
+        if (!m_seenSubmesh) {
+            const XmlAttribute* material = element->first_attribute("material");
+            if (material)
+                m_firstMaterial = ValueOf(material);
+        }
+        m_seenSubmesh = true;
+    } else if (Is(element, "levelofdetail")) {
+        // Lower levels of detail repeat the mesh in fewer faces.
+        descend = false;
+    }
+    return true;
+}
+
+bool MeshReading::Close(const XmlNode* element)
+{
+    if (Is(element, "vertex")) {
+        --m_openVertices;
+        m_vertexHasTexCoord = false;
+        bool ok = true;
+        if (!m_filling) {
+            m_vertices.push_back(
+                VT_PosNorTexTan(m_position, m_normal, m_texCoord, Vector3<float>(0.0f, 0.0f, 0.0f)));
+        } else if (m_fillNext < m_vertices.size()) {
+            VT_PosNorTexTan& v = m_vertices[m_fillNext++];
+            if (m_setPosition)
+                v.pos = m_position;
+            if (m_setNormal)
+                v.normal = m_normal;
+            if (m_setTexCoord)
+                v.tex0 = m_texCoord;
+        } else {
+            std::ostringstream reason;
+            reason << "vertex buffer " << m_buffers << " of a geometry holds more vertices than the first, "
+                   << m_vertices.size() - m_geometryBase;
+            m_error = reason.str();
+            ok = false;
+        }
+        m_setPosition = m_setNormal = m_setTexCoord = false;
+        return ok;
+    }
+    if (Is(element, "sharedgeometry") || Is(element, "geometry")) {
+        m_inGeometry = false;
+        return EndBuffer();
+    }
+    if (Is(element, "vertexbuffer"))
+        return EndBuffer();
+    if (Is(element, "submesh"))
+        return EndSubmesh();
+    return true;
+}
+
+// Memory for the XML library's node pool, which takes some four times a
+// mesh file's size in blocks of one size while the file is read. Fresh pages
+// cost more than the parse, so blocks of that size are kept for the next
+// file, as many as the demo's largest mesh takes (86); the rest go back. From
+// the C heap, like any library's working memory: the tracked heap would wipe
+// every block as it is handed out and back.
+class PoolBlocks
+{
+public:
+    static void* Allocate(std::size_t size)
+    {
+        PoolBlocks& kept = Kept();
+        const bool standard = size <= kBlockSize;
+        void* block = standard && kept.m_count > 0 ? kept.m_blocks[--kept.m_count] : 0;
+        if (!block)
+            block = std::malloc(kHeader + (standard ? kBlockSize : size));
+        if (!block)
+            throw std::bad_alloc();
+        *static_cast<bool*>(block) = standard;
+        return static_cast<char*>(block) + kHeader;
     }
 
-    const std::string& m_text;
-    size_t m_nameStart = 1;
-    size_t m_nameLength = 0;
-    bool m_closing = false;
-    bool m_empty = false;
-    bool m_blankAfterName = false;
+    static void Free(void* memory)
+    {
+        void* block = static_cast<char*>(memory) - kHeader;
+        PoolBlocks& kept = Kept();
+        if (*static_cast<bool*>(block) && kept.m_count < kKept)
+            kept.m_blocks[kept.m_count++] = block;
+        else
+            std::free(block);
+    }
+
+    ~PoolBlocks()
+    {
+        while (m_count > 0)
+            std::free(m_blocks[--m_count]);
+    }
+
+private:
+    // The library asks for its block size and a few bytes more.
+    static constexpr std::size_t kBlockSize = 65 * 1024;
+    static constexpr std::size_t kHeader = alignof(std::max_align_t);
+    static constexpr int kKept = 96;
+
+    static PoolBlocks& Kept()
+    {
+        thread_local PoolBlocks kept;
+        return kept;
+    }
+
+    void* m_blocks[kKept];
+    int m_count = 0;
 };
+
+// The line of the text that `at` points into.
+int LineOf(const std::string& text, const char* at)
+{
+    return 1 + static_cast<int>(std::count(text.data(), at, '\n'));
+}
 
 } // namespace
 
@@ -151,22 +442,12 @@ std::string OgreXmlModelLoader::GetAttributeValue(const std::string& line, const
 
 bool OgreXmlModelLoader::TryToInt(const std::string& text, int& out)
 {
-    int v = 0;
-    bool whole = false;
-    if (!ReadLeading(text, v, whole) || !whole)
-        return false;
-    out = v;
-    return true;
+    return ReadWhole(text, out);
 }
 
 bool OgreXmlModelLoader::TryToFloat(const std::string& text, float& out)
 {
-    float v = 0;
-    bool whole = false;
-    if (!ReadLeading(text, v, whole) || !whole)
-        return false;
-    out = v;
-    return true;
+    return ReadWhole(text, out);
 }
 
 int OgreXmlModelLoader::ToInt(const std::string& text)
@@ -196,221 +477,74 @@ bool OgreXmlModelLoader::LoadMesh(const std::string& path, TriangleMesh* mesh, s
     File file(path);
     if (!file.Open(File::kMeshLimit))
         return failed(file.GetError());
-    // The whole file at once: its line breaks mean nothing to the reading.
+    // Every byte: the XML ends at a NUL, as the library reads it.
     std::string text;
-    file.ReadFile(text);
-    const bool hasBytes = file.GetSize() > 0;
+    text.resize(static_cast<size_t>(file.GetSize()));
+    text.resize(static_cast<size_t>(file.Read(&text[0], file.GetSize())));
     file.Close();
+    if (text.empty())
+        return failed("is empty");
+    if (text[0] == '\0')
+        return failed("starts with a NUL character");
 
-    std::vector<VT_PosNorTexTan> vertices;
-    std::vector<std::uint32_t> indices;
-    Vector3<float> position(0.0f, 0.0f, 0.0f);
-    Vector3<float> normal(0.0f, 0.0f, 0.0f);
-    Vector2 texCoord(0.0f, 0.0f);
-    Vector3<float> minCorner(kLargestFloat, kLargestFloat, kLargestFloat);
-    Vector3<float> maxCorner(-kLargestFloat, -kLargestFloat, -kLargestFloat);
-    bool hasPosition = false;
-    std::string firstMaterial;
-    bool seenSubmesh = false;
+    // The parse recurses once per level of nesting: a file nested deeper
+    // than any mesh is refused before it starts.
+    if (XmlNesting::Depth(text, XmlNesting::kMeshLimit) > XmlNesting::kMeshLimit)
+        return failed("elements nested deeper than " + std::to_string(XmlNesting::kMeshLimit) + " levels");
 
-    // What the vertex being read has set itself, for filling in a vertex
-    // that an earlier buffer of the geometry made.
-    bool setPosition = false;
-    bool setNormal = false;
-    bool setTexCoord = false;
+    // In place, in the text itself: names and values are left unterminated,
+    // so the line breaks stay where they were for the messages.
+    const int kFlags = rapidxml::parse_no_string_terminators | rapidxml::parse_no_data_nodes |
+                       rapidxml::parse_validate_closing_tags;
+    rapidxml::xml_document<char> document;
+    document.set_allocator(PoolBlocks::Allocate, PoolBlocks::Free);
+    try {
+        document.parse<kFlags>(&text[0]);
+    } catch (const rapidxml::parse_error& e) {
+        const char* where = e.where<char>();
+        if (where >= text.data() + text.size())
+            return failed("ends inside an element (cut short?)");
+        std::ostringstream reason;
+        reason << "XML error: " << e.what() << " on line " << LineOf(text, where);
+        return failed(reason.str());
+    }
 
-    // The vertex buffers of one geometry hold different parts of the same
-    // vertices: the first one makes them, the later ones fill them in.
-    bool inGeometry = false;
-    size_t geometryBase = 0; // vertices read before the geometry
-    int buffers = 0;         // buffers of the geometry begun so far
-    bool filling = false;
-    size_t fillNext = 0;
-
-    // A sub-mesh with its own geometry counts its face indices from that
-    // geometry's first vertex; one that uses the shared geometry keeps them.
-    bool inSubmesh = false;
-    bool ownGeometry = false;
-    bool submeshHasGeometry = false;
-    size_t submeshBase = 0;
-    size_t submeshFirstIndex = 0;
-    int submeshNumber = 0;
-
-    // Face lists of lower levels of detail repeat the mesh in fewer faces.
-    bool inLevelOfDetail = false;
-    // A <mesh> element that is opened must be closed: a file cut short
-    // would otherwise give part of the mesh.
-    bool meshOpen = false;
-
-    std::string tag;
-    std::string error;
-    // One attribute of the tag as a number; false (with the reason) when
-    // it is missing or not a number.
-    const auto readFloat = [&tag, &error](const char* name, float& out) {
-        if (TryToFloat(GetAttributeValue(tag, name), out))
-            return true;
-        error = std::string("attribute ") + name + " missing or not a number";
-        return false;
-    };
-    // A later buffer must describe as many vertices as the first.
-    const auto endBuffer = [&]() {
-        const bool ok = !filling || fillNext == vertices.size();
-        if (!ok) {
-            std::ostringstream reason;
-            reason << "vertex buffer " << buffers << " of a geometry holds " << fillNext - geometryBase
-                   << " vertices, the first " << vertices.size() - geometryBase;
-            error = reason.str();
-        }
-        filling = false;
-        return ok;
-    };
-    const auto endSubmesh = [&]() {
-        bool ok = true;
-        if (inSubmesh && ownGeometry && submeshHasGeometry) {
-            const size_t count = vertices.size() - submeshBase;
-            for (size_t i = submeshFirstIndex; i < indices.size() && ok; ++i) {
-                if (indices[i] >= count) {
-                    std::ostringstream reason;
-                    reason << "face " << (i - submeshFirstIndex) / 3 << " of sub-mesh " << submeshNumber
-                           << " uses vertex " << indices[i] << " of its geometry's " << count;
-                    error = reason.str();
-                    ok = false;
-                }
-                indices[i] += static_cast<std::uint32_t>(submeshBase);
-            }
-        }
-        inSubmesh = false;
-        return ok;
-    };
-    // Tag by tag, in file order, each read by the rules below; the text
-    // between tags is not read.
-    int lineNumber = 1;
-    size_t counted = 0;
-    for (size_t start = text.find('<'); start != std::string::npos;) {
-        const size_t end = MarkupEnd(text, start);
-        // The line a tag starts on, for the messages.
-        lineNumber += static_cast<int>(std::count(text.begin() + counted, text.begin() + start, '\n'));
-        counted = start;
-        tag.assign(text, start, end - start);
-        start = text.find('<', end);
-        if (tag.compare(0, 4, "<!--") == 0)
-            continue;
-        const Tag t(tag);
-
-        if (inLevelOfDetail) {
-            if (t.Closes("levelofdetail"))
-                inLevelOfDetail = false;
+    // Every element in document order, as it opens and then as it closes.
+    MeshReading reading;
+    const XmlNode* element = document.first_node();
+    while (element) {
+        bool descend = true;
+        bool ok = reading.Open(element, descend);
+        const XmlNode* child = descend ? element->first_node() : 0;
+        if (ok && child) {
+            element = child;
             continue;
         }
-
-        bool ok = true;
-        if (t.OpensWithValues("face")) {
-            static const char* const names[3] = {"v1", "v2", "v3"};
-            for (int i = 0; i < 3 && ok; ++i) {
-                int index = 0;
-                if (!TryToInt(GetAttributeValue(tag, names[i]), index)) {
-                    error = std::string("attribute ") + names[i] + " missing or not a number";
-                    ok = false;
-                } else if (index < 0) {
-                    error = std::string("negative index in ") + names[i];
-                    ok = false;
-                } else {
-                    indices.push_back(static_cast<std::uint32_t>(index));
-                }
+        // Closes the element and each enclosing one that it ends.
+        while (ok) {
+            ok = reading.Close(element);
+            if (!ok)
+                break;
+            if (element->next_sibling()) {
+                element = element->next_sibling();
+                break;
             }
-        } else if (t.OpensWithValues("position")) {
-            ok = readFloat("x", position.x) && readFloat("y", position.y) &&
-                 readFloat("z", position.z);
-            if (ok) {
-                hasPosition = true;
-                setPosition = true;
-                minCorner.x = std::min(minCorner.x, position.x);
-                minCorner.y = std::min(minCorner.y, position.y);
-                minCorner.z = std::min(minCorner.z, position.z);
-                maxCorner.x = std::max(maxCorner.x, position.x);
-                maxCorner.y = std::max(maxCorner.y, position.y);
-                maxCorner.z = std::max(maxCorner.z, position.z);
+            element = element->parent();
+            if (element == &document) {
+                element = 0;
+                break;
             }
-        } else if (t.OpensWithValues("normal")) {
-            ok = readFloat("x", normal.x) && readFloat("y", normal.y) &&
-                 readFloat("z", normal.z);
-            setNormal = ok;
-        } else if (t.OpensWithValues("texcoord")) {
-            ok = readFloat("u", texCoord.x) && readFloat("v", texCoord.y);
-            setTexCoord = ok;
-        } else if (t.Closes("vertex")) {
-            if (!filling) {
-                vertices.push_back(VT_PosNorTexTan(position, normal, texCoord, Vector3<float>(0.0f, 0.0f, 0.0f)));
-            } else if (fillNext < vertices.size()) {
-                VT_PosNorTexTan& v = vertices[fillNext++];
-                if (setPosition)
-                    v.pos = position;
-                if (setNormal)
-                    v.normal = normal;
-                if (setTexCoord)
-                    v.tex0 = texCoord;
-            } else {
-                std::ostringstream reason;
-                reason << "vertex buffer " << buffers << " of a geometry holds more vertices than the first, "
-                       << vertices.size() - geometryBase;
-                error = reason.str();
-                ok = false;
-            }
-            setPosition = setNormal = setTexCoord = false;
-        } else if (t.Opens("sharedgeometry") || t.Opens("geometry")) {
-            ok = endBuffer();
-            inGeometry = true;
-            geometryBase = vertices.size();
-            buffers = 0;
-            if (inSubmesh && !submeshHasGeometry) {
-                submeshHasGeometry = true;
-                submeshBase = geometryBase;
-            }
-        } else if (t.Closes("sharedgeometry") || t.Closes("geometry")) {
-            ok = endBuffer();
-            inGeometry = false;
-        } else if (t.Opens("vertexbuffer")) {
-            ok = endBuffer();
-            // Outside a geometry buffers follow each other as plain vertex lists.
-            if (inGeometry && ++buffers > 1) {
-                filling = true;
-                fillNext = geometryBase;
-            }
-        } else if (t.Closes("vertexbuffer")) {
-            ok = endBuffer();
-        } else if (t.Opens("submesh")) {
-            ok = endSubmesh();
-            inSubmesh = true;
-            ownGeometry = GetAttributeValue(tag, "usesharedvertices") == "false";
-            submeshHasGeometry = false;
-            submeshFirstIndex = indices.size();
-            ++submeshNumber;
-            if (!seenSubmesh)
-                firstMaterial = GetAttributeValue(tag, "material");
-            seenSubmesh = true;
-        } else if (t.Closes("submesh")) {
-            ok = endSubmesh();
-        } else if (t.Opens("levelofdetail")) {
-            inLevelOfDetail = !t.IsEmptyElement();
-        } else if (t.Opens("mesh")) {
-            meshOpen = !t.IsEmptyElement();
-        } else if (t.Closes("mesh")) {
-            meshOpen = false;
         }
         if (!ok) {
             std::ostringstream where;
-            where << "line " << lineNumber << ": " << error;
+            where << "line " << LineOf(text, element->name()) << ": " << reading.Error();
             return failed(where.str());
         }
     }
-    if (!endBuffer() || !endSubmesh())
-        return failed("at the end: " + error);
-    if (text.empty())
-        return failed(hasBytes ? "starts with a NUL character" : "is empty");
-    if (meshOpen || inLevelOfDetail)
-        return failed("ends inside an element (cut short?)");
 
-    if (vertices.empty() || indices.empty() || !hasPosition)
+    std::vector<VT_PosNorTexTan>& vertices = reading.m_vertices;
+    std::vector<std::uint32_t>& indices = reading.m_indices;
+    if (vertices.empty() || indices.empty() || !reading.m_hasPosition)
         return failed(vertices.empty() ? "no vertex" : indices.empty() ? "no face" : "no position");
     for (size_t i = 0; i < indices.size(); ++i) {
         if (indices[i] >= vertices.size()) {
@@ -435,13 +569,13 @@ bool OgreXmlModelLoader::LoadMesh(const std::string& path, TriangleMesh* mesh, s
     indexData.m_pData = &indices[0];
 
     BoundingSphere bound;
-    bound.SetFromMinMax(minCorner, maxCorner);
+    bound.SetFromMinMax(reading.m_minCorner, reading.m_maxCorner);
 
     const VertexFormat format = VT_PosNorTexTan::GetFormat();
     if (!mesh->Create(vertexData, &format, indexData, DataType(eDataFormat_UINT1), &bound))
         return failed("the mesh could not be made from it");
     if (materialName)
-        *materialName = firstMaterial;
+        *materialName = reading.m_firstMaterial;
     return true;
 }
 
