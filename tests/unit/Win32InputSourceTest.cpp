@@ -3,6 +3,7 @@
 #include "Core/Input/InputMngr.h"
 #include "Core/Input/Keyboard.h"
 #include "Core/Input/Mouse.h"
+#include "Core/Scenegraph/SceneCamera.h"
 #include "Platform/Win32Window.h"
 
 #include <gtest/gtest.h>
@@ -27,7 +28,7 @@ protected:
     void TearDown() override
     {
         // The character latch is program-wide: leave it empty for the next test.
-        Send(Win32::WM_KEYUP, 0);
+        Send(Win32::WM_KILLFOCUS, 0);
     }
 
     bool Send(Win32::UINT msg, Win32::WPARAM wParam, Win32::LPARAM lParam = 0)
@@ -55,7 +56,7 @@ TEST_F(Win32InputSourceTest, KeyTableMapsVirtualKeysToEngineCodes)
     struct Row { Win32::UINT vk; std::vector<unsigned> codes; };
     std::vector<Row> rows = {
         {Win32::VK_BACK, {145}}, {Win32::VK_TAB, {144}}, {Win32::VK_RETURN, {146, 147}},
-        {Win32::VK_SHIFT, {148}}, {Win32::VK_CONTROL, {149}}, {Win32::VK_ESCAPE, {143}},
+        {Win32::VK_SHIFT, {148}}, {Win32::VK_CONTROL, {149}}, {Win32::VK_MENU, {150}}, {Win32::VK_ESCAPE, {143}},
         {Win32::VK_LEFT, {139}}, {Win32::VK_UP, {140}}, {Win32::VK_RIGHT, {141}}, {Win32::VK_DOWN, {142}},
     };
     for (unsigned i = 0; i < 12; ++i)
@@ -105,8 +106,10 @@ TEST_F(Win32InputSourceTest, CharacterLatchReportsOnePrintableKeyAtATime)
     EXPECT_TRUE(Down(65));
     EXPECT_FALSE(Down(97));
     EXPECT_TRUE(Down(VormInput::eKey_SHIFT));
-    // Any release frees the latch, here Shift's.
+    // The latch goes with the key that set it, not with Shift.
     Send(Win32::WM_KEYUP, Win32::VK_SHIFT);
+    EXPECT_TRUE(Down(65));
+    Send(Win32::WM_KEYUP, 'A');
     EXPECT_FALSE(Down(65));
 
     // Control characters and those past '~' are not keys.
@@ -162,24 +165,6 @@ TEST_F(Win32InputSourceTest, APressReleasedBeforeTheReadIsSeenOnce)
     EXPECT_FALSE(Down(VormInput::eKey_F2));
 }
 
-TEST_F(Win32InputSourceTest, ModifierReleasesFlipTheirBits)
-{
-    Send(Win32::WM_KEYDOWN, Win32::VK_SHIFT);
-    Send(Win32::WM_KEYDOWN, Win32::VK_CONTROL);
-    EXPECT_EQ(3u, Modifiers());
-    Send(Win32::WM_KEYUP, Win32::VK_SHIFT);
-    EXPECT_EQ(2u, Modifiers());
-    Send(Win32::WM_KEYUP, Win32::VK_CONTROL);
-    EXPECT_EQ(0u, Modifiers());
-    // A release whose press happened elsewhere turns the bit on.
-    Send(Win32::WM_KEYUP, Win32::VK_SHIFT);
-    EXPECT_EQ(1u, Modifiers());
-    // Repeated presses only set it.
-    Send(Win32::WM_KEYDOWN, Win32::VK_SHIFT);
-    Send(Win32::WM_KEYDOWN, Win32::VK_SHIFT);
-    EXPECT_EQ(1u, Modifiers());
-}
-
 TEST_F(Win32InputSourceTest, SystemKeysHoldAltAndAreTaken)
 {
     // Alt+F4: both presses are system keys; the window never sees them.
@@ -189,6 +174,7 @@ TEST_F(Win32InputSourceTest, SystemKeysHoldAltAndAreTaken)
     EXPECT_FALSE(Down(VormInput::eKey_F4));
     EXPECT_EQ(4u, Modifiers());
     EXPECT_TRUE(Send(Win32::WM_SYSKEYUP, 115));
+    EXPECT_TRUE(Send(Win32::WM_KEYUP, Win32::VK_MENU));
     EXPECT_FALSE(Down(VormInput::eKey_ALT));
     EXPECT_EQ(0u, Modifiers());
 }
@@ -230,17 +216,101 @@ TEST_F(Win32InputSourceTest, MouseMessagesWriteTheMouseBlock)
     EXPECT_FALSE(Send(Win32::WM_DEADCHAR, '^'));
 }
 
-TEST_F(Win32InputSourceTest, WheelDeltaLastsUntilTheNextMessage)
+// Message sequences as the window delivers them, with frames between (the
+// keys read, the orbit updated): nothing may stay held, and a wheel step
+// moves the camera once. Each row leaves the keys that then read down, the
+// mouse block, the orbit's distance and whether the pointer is held.
+TEST_F(Win32InputSourceTest, SequencesLeaveNothingHeld)
 {
-    Vorm::Mouse& mouse = *m_manager.GetMouse();
-    const Win32::WPARAM down = static_cast<Win32::WPARAM>(static_cast<std::uint16_t>(-240)) << 16;
-    EXPECT_TRUE(Send(Win32::WM_MOUSEWHEEL, down));
-    EXPECT_EQ(-240, mouse.GetWheel());
-    EXPECT_TRUE(Send(Win32::WM_MOUSEWHEEL, Win32::WPARAM(120) << 16));
-    EXPECT_EQ(120, mouse.GetWheel());
-    // Any message clears it, even one the source does not take.
-    EXPECT_FALSE(Send(Win32::WM_SIZE, 0));
-    EXPECT_EQ(0, mouse.GetWheel());
-}
+    struct Step { Win32::UINT msg; Win32::WPARAM wParam; Win32::LPARAM lParam; };
+    const Step frame = {0, 0, 0};
+    const auto down = [](Win32::UINT vk, Win32::LPARAM l = 0) { return Step{Win32::WM_KEYDOWN, vk, l}; };
+    const auto up = [](Win32::UINT vk, Win32::LPARAM l = 0) { return Step{Win32::WM_KEYUP, vk, l}; };
+    const auto sysDown = [](Win32::UINT vk, Win32::LPARAM l = 0) { return Step{Win32::WM_SYSKEYDOWN, vk, l}; };
+    const auto sysUp = [](Win32::UINT vk, Win32::LPARAM l = 0) { return Step{Win32::WM_SYSKEYUP, vk, l}; };
+    const auto chr = [](char c) { return Step{Win32::WM_CHAR, static_cast<Win32::WPARAM>(c), 0}; };
+    const auto msg = [](Win32::UINT m) { return Step{m, 0, 0}; };
+    const auto wheel = [](int delta) {
+        return Step{Win32::WM_MOUSEWHEEL, static_cast<Win32::WPARAM>(static_cast<std::uint16_t>(delta)) << 16, 0};
+    };
+    const auto move = [](int y) { return Step{Win32::WM_MOUSEMOVE, 0, y << 16}; };
+    const Win32::LPARAM rightAlt = Win32::LPARAM(Win32::SC_ALT | Win32::KF_EXTENDED) << 16;
+    const Win32::LPARAM rightShift = Win32::LPARAM(Win32::SC_RSHIFT) << 16;
+    const Win32::UINT alt = Win32::VK_MENU, f1 = Win32::VK_F1, f4 = Win32::VK_F1 + 3;
 
+    struct Row
+    {
+        const char* name;
+        std::vector<Step> steps;
+        std::vector<unsigned> keys;
+        std::uint32_t buttons, modifiers;
+        std::int32_t wheel;
+        float distance;
+        bool captured;
+    };
+    const std::vector<Row> rows = {
+        {"a notch under Alt moves once", {sysDown(alt), wheel(120), frame, frame, frame}, {150}, 0, 4, 0, 12.4f, false},
+        {"notches add up until read", {sysDown(alt), wheel(120), move(0), wheel(-360), frame, frame}, {150}, 0, 4, 0,
+         5.2f, false},
+        {"a notch without Alt is dropped", {wheel(120), frame, sysDown(alt), frame}, {150}, 0, 4, 0, 10.0f, false},
+        {"a notch leaves the pointer", {wheel(120)}, {}, 0, 0, 120, 10.0f, false},
+        {"a held button holds it", {msg(Win32::WM_LBUTTONDOWN)}, {}, 1, 0, 0, 10.0f, true},
+        {"F1 let go under Alt", {down(f1), frame, sysDown(alt), sysUp(f1), up(alt), frame}, {}, 0, 0, 0, 10.0f, false},
+        {"Alt+Space let go, Alt held", {sysDown(alt), sysDown(Win32::VK_SPACE), chr(' '), frame, sysUp(Win32::VK_SPACE)},
+         {150}, 0, 4, 0, 10.0f, false},
+        {"Alt+l let go, Alt held", {sysDown(alt), sysDown('L'), chr('l'), frame, sysUp('L')}, {150}, 0, 4, 0, 10.0f,
+         false},
+        {"Alt let go before F4", {sysDown(alt), sysDown(f4), up(alt), up(f4), wheel(120), frame}, {}, 0, 0, 0, 10.0f,
+         false},
+        {"one of both Alts let go", {sysDown(alt), sysDown(alt, rightAlt), sysUp(alt), frame}, {150}, 0, 4, 0, 10.0f,
+         false},
+        {"both Alts let go", {sysDown(alt), sysDown(alt, rightAlt), sysUp(alt), sysUp(alt, rightAlt), wheel(120), frame},
+         {}, 0, 0, 0, 10.0f, false},
+        {"F10 alone is no Alt", {sysDown(Win32::VK_F10)}, {}, 0, 0, 0, 10.0f, false},
+        {"Shift and Control, Shift let go", {down(Win32::VK_SHIFT), down(Win32::VK_CONTROL), frame, up(Win32::VK_SHIFT)},
+         {149}, 0, 2, 0, 10.0f, false},
+        {"one of both Shifts let go", {down(Win32::VK_SHIFT), down(Win32::VK_SHIFT, rightShift), up(Win32::VK_SHIFT)},
+         {148}, 0, 1, 0, 10.0f, false},
+        {"Shift let go, pressed elsewhere", {up(Win32::VK_SHIFT)}, {}, 0, 0, 0, 10.0f, false},
+        {"an unmapped key's text, then Space", {chr('.'), frame, down(Win32::VK_SPACE), chr(' '), up(Win32::VK_SPACE)},
+         {32}, 0, 0, 0, 10.0f, false},
+        {"Shift let go before its letter", {down(Win32::VK_SHIFT), down('A'), chr('A'), frame, up(Win32::VK_SHIFT)}, {65},
+         0, 0, 0, 10.0f, false},
+        {"buttons held as the focus goes",
+         {move(300), frame, msg(Win32::WM_LBUTTONDOWN), msg(Win32::WM_MBUTTONDOWN), msg(Win32::WM_KILLFOCUS),
+          sysDown(alt), move(340), frame},
+         {150}, 0, 4, 0, 10.0f, false},
+        {"keys held as the focus goes",
+         {down(Win32::VK_SHIFT), down(Win32::VK_CONTROL), down(f1), down('A'), chr('a'), frame,
+          msg(Win32::WM_KILLFOCUS), down('B'), chr('b')},
+         {98}, 0, 0, 0, 10.0f, false},
+        {"the capture taken away", {msg(Win32::WM_LBUTTONDOWN), down(f1), frame, msg(Win32::WM_CAPTURECHANGED)}, {}, 0,
+         0, 0, 10.0f, false},
+        {"a release whose press was elsewhere", {msg(Win32::WM_LBUTTONUP)}, {}, 0, 0, 0, 10.0f, false},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        Vorm::Win32InputSource source;
+        source.Init();
+        m_manager.SetInputSource(&source);
+        Vorm::SceneCamera camera;
+        for (const Step& step : row.steps) {
+            if (step.msg == 0) {
+                OthersDown({});
+                camera.Update();
+            } else {
+                source.HandleMessage(nullptr, step.msg, step.wParam, step.lParam);
+            }
+        }
+        EXPECT_EQ(row.keys, OthersDown({}));
+        const VormInput::MouseState& mouse = *source.GetMouseState();
+        EXPECT_EQ(row.buttons, mouse.buttons);
+        EXPECT_EQ(row.modifiers, mouse.modifiers);
+        EXPECT_EQ(row.wheel, mouse.wheel);
+        EXPECT_FLOAT_EQ(row.distance, camera.GetController().GetDistance());
+        EXPECT_EQ(row.captured, source.HasCapture());
+        source.HandleMessage(nullptr, Win32::WM_KILLFOCUS, 0, 0);
+    }
+    m_manager.SetInputSource(&m_source);
+}
 } // namespace
