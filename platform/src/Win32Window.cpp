@@ -1,6 +1,7 @@
 #include "Platform/Win32Window.h"
 
 #include "Platform/GLWindowContext.h"
+#include "HeldButtons.h"
 #include "SurfaceAttributes.h"
 #include "WindowRecord.h"
 
@@ -239,8 +240,10 @@ void Translate(const SDL_Event& e)
         if (e.window.event == SDL_WINDOWEVENT_CLOSE) {
             Post(w, WM_CLOSE, 0, 0);
         } else if (e.window.event == SDL_WINDOWEVENT_FOCUS_LOST) {
-            // Keys let go elsewhere send nothing here: Alt is up from now on.
+            // Keys and buttons let go elsewhere send nothing here: Alt is up
+            // from now on, and SDL hears of the buttons' releases.
             g_altKeys = 0;
+            ReleaseHeldButtons(w->window);
             Post(w, WM_KILLFOCUS, 0, 0);
         } else if (e.window.event == SDL_WINDOWEVENT_SIZE_CHANGED) {
             // Sizes we set ourselves were already reported when set.
