@@ -222,21 +222,19 @@ TEST_F(Win32InputSourceTest, MouseMessagesWriteTheMouseBlock)
 // mouse block, the orbit's distance and whether the pointer is held.
 TEST_F(Win32InputSourceTest, SequencesLeaveNothingHeld)
 {
-    struct Step { Win32::UINT msg; Win32::WPARAM wParam; Win32::LPARAM lParam; };
-    const Step frame = {0, 0, 0};
-    const auto down = [](Win32::UINT vk, Win32::LPARAM l = 0) { return Step{Win32::WM_KEYDOWN, vk, l}; };
-    const auto up = [](Win32::UINT vk, Win32::LPARAM l = 0) { return Step{Win32::WM_KEYUP, vk, l}; };
-    const auto sysDown = [](Win32::UINT vk, Win32::LPARAM l = 0) { return Step{Win32::WM_SYSKEYDOWN, vk, l}; };
-    const auto sysUp = [](Win32::UINT vk, Win32::LPARAM l = 0) { return Step{Win32::WM_SYSKEYUP, vk, l}; };
-    const auto chr = [](char c) { return Step{Win32::WM_CHAR, static_cast<Win32::WPARAM>(c), 0}; };
-    const auto msg = [](Win32::UINT m) { return Step{m, 0, 0}; };
-    const auto wheel = [](int delta) {
-        return Step{Win32::WM_MOUSEWHEEL, static_cast<Win32::WPARAM>(static_cast<std::uint16_t>(delta)) << 16, 0};
-    };
-    const auto move = [](int y) { return Step{Win32::WM_MOUSEMOVE, 0, y << 16}; };
-    const Win32::LPARAM rightAlt = Win32::LPARAM(Win32::SC_ALT | Win32::KF_EXTENDED) << 16;
-    const Win32::LPARAM rightShift = Win32::LPARAM(Win32::SC_RSHIFT) << 16;
-    const Win32::UINT alt = Win32::VK_MENU, f1 = Win32::VK_F1, f4 = Win32::VK_F1 + 3;
+    using namespace Win32;
+    struct Step { UINT msg; WPARAM wParam; LPARAM lParam; };
+    const auto down = [](UINT vk, LPARAM l = 0) { return Step{WM_KEYDOWN, vk, l}; };
+    const auto up = [](UINT vk, LPARAM l = 0) { return Step{WM_KEYUP, vk, l}; };
+    const auto sysDown = [](UINT vk, LPARAM l = 0) { return Step{WM_SYSKEYDOWN, vk, l}; };
+    const auto sysUp = [](UINT vk, LPARAM l = 0) { return Step{WM_SYSKEYUP, vk, l}; };
+    const auto chr = [](char c) { return Step{WM_CHAR, static_cast<WPARAM>(c), 0}; };
+    const auto wheel = [](int delta) { return Step{WM_MOUSEWHEEL, WPARAM(std::uint16_t(delta)) << 16, 0}; };
+    const auto move = [](int y) { return Step{WM_MOUSEMOVE, 0, y << 16}; };
+    const Step frame = {0, 0, 0}, lDown = {WM_LBUTTONDOWN, 0, 0}, mDown = {WM_MBUTTONDOWN, 0, 0},
+               lUp = {WM_LBUTTONUP, 0, 0}, focusLost = {WM_KILLFOCUS, 0, 0}, captureLost = {WM_CAPTURECHANGED, 0, 0};
+    const LPARAM right = LPARAM(SC_ALT | KF_EXTENDED) << 16;
+    const UINT alt = VK_MENU, shift = VK_SHIFT, ctrl = VK_CONTROL, space = VK_SPACE, f1 = VK_F1, f4 = VK_F1 + 3;
 
     struct Row
     {
@@ -254,39 +252,26 @@ TEST_F(Win32InputSourceTest, SequencesLeaveNothingHeld)
          5.2f, false},
         {"a notch without Alt is dropped", {wheel(120), frame, sysDown(alt), frame}, {150}, 0, 4, 0, 10.0f, false},
         {"a notch leaves the pointer", {wheel(120)}, {}, 0, 0, 120, 10.0f, false},
-        {"a held button holds it", {msg(Win32::WM_LBUTTONDOWN)}, {}, 1, 0, 0, 10.0f, true},
+        {"a held button holds it", {lDown}, {}, 1, 0, 0, 10.0f, true},
         {"F1 let go under Alt", {down(f1), frame, sysDown(alt), sysUp(f1), up(alt), frame}, {}, 0, 0, 0, 10.0f, false},
-        {"Alt+Space let go, Alt held", {sysDown(alt), sysDown(Win32::VK_SPACE), chr(' '), frame, sysUp(Win32::VK_SPACE)},
-         {150}, 0, 4, 0, 10.0f, false},
-        {"Alt+l let go, Alt held", {sysDown(alt), sysDown('L'), chr('l'), frame, sysUp('L')}, {150}, 0, 4, 0, 10.0f,
-         false},
+        {"Alt+Space let go, Alt held", {sysDown(alt), sysDown(space), chr(' '), frame, sysUp(space)}, {150}, 0, 4, 0,
+         10.0f, false},
         {"Alt let go before F4", {sysDown(alt), sysDown(f4), up(alt), up(f4), wheel(120), frame}, {}, 0, 0, 0, 10.0f,
          false},
-        {"one of both Alts let go", {sysDown(alt), sysDown(alt, rightAlt), sysUp(alt), frame}, {150}, 0, 4, 0, 10.0f,
+        {"one of both Alts let go", {sysDown(alt), sysDown(alt, right), sysUp(alt), frame}, {150}, 0, 4, 0, 10.0f,
          false},
-        {"both Alts let go", {sysDown(alt), sysDown(alt, rightAlt), sysUp(alt), sysUp(alt, rightAlt), wheel(120), frame},
-         {}, 0, 0, 0, 10.0f, false},
-        {"F10 alone is no Alt", {sysDown(Win32::VK_F10)}, {}, 0, 0, 0, 10.0f, false},
-        {"Shift and Control, Shift let go", {down(Win32::VK_SHIFT), down(Win32::VK_CONTROL), frame, up(Win32::VK_SHIFT)},
-         {149}, 0, 2, 0, 10.0f, false},
-        {"one of both Shifts let go", {down(Win32::VK_SHIFT), down(Win32::VK_SHIFT, rightShift), up(Win32::VK_SHIFT)},
-         {148}, 0, 1, 0, 10.0f, false},
-        {"Shift let go, pressed elsewhere", {up(Win32::VK_SHIFT)}, {}, 0, 0, 0, 10.0f, false},
-        {"an unmapped key's text, then Space", {chr('.'), frame, down(Win32::VK_SPACE), chr(' '), up(Win32::VK_SPACE)},
-         {32}, 0, 0, 0, 10.0f, false},
-        {"Shift let go before its letter", {down(Win32::VK_SHIFT), down('A'), chr('A'), frame, up(Win32::VK_SHIFT)}, {65},
+        {"both Alts let go", {sysDown(alt), sysDown(alt, right), sysUp(alt), sysUp(alt, right), wheel(120), frame}, {},
          0, 0, 0, 10.0f, false},
-        {"buttons held as the focus goes",
-         {move(300), frame, msg(Win32::WM_LBUTTONDOWN), msg(Win32::WM_MBUTTONDOWN), msg(Win32::WM_KILLFOCUS),
-          sysDown(alt), move(340), frame},
+        {"Shift let go, pressed elsewhere", {up(shift)}, {}, 0, 0, 0, 10.0f, false},
+        {"an unmapped key's text, then Space", {chr('.'), frame, down(space), chr(' '), up(space)}, {32}, 0, 0, 0,
+         10.0f, false},
+        {"buttons held as the focus goes", {move(300), frame, lDown, mDown, focusLost, sysDown(alt), move(340), frame},
          {150}, 0, 4, 0, 10.0f, false},
         {"keys held as the focus goes",
-         {down(Win32::VK_SHIFT), down(Win32::VK_CONTROL), down(f1), down('A'), chr('a'), frame,
-          msg(Win32::WM_KILLFOCUS), down('B'), chr('b')},
-         {98}, 0, 0, 0, 10.0f, false},
-        {"the capture taken away", {msg(Win32::WM_LBUTTONDOWN), down(f1), frame, msg(Win32::WM_CAPTURECHANGED)}, {}, 0,
-         0, 0, 10.0f, false},
-        {"a release whose press was elsewhere", {msg(Win32::WM_LBUTTONUP)}, {}, 0, 0, 0, 10.0f, false},
+         {down(shift), down(ctrl), down(f1), down('A'), chr('a'), frame, focusLost, down('B'), chr('b')}, {98}, 0, 0, 0,
+         10.0f, false},
+        {"the capture taken away", {lDown, down(f1), frame, captureLost}, {}, 0, 0, 0, 10.0f, false},
+        {"a release whose press was elsewhere", {lUp}, {}, 0, 0, 0, 10.0f, false},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
@@ -309,8 +294,9 @@ TEST_F(Win32InputSourceTest, SequencesLeaveNothingHeld)
         EXPECT_EQ(row.wheel, mouse.wheel);
         EXPECT_FLOAT_EQ(row.distance, camera.GetController().GetDistance());
         EXPECT_EQ(row.captured, source.HasCapture());
-        source.HandleMessage(nullptr, Win32::WM_KILLFOCUS, 0, 0);
+        source.HandleMessage(nullptr, WM_KILLFOCUS, 0, 0);
     }
     m_manager.SetInputSource(&m_source);
 }
+
 } // namespace

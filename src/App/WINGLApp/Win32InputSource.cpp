@@ -83,15 +83,14 @@ bool Win32InputSource::ModifierKey(Win32::UINT vk, Win32::LPARAM lParam, bool do
     else
         m_uModifierKeys &= ~keyBit;
 
-    static const std::uint32_t s_modifier[] = {VormInput::eModifier_SHIFT, VormInput::eModifier_CONTROL,
-                                               VormInput::eModifier_ALT};
+    const std::uint32_t bits[] = {VormInput::eModifier_SHIFT, VormInput::eModifier_CONTROL, VormInput::eModifier_ALT};
     const unsigned code = VormInput::eKey_SHIFT + kind;
     if (m_uModifierKeys & (3u << (2 * kind))) {
-        m_mouseState.modifiers |= s_modifier[kind];
+        m_mouseState.modifiers |= bits[kind];
         Press(code);
     } else {
         // The last key of its kind went up.
-        m_mouseState.modifiers &= ~s_modifier[kind];
+        m_mouseState.modifiers &= ~bits[kind];
         Release(code);
     }
     return true;
