@@ -1,6 +1,7 @@
 #include "Platform/Win32Window.h"
 
 #include "Platform/GLWindowContext.h"
+#include "HeldButtons.h"
 #include "SurfaceAttributes.h"
 #include "WindowRecord.h"
 
@@ -22,8 +23,9 @@ HWND g_capture = nullptr;
 bool g_displayModeSet = false;
 SDL_DisplayMode g_displayMode;
 
-// Alt state for telling system keys from plain ones.
-bool g_altDown = false;
+// Alt state for telling system keys from plain ones: the Alt keys held
+// (bit 1 left, 2 right) and whether another key went down with them.
+unsigned g_altKeys = 0;
 bool g_altCombined = false;
 
 std::string ToUtf8(const wchar_t* text)
@@ -136,28 +138,47 @@ UINT VirtualKey(SDL_Keycode key)
     }
 }
 
-// Keys pressed while Alt is held, Alt itself and F10 are system keys; Alt's
-// release is one only when no other key was pressed with it.
+// The scan code and extended-key flag of a modifier key, which tell its
+// left key from its right one; 0 for other keys.
+UINT ModifierScanCode(SDL_Keycode key)
+{
+    switch (key) {
+    case SDLK_LSHIFT: return SC_LSHIFT;
+    case SDLK_RSHIFT: return SC_RSHIFT;
+    case SDLK_LCTRL: return SC_CONTROL;
+    case SDLK_RCTRL: return SC_CONTROL | KF_EXTENDED;
+    case SDLK_LALT: return SC_ALT;
+    case SDLK_RALT: return SC_ALT | KF_EXTENDED;
+    default: return 0;
+    }
+}
+
+// Keys pressed while an Alt key is held, Alt itself and F10 are system keys;
+// the last Alt key's release is one only when no other key was pressed with
+// Alt.
 void PostKey(WindowRecord* w, const SDL_KeyboardEvent& e)
 {
     const UINT vk = VirtualKey(e.keysym.sym);
     if (vk == 0)
         return;
-    const LPARAM lParam = e.repeat ? (LPARAM(1) << 30) | 1 : 1;
+    LPARAM lParam = (static_cast<LPARAM>(ModifierScanCode(e.keysym.sym)) << 16) | 1;
+    if (e.repeat)
+        lParam |= LPARAM(1) << 30;
     const bool down = e.type == SDL_KEYDOWN;
     UINT msg;
     if (vk == VK_MENU) {
+        const unsigned bit = e.keysym.sym == SDLK_RALT ? 2u : 1u;
         if (down) {
-            if (!e.repeat)
+            if (g_altKeys == 0)
                 g_altCombined = false;
-            g_altDown = true;
+            g_altKeys |= bit;
             msg = WM_SYSKEYDOWN;
         } else {
-            g_altDown = false;
+            g_altKeys &= ~bit;
             msg = g_altCombined ? WM_KEYUP : WM_SYSKEYUP;
         }
-    } else if (g_altDown || vk == VK_F10) {
-        if (g_altDown)
+    } else if (g_altKeys != 0 || vk == VK_F10) {
+        if (g_altKeys != 0)
             g_altCombined = true;
         msg = down ? WM_SYSKEYDOWN : WM_SYSKEYUP;
     } else {
@@ -218,6 +239,12 @@ void Translate(const SDL_Event& e)
             break;
         if (e.window.event == SDL_WINDOWEVENT_CLOSE) {
             Post(w, WM_CLOSE, 0, 0);
+        } else if (e.window.event == SDL_WINDOWEVENT_FOCUS_LOST) {
+            // Keys and buttons let go elsewhere send nothing here: Alt is up
+            // from now on, and SDL hears of the buttons' releases.
+            g_altKeys = 0;
+            ReleaseHeldButtons(w->window);
+            Post(w, WM_KILLFOCUS, 0, 0);
         } else if (e.window.event == SDL_WINDOWEVENT_SIZE_CHANGED) {
             // Sizes we set ourselves were already reported when set.
             if (e.window.data1 != w->clientWidth || e.window.data2 != w->clientHeight) {
@@ -582,15 +609,21 @@ HWND SetCapture(HWND hwnd)
     if (WindowRecord* w = FindLiveWindow(hwnd)) {
         SDL_CaptureMouse(SDL_TRUE);
         g_capture = w;
+        if (WindowRecord* loser = FindLiveWindow(previous))
+            if (loser != w)
+                Send(loser, WM_CAPTURECHANGED, 0, reinterpret_cast<LPARAM>(w));
     }
     return previous;
 }
 
 BOOL ReleaseCapture()
 {
+    HWND previous = g_capture;
     if (g_capture)
         SDL_CaptureMouse(SDL_FALSE);
     g_capture = nullptr;
+    if (WindowRecord* loser = FindLiveWindow(previous))
+        Send(loser, WM_CAPTURECHANGED, 0, 0);
     return 1;
 }
 

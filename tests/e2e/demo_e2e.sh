@@ -173,6 +173,35 @@ if start nature1_demo; then
   [ $((shade * 4)) -lt $((lit * 3)) ] && [ $((shade * 4)) -lt $((lit2 * 3)) ] ||
     fail "nature1: the shadow on the ground ($shade) is not darker than the lit ground ($lit, $lit2)"
 
+  # F1 let go while Alt is held: wireframe goes on once and toggles no more.
+  xdotool keydown F1
+  wait_line "Is Wireframe mode? 1" "$(grep -cF "Is Wireframe mode? 1" "$log")" 60 || fail "nature1: F1 printed nothing"
+  xdotool keydown alt keyup F1 keyup alt
+  sleep 0.3; toggles=$(grep -cF "Is Wireframe mode?" "$log")
+  sleep 1.5; more=$(( $(grep -cF "Is Wireframe mode?" "$log") - toggles ))
+  echo "nature1: F1 let go under Alt, then $more more wireframe lines in 1.5 s"
+  [ "$more" -eq 0 ] || fail "nature1: F1 let go under Alt stays held ($more more wireframe lines)"
+  [ "$(grep -F "Is Wireframe mode?" "$log" | tail -1)" = "Is Wireframe mode? 0" ] || press "Is Wireframe mode? 0" F1
+
+  # Paused, the scene camera moves only through input: one wheel notch with
+  # Alt held moves it once, and then it stays.
+  press "Scene Camera active. " F2
+  xdotool mousemove 512 384; sleep 0.5
+  before=$(shot nature1-scene)
+  xdotool keydown alt click 4
+  t=0
+  while [ "$(compare -metric AE "$before" "$(shot nature1-notch)" null: 2>&1 | awk '{ print int($1) }')" -eq 0 ]; do
+    t=$((t + 1)); [ $t -lt 20 ] || break; sleep 0.5
+  done
+  sleep 0.3; notch=$(shot nature1-notch); sleep 1; later=$(shot nature1-notch-later)
+  xdotool keyup alt
+  moved=$(compare -metric AE "$before" "$notch" null: 2>&1 | awk '{ print int($1) }')
+  drift=$(compare -metric AE "$notch" "$later" null: 2>&1 | awk '{ print int($1) }')
+  echo "nature1: one wheel notch under Alt changes $moved pixels, then $drift in 1 s"
+  [ "$moved" -gt 0 ] || fail "nature1: a wheel notch under Alt left the scene camera where it was"
+  [ "$drift" -eq 0 ] || fail "nature1: the scene camera went on moving after one wheel notch ($drift pixels in 1 s)"
+  press "Animated Camera active. " F3
+
   # F6 sets the world scene up in place of Nature1.
   press_f6 "Is sound playing? 0"
   f6=$(shot nature1-f6)

@@ -85,7 +85,7 @@ struct MouseState
     MousePosition position;
     std::uint32_t buttons;      // eMouseButton bits of the buttons held down
     std::uint32_t modifiers;    // eModifier bits of the modifiers held down
-    std::int32_t wheel;         // delta of the latest message, 0 if it was no wheel message
+    std::int32_t wheel;         // wheel delta gathered since the mouse last read it
 };
 
 // Key state block, written by the input source and read by Vorm::Keyboard.

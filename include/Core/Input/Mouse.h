@@ -17,6 +17,7 @@ public:
     const VormInput::MousePosition* GetPosition() const;
     std::uint32_t GetButtons() const;
     std::uint32_t GetModifiers() const;
+    // The wheel steps gathered since the last read: the read takes them.
     std::int32_t GetWheel() const;
     bool HasMoved() const;
     bool HasButtonEvent() const;

@@ -11,11 +11,14 @@ namespace Win32 {
 typedef LRESULT (*WNDPROC)(HWND, UINT, WPARAM, LPARAM);
 
 // Messages. Keyboard and mouse messages carry the parameters the system's
-// own do: the virtual key in wParam, client x and y in lParam's low and high
-// words, the wheel delta (multiples of 120) in wParam's high word.
+// own do: the virtual key in wParam (for Shift, Control and Alt the scan code
+// in lParam's bits 16..23 and the extended-key bit 24 tell left from right),
+// client x and y in lParam's low and high words, the wheel delta (multiples
+// of 120) in wParam's high word.
 const UINT WM_CREATE = 0x0001;
 const UINT WM_DESTROY = 0x0002;
 const UINT WM_SIZE = 0x0005;
+const UINT WM_KILLFOCUS = 0x0008;   // the window lost the keyboard focus
 const UINT WM_CLOSE = 0x0010;
 const UINT WM_QUIT = 0x0012;
 const UINT WM_NCCREATE = 0x0081;
@@ -34,6 +37,7 @@ const UINT WM_RBUTTONUP = 0x0205;
 const UINT WM_MBUTTONDOWN = 0x0207;
 const UINT WM_MBUTTONUP = 0x0208;
 const UINT WM_MOUSEWHEEL = 0x020A;
+const UINT WM_CAPTURECHANGED = 0x0215;   // lParam: the window that has the capture now, or null
 
 // Virtual-key codes.
 const UINT VK_BACK = 8;
@@ -52,6 +56,14 @@ const UINT VK_DOWN = 40;
 const UINT VK_F1 = 112;
 const UINT VK_F10 = 121;
 const UINT VK_F12 = 123;
+
+// Key message flags in lParam's high word, and the modifier keys' scan codes
+// (the right Control and Alt keys are the left ones' codes, extended).
+const UINT KF_EXTENDED = 0x0100;
+const UINT SC_LSHIFT = 0x2A;
+const UINT SC_RSHIFT = 0x36;
+const UINT SC_CONTROL = 0x1D;
+const UINT SC_ALT = 0x38;
 
 const UINT CS_VREDRAW = 0x0001;
 const UINT CS_HREDRAW = 0x0002;
@@ -176,6 +188,8 @@ BOOL TranslateMessage(const MSG* pMsg);
 LRESULT DispatchMessageW(const MSG* pMsg);
 void PostQuitMessage(int exitCode);
 
+// The window losing the capture to another window or to none receives
+// WM_CAPTURECHANGED before these return.
 HWND SetCapture(HWND hwnd);
 BOOL ReleaseCapture();
 

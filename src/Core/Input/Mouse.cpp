@@ -24,7 +24,10 @@ std::uint32_t Mouse::GetModifiers() const
 
 std::int32_t Mouse::GetWheel() const
 {
-    return m_pState->wheel;
+    // A step is applied once, by the frame that reads it.
+    const std::int32_t wheel = m_pState->wheel;
+    m_pState->wheel = 0;
+    return wheel;
 }
 
 bool Mouse::HasMoved() const
