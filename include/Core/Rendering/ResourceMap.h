@@ -27,8 +27,8 @@ public:
     // Empty when the file is absent.
     boost::shared_ptr<ITexture> Find(const std::string& name) const;
 
-    // The key of a name: the folder and the name as one path, resolved as
-    // far as it exists and made plain beyond that.
+    // The key of a name: the folder and the name as one path, as the file
+    // system resolves it.
     std::string Resolve(const std::string& name) const;
 
 private:

@@ -1,9 +1,7 @@
 #include "Core/Rendering/ResourceMap.h"
 
+#include "Core/File/File.h"
 #include "Core/Rendering/ITexture.h"
-
-#include <filesystem>
-#include <system_error>
 
 namespace Vorm {
 
@@ -18,16 +16,7 @@ ResourceMap::~ResourceMap()
 
 std::string ResourceMap::Resolve(const std::string& name) const
 {
-    namespace fs = std::filesystem;
-    const fs::path path(m_folder + name);
-    std::error_code ec;
-    const fs::path resolved = fs::weakly_canonical(path, ec);
-    if (!ec)
-        return resolved.string();
-    // A path the system cannot resolve (too long, a loop of links) is still
-    // one key however its dots and slashes are written.
-    const fs::path absolute = fs::absolute(path, ec);
-    return (ec ? path : absolute).lexically_normal().string();
+    return File::Resolve(m_folder + name);
 }
 
 bool ResourceMap::Add(const std::string& name, boost::shared_ptr<ITexture> texture)
