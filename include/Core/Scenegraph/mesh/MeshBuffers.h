@@ -6,8 +6,9 @@ namespace Vorm {
 class IIndexBuffer;
 class IVertexBuffer;
 
-// The uploaded vertex and index buffers of one mesh file: their one owner,
-// held by every mesh that draws them, so that the buffers go with the last.
+// The uploaded vertex and index buffers of a mesh: their one owner, held by
+// every mesh that draws them (the entities of one mesh file), so that the
+// buffers go with the last.
 class MeshBuffers
 {
 public:

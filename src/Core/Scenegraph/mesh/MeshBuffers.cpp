@@ -13,12 +13,16 @@ MeshBuffers::MeshBuffers(IVertexBuffer* vertices, IIndexBuffer* indices)
 
 MeshBuffers::~MeshBuffers()
 {
-    // Deleted through the interfaces, whose destructors are virtual, so the
-    // GL buffers go with them.
-    VORM_DELETE m_pIndexBuffer;
-    m_pIndexBuffer = 0;
-    VORM_DELETE m_pVertexBuffer;
-    m_pVertexBuffer = 0;
+    // What no mesh took: deleted through the interfaces, whose destructors
+    // are virtual, so the GL buffers go with them.
+    if (m_pIndexBuffer) {
+        VORM_DELETE m_pIndexBuffer;
+        m_pIndexBuffer = 0;
+    }
+    if (m_pVertexBuffer) {
+        VORM_DELETE m_pVertexBuffer;
+        m_pVertexBuffer = 0;
+    }
 }
 
 IVertexBuffer* MeshBuffers::TakeVertexBuffer()
