@@ -209,6 +209,20 @@ ROWS
   echo "logs-unwritable|world|start|memory.log|unwritable|runs|cannot open memory.log,cannot open memleaks.log"
   echo "n1-logs-unwritable|nature1|start|memory.log|unwritable|runs|cannot open memory.log,cannot open memleaks.log"
 
+  # Small files whose cost once had no bound: the music a pipe, or two hours
+  # at 8 kbit/s (refused, named, the demo silent); a texture under 8192
+  # spellings, a mesh under 5000 entities, an effect of 116,000 passes (each
+  # read once, in step with its length: the demo runs as it does).
+  local prog pre scene material
+  for prog in world nature1; do
+    if [ $prog = world ]; then pre= scene=$W/Verdmoor material=$W/Verdmoor; else pre=n1- scene=$N/Nature1 material=$N/Nature1; fi
+    echo "${pre}music-fifo|$prog|start|$MUSIC|fifo|runs|"
+    echo "${pre}music-long|$prog|start|$MUSIC|longmp3|runs|$MUSIC,MB decoded"
+    echo "${pre}material-spellings|$prog|start|$material.material|spellings:tColor.png|quiet|"
+    echo "${pre}scene-entities|$prog|start|$scene.scene|entities:Ground.mesh:5000|quiet|"
+    echo "${pre}effect-passes|$prog|start|$E/MaterialEffect.glslfx|passes:116000|quiet|"
+  done
+
   # SIGTERM while the largest mesh file there may be is read: the next one
   # is never opened.
   echo "sigterm-loading|world|sigterm|$W/Water.mesh.xml|fifo:$W/FlyCamera.mesh.xml|quits|"
@@ -248,6 +262,43 @@ largest_mesh() {
       $0 = substr($0, 1, RSTART - 1) "vertexcount=\"" n * (reps + 1) "\"" substr($0, RSTART + RLENGTH)
     }
     { print }' "$orig"
+}
+
+# Two hours of sound in 7 MB: silent MPEG 2.5 layer III frames of 72 bytes
+# at 8 kbit/s, 8 kHz mono (decoded whole at 44.1 kHz stereo, 1.3 GB).
+long_mp3() {
+  local out=$1 i
+  { printf '\xff\xe3\x18\xc0'; head -c 68 /dev/zero; } >"$out"
+  for ((i = 0; i < 17; ++i)); do cat "$out" "$out" >"$out.2" && mv "$out.2" "$out"; done
+  truncate -s $((72 * 101944)) "$out"
+}
+
+# The material and 8192 more, each naming the texture in its own spelling:
+# "./" or "/" for each of the 13 bits of its number.
+spelled_textures() {
+  cat "$1"
+  awk -v texture="$2" 'BEGIN {
+    for (i = 0; i < 8192; ++i) {
+      s = ""
+      for (b = 12; b >= 0; --b) s = s (int(i / 2 ^ b) % 2 ? "/" : "./")
+      printf "material Spelling%d\n{\ntexture %s%s\n}\n", i, s, texture
+    } }'
+}
+
+# The scene and `count` more leaves of one mesh, out of every view, before
+# its </nodes>.
+many_entities() {
+  awk -v mesh="$2" -v n="$3" '/<\/nodes>/ && !done {
+      for (i = 0; i < n; ++i)
+        printf "<node name=\"Many%d\"><position x=\"%d\" y=\"0\" z=\"%d\"/><entity meshFile=\"%s\"><subentities><subentity materialName=\"Stone\"/></subentities></entity></node>\n", i, 100000 + i % 70, int(i / 70), mesh
+      done = 1
+    } { print }' "$1"
+}
+
+# The effect with `count` empty passes more at the start of its first
+# technique, named by the first letters of the shader keywords.
+many_passes() {
+  awk -v n="$2" '{ print } /^\{/ && !done { for (i = 0; i < n; ++i) print "pass " substr("VFG", i % 3 + 1, 1) "{}"; done = 1 }' "$1"
 }
 
 # The bytes of a string of hex pairs.
@@ -312,6 +363,14 @@ damage() {
     oversize) truncate -s $((64 << 20)) "$file" ;;
     nest:*) nested_scene "${kind#nest:}" >"$file" ;;
     size:*) convert "$orig" -resize "${kind#size:}!" "PNG24:$file" ;;
+    longmp3) long_mp3 "$file" ;;
+    spellings:*) spelled_textures "$orig" "${kind#spellings:}" >"$file" ;;
+    entities:*)
+      local mesh=${kind#entities:}
+      many_entities "$orig" "${mesh%:*}" "${mesh##*:}" >"$file"
+      # The world scene has no Ground mesh of its own: the pond's serves.
+      [ -e "${file%/*}/${mesh%:*}.xml" ] || ln -s "$src/data/scene/Nature1/${mesh%:*}.xml" "${file%/*}/${mesh%:*}.xml" ;;
+    passes:*) many_passes "$orig" "${kind#passes:}" >"$file" ;;
     doubleshader)
       vert=$(sed -n 's/.*VertexShader *= *<\([^>]*\)>.*/\1/p' "$orig" | head -1)
       sed "s/FragmentShader *= *<[^>]*>/FragmentShader = <$vert>/" "$orig" >"$file" ;;

@@ -2,6 +2,7 @@
 #include "RecordingApiEffect.h"
 #include "RecordingRenderer.h"
 #include "RecordingTexture.h"
+#include "TempFolder.h"
 
 #include "Core/Rendering/IIndexBuffer.h"
 #include "Core/Rendering/IVertexBuffer.h"
@@ -12,6 +13,8 @@
 #include <gtest/gtest.h>
 
 #include <boost/make_shared.hpp>
+
+#include <filesystem>
 
 using namespace Vorm;
 
@@ -91,6 +94,34 @@ TEST(IRendererTest, SharedTextureLoadsEachFileOnceWithTheFirstDescription)
     EXPECT_EQ(renderer.SharedTexture("rock.png", other), first);
     EXPECT_EQ(texture->GetDesc().m_internalFormat, 1u);
     EXPECT_NE(renderer.SharedTexture("grass.png", desc), first);
+}
+
+TEST(IRendererTest, SharedTextureKnowsAFileHoweverItsNameIsSpelled)
+{
+    TempFolder folder;
+    ASSERT_TRUE(folder.Ok());
+    folder.Write("tColor.png", "x");
+    folder.Write("other.png", "y");
+    std::filesystem::create_directory(folder.Path("sub"));
+    std::filesystem::create_symlink(folder.Path("tColor.png"), folder.Path("sub/link.png"));
+    RecordingRenderer renderer;
+    renderer.GetTexturePath() = folder.Dir();
+    TextureDesc desc;
+    const boost::shared_ptr<ITexture> first = renderer.SharedTexture("tColor.png", desc);
+    // One file: dots, doubled slashes, a way out and back, a link, and a
+    // file that is not there yet.
+    const std::pair<const char*, bool> table[] = {
+        {"./tColor.png", true},       {".//./tColor.png", true}, {"sub/../tColor.png", true},
+        {"sub/./.././/tColor.png", true}, {"sub/link.png", true}, {"none/../tColor.png", true},
+        {"other.png", false},         {"./missing.png", false},
+    };
+    for (const auto& row : table) {
+        SCOPED_TRACE(row.first);
+        EXPECT_EQ(row.second, renderer.SharedTexture(row.first, desc) == first);
+        EXPECT_EQ(row.second, renderer.GetResourceMap().Find(row.first) == first);
+    }
+    EXPECT_EQ(renderer.SharedTexture("missing.png", desc), renderer.SharedTexture("./missing.png", desc));
+    EXPECT_EQ(3u, renderer.Find("Tex.CreateFromFile").size());
 }
 
 TEST(IRendererTest, EffectsSeeTheLastCameraApplied)

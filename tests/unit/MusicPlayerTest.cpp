@@ -3,6 +3,7 @@
 #include "Core/Memory/MemTracker.h"
 #include "CoutCapture.h"
 #include "Platform/SoundChannel.h"
+#include "Platform/SoundSystem.h"
 #include "TempFolder.h"
 
 #include <gtest/gtest.h>
@@ -11,8 +12,11 @@
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
+#include <filesystem>
 #include <string>
 #include <thread>
+
+#include <sys/stat.h>
 
 namespace {
 
@@ -31,6 +35,27 @@ std::string ToneWav(int milliseconds)
     auto u16 = [](std::uint16_t v) { return std::string{char(v), char(v >> 8)}; };
     return "RIFF" + u32(36 + data.size()) + "WAVE" + "fmt " + u32(16) + u16(1) + u16(1) + u32(rate) +
            u32(rate * 2) + u16(2) + u16(16) + "data" + u32(data.size()) + data;
+}
+
+// Silent MPEG 2.5 layer III frames at 8 kbit/s, 8 kHz mono: 72 bytes for
+// each 72 ms, the most sound an MP3 gives for its bytes.
+std::string SilentMp3(int frames)
+{
+    std::string frame(72, '\0');
+    frame.replace(0, 4, "\xff\xe3\x18\xc0");
+    std::string text;
+    for (int i = 0; i < frames; ++i)
+        text += frame;
+    return text;
+}
+
+// A WAV header for 8-bit mono samples at 4 kHz, and the samples.
+std::string QuietWav(std::uint32_t samples)
+{
+    auto u32 = [](std::uint32_t v) { return std::string{char(v), char(v >> 8), char(v >> 16), char(v >> 24)}; };
+    auto u16 = [](std::uint16_t v) { return std::string{char(v), char(v >> 8)}; };
+    return "RIFF" + u32(36 + samples) + "WAVE" + "fmt " + u32(16) + u16(1) + u16(1) + u32(4000) + u32(4000) +
+           u16(1) + u16(8) + "data" + u32(samples) + std::string(samples, '\x80');
 }
 
 bool Playing(const MusicPlayer& player)
@@ -147,6 +172,48 @@ TEST_F(MusicPlayerTest, AFileThatDoesNotLoadIsNamedOnceAndPlaysNothing)
         const std::string text = out.Text();
         EXPECT_EQ(0u, text.find("Sound not loaded: " + m_folder.Path(row.first) + ": " + row.second)) << text;
         EXPECT_EQ(1, Count(text, "\n")) << text;
+    }
+}
+
+TEST_F(MusicPlayerTest, FilesThatWouldBlockOrDecodeBeyondTheBoundAreRefusedUndecoded)
+{
+    // At the output's 44.1 kHz in 16-bit stereo, 128 MB decoded are 761 s.
+    mkfifo(m_folder.Path("pipe.mp3").c_str(), 0600);
+    std::filesystem::create_directory(m_folder.Path("folder.mp3"));
+    m_folder.Write("large.mp3", "");
+    std::filesystem::resize_file(m_folder.Path("large.mp3"), Win32::SoundSystem::kFileLimit + 1);
+    m_folder.Write("long.mp3", SilentMp3(11000));
+    m_folder.Write("tagged.mp3", std::string("ID3\x03\0\0\0\0\0\x0a") + std::string(10, '\0') + SilentMp3(11000));
+    m_folder.Write("minute.mp3", SilentMp3(834));
+    m_folder.Write("long.wav", QuietWav(3100000));
+    m_folder.Write("minute.wav", QuietWav(240000));
+    m_folder.Write("noformat.wav", QuietWav(100).replace(12, 4, "junk"));
+    m_folder.Write("tagonly.mp3", std::string("ID3\x03\0\0\0\0\0\x0a") + std::string(10, '\0'));
+    m_folder.Write("ogg.mp3", "OggS" + std::string(200, '\0'));
+    const std::pair<const char*, const char*> table[] = {
+        {"pipe.mp3", "is a pipe, not a regular file"},
+        {"folder.mp3", "is a directory, not a regular file"},
+        {"large.mp3", "is 16777217 bytes, more than the 16 MB allowed for its kind"},
+        {"long.mp3", "plays up to 13 min 12 s, 133 MB decoded, more than the 128 MB a sound may take"},
+        {"tagged.mp3", "plays up to 13 min 12 s, 133 MB decoded"},
+        {"long.wav", "plays up to 12 min 55 s, 130 MB decoded"},
+        {"noformat.wav", "is a WAV file without a format or a data chunk"},
+        {"tagonly.mp3", "holds no MP3 frame"},
+        {"ogg.mp3", "is neither a WAV nor an MP3 stream"},
+        {"minute.mp3", nullptr},
+        {"minute.wav", nullptr},
+    };
+    MusicPlayer player(m_folder.Dir());
+    for (const auto& row : table) {
+        SCOPED_TRACE(row.first);
+        CoutCapture out;
+        player.Load(row.first);
+        EXPECT_EQ(row.second == nullptr, player.IsLoaded(row.first));
+        if (row.second)
+            EXPECT_EQ(0u, out.Text().find("Sound not loaded: " + m_folder.Path(row.first) + ": " + row.second))
+                << out.Text();
+        else
+            EXPECT_EQ("", out.Text());
     }
 }
 

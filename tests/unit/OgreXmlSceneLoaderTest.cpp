@@ -6,6 +6,7 @@
 
 #include "Core/Rendering/IMaterialEffect.h"
 #include "Core/Rendering/IVertexBuffer.h"
+#include "Core/Scenegraph/BoundingVolume.h"
 #include "Core/Scenegraph/CameraNode.h"
 #include "Core/Scenegraph/Model.h"
 #include "Core/Scenegraph/Node.h"
@@ -446,6 +447,49 @@ TEST_F(OgreXmlSceneLoaderTest, SceneShapesGiveTheirMeshesAndMaterials)
                        row.diffuse[3]);
         }
     }
+}
+
+TEST_F(OgreXmlSceneLoaderTest, EntitiesOfOneMeshFileReadItOnceAndShareItsUploadTillTheLastGoes)
+{
+    // One file under two spellings, on a leaf, an inner node and its child.
+    const std::string bare = "<entity meshFile=\"./Rock.mesh\" />\n";
+    boost::shared_ptr<Model> model = LoadScene(Scene(
+        SceneNode("A", kPose + Entity("Rock.mesh", "Grass")) + SceneNode("T", kPose + Entity("Tree.mesh", "Bark")) +
+        SceneNode("B", kPose + bare + SceneNode("C", kPose + Entity("Rock.mesh", "Stone")))));
+    ASSERT_TRUE(model != 0) << m_loader.GetError();
+    EXPECT_EQ(2u, m_renderer.Find("CreateVertexBuffer").size());
+    EXPECT_EQ(2u, m_renderer.Find("CreateIndexBuffer").size());
+    const TriangleMesh* a = ChildAs<TriangleMesh>(*model, 0);
+    const TriangleMesh* tree = ChildAs<TriangleMesh>(*model, 1);
+    Node* b = ChildAs<Node>(*model, 2);
+    ASSERT_TRUE(a && tree && b);
+    TriangleMesh* own = ChildAs<TriangleMesh>(*b, 0);
+    const TriangleMesh* c = ChildAs<TriangleMesh>(*b, 1);
+    ASSERT_TRUE(own && c);
+    for (const TriangleMesh* rock : {static_cast<const TriangleMesh*>(own), c}) {
+        EXPECT_EQ(a->GetVertexBuffer(), rock->GetVertexBuffer());
+        EXPECT_EQ(a->GetIndexBuffer(), rock->GetIndexBuffer());
+        EXPECT_FLOAT_EQ(a->GetLocalBound()->GetRadius(), rock->GetLocalBound()->GetRadius());
+    }
+    EXPECT_NE(a->GetVertexBuffer(), tree->GetVertexBuffer());
+    // Each entity keeps its own material: the sub-entity's, else the file's.
+    ExpectNear(a->GetMaterialEffect()->GetDiffuseColor(), 0.8f, 0.9f, 0.7f, 1);
+    ExpectNear(own->GetMaterialEffect()->GetDiffuseColor(), 0.6f, 0.6f, 0.6f, 1);
+    EXPECT_EQ(own->GetMaterialEffect(), c->GetMaterialEffect());
+
+    // The next scene reads its files again: the loader kept nothing.
+    m_folder.Remove("Rock.mesh.xml");
+    EXPECT_FALSE(m_loader.LoadFromFile(m_folder.Dir(), "S"));
+    // The rocks' upload goes with the last of them, the tree's with the tree.
+    RecordingRenderer::s_destroyedBuffers = 0;
+    model->DetachChild(model->GetChild(0).get());
+    b->DetachChild(own);
+    EXPECT_EQ(0, RecordingRenderer::s_destroyedBuffers);
+    EXPECT_EQ(6u, c->GetVertexBuffer()->GetCount());
+    model->DetachChild(b);
+    EXPECT_EQ(2, RecordingRenderer::s_destroyedBuffers);
+    model.reset();
+    EXPECT_EQ(4, RecordingRenderer::s_destroyedBuffers);
 }
 
 // Poses as other exporters write them: any part may be missing, and the

@@ -23,6 +23,11 @@ public:
     // Material, effect and shader files:
     static constexpr int kScriptLimit = 1 << 20;
 
+    // The path as the file system resolves it (links followed, "." and
+    // ".." and doubled slashes gone) as far as it exists, made plain beyond
+    // that: one key for a file however its path is spelled. Opens nothing.
+    static std::string Resolve(const std::string& path);
+
     explicit File(const std::string& path);
     ~File();
 

@@ -92,7 +92,8 @@ public:
 
     ResourceMap& GetResourceMap() { return m_textureCache; }
     // The cached texture of that file, or a new one loaded with `desc` and
-    // cached, so each file loads once. A file that fails to load stays
+    // cached, so each file loads once however its name is spelled (the
+    // cache knows it by its resolved path). A file that fails to load stays
     // cached; empty only when the renderer makes no textures.
     boost::shared_ptr<ITexture> SharedTexture(const std::string& file, const TextureDesc& desc);
     std::string& GetTexturePath() { return m_texturePath; }
@@ -111,9 +112,10 @@ protected:
     Camera m_ownCamera;
     Matrix44<float> m_world;
     boost::shared_ptr<ApiEffect> m_spCurrentEffect;
-    ResourceMap m_textureCache;
+    // Before the cache, which resolves names against the texture folder.
     std::string m_texturePath;
     std::string m_effectsPath;
+    ResourceMap m_textureCache;
     std::vector<boost::shared_ptr<Light> > m_lights;
 
 private:

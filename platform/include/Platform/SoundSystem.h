@@ -20,7 +20,16 @@ public:
     // Opens the output with this many channels. Without an audio device the
     // output goes to SDL's dummy driver (one line on standard error says so).
     SOUND_RESULT Init(int maxChannels);
-    // Reads and decodes the whole file (WAV, OGG, MP3).
+    // Largest sound file read: far above the demo's track (366 KB), and a
+    // read that ends well within a second.
+    static constexpr long long kFileLimit = 16 << 20;
+    // Most a sound may take decoded, at the output's rate and width: some
+    // 12 minutes at 44.1 kHz in 16-bit stereo, the demo's track 4 MB.
+    static constexpr long long kDecodedLimit = 128 << 20;
+
+    // Reads and decodes the whole file (WAV or MP3): only a regular file of
+    // at most kFileLimit bytes, whose stream its own headers tell to decode
+    // into at most kDecodedLimit bytes.
     SOUND_RESULT CreateSound(const char* path, Sound** ppSound);
     // Plays on a free channel.
     SOUND_RESULT PlaySound(Sound* pSound, bool paused, SoundChannel** ppChannel);

@@ -31,6 +31,19 @@ std::string TooLarge(unsigned long long size, int limit)
 
 } // namespace
 
+std::string File::Resolve(const std::string& path)
+{
+    namespace fs = std::filesystem;
+    std::error_code ec;
+    const fs::path resolved = fs::weakly_canonical(fs::path(path), ec);
+    if (!ec)
+        return resolved.string();
+    // A path the system cannot resolve (too long, a loop of links) is still
+    // one key however its dots and slashes are written.
+    const fs::path absolute = fs::absolute(fs::path(path), ec);
+    return (ec ? fs::path(path) : absolute).lexically_normal().string();
+}
+
 File::File(const std::string& path)
     : m_path(path)
     , m_fileSize(-1)

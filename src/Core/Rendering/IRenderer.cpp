@@ -10,7 +10,7 @@ namespace Vorm {
 
 IRenderer::IRenderer()
     : m_view(Matrix44<float>::IDENTITY), m_projection(Matrix44<float>::IDENTITY), m_uCullMode(1),
-      m_pCamera(0), m_world(Matrix44<float>::IDENTITY)
+      m_pCamera(0), m_world(Matrix44<float>::IDENTITY), m_textureCache(m_texturePath)
 {
     m_pCamera = &m_ownCamera;
     m_spNullEffect = boost::shared_ptr<ApiEffect>(VORM_NEW ApiEffect());

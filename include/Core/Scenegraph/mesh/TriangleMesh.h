@@ -12,9 +12,12 @@ namespace Vorm {
 
 class BoundingVolume;
 class IMaterialEffect;
+class MeshBuffers;
 
-// Indexed triangle list filled once from caller arrays; owns its vertex and
-// index buffers (made through the renderer) and shares its material.
+// Indexed triangle list filled once from caller arrays, or drawing the
+// buffers of another such mesh; holds its vertex and index buffers (made
+// through the renderer) with every mesh that shares them, and shares its
+// material.
 class TriangleMesh : public Geometry
 {
 public:
@@ -26,6 +29,10 @@ public:
     bool Create(const BufferData& vertices, const VertexFormat* format,
                 const BufferData& indices, const DataType& indexType,
                 const BoundingVolume* bound);
+    // Draws the buffers of a created mesh, with its local bound, instead of
+    // uploading its own: many entities of one mesh file hold one upload,
+    // released with the last of them.
+    void ShareBuffers(const TriangleMesh& source);
 
     void SetMaterialEffect(boost::shared_ptr<IMaterialEffect> effect);
     boost::shared_ptr<IMaterialEffect> GetMaterialEffect() const;
@@ -39,6 +46,7 @@ private:
     void ReleaseBuffers();
 
     bool m_bCreated;
+    boost::shared_ptr<MeshBuffers> m_spBuffers;
     boost::shared_ptr<IMaterialEffect> m_spMaterialEffect;
 };
 

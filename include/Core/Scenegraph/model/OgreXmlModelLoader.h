@@ -94,8 +94,10 @@ private:
     OgreXmlModelLoader(const OgreXmlModelLoader&);
     OgreXmlModelLoader& operator=(const OgreXmlModelLoader&);
 
+    boost::shared_ptr<Model> LoadScene(const std::string& path, const std::string& name);
     void DepthFirstScenegraph(XmlNode* parent, Node* target);
-    // Null when the element has no entity or its mesh does not load.
+    // Null when the element has no entity or its mesh does not load. The
+    // mesh draws the buffers of its file's first reading in this scene.
     TriangleMesh* CreateGeometry(XmlNode* element);
     // Position (or translation), rotation (or quaternion) and scale as far
     // as the element has them; false when one it has cannot be read. `node`
@@ -130,10 +132,22 @@ private:
     static bool TryToInt(const std::string& text, int& out);
     static bool TryToFloat(const std::string& text, float& out);
 
+    // A mesh file read for this scene: the mesh whose buffers its entities
+    // share, and the material the file names.
+    struct ReadMesh
+    {
+        boost::shared_ptr<TriangleMesh> m_spMesh;
+        std::string m_material;
+    };
+
     std::string m_basePath;
     std::string m_sceneFile;
     std::string m_materialFile;
     MaterialMap m_materials;
+    // By the path of the file as the file system resolves it: a file named
+    // by many entities is read and uploaded once. Emptied after each scene,
+    // so the entities alone hold the buffers.
+    std::map<std::string, ReadMesh> m_readMeshes;
     std::string m_error;
 };
 

@@ -103,6 +103,15 @@ bool OgreXmlModelLoader::HasChildNode(XmlNode* element)
 
 boost::shared_ptr<Model> OgreXmlModelLoader::LoadFromFile(const std::string& path, const std::string& name)
 {
+    boost::shared_ptr<Model> model = LoadScene(path, name);
+    // The meshes of the scene keep their buffers; the loader holds none.
+    m_readMeshes.clear();
+    return model;
+}
+
+boost::shared_ptr<Model> OgreXmlModelLoader::LoadScene(const std::string& path, const std::string& name)
+{
+    m_readMeshes.clear();
     m_basePath = path;
     m_error.clear();
     const std::string sceneFile = path + name + ".scene";
@@ -272,19 +281,26 @@ TriangleMesh* OgreXmlModelLoader::CreateGeometry(XmlNode* element)
         return 0;
     }
 
-    TriangleMesh* mesh = VORM_NEW TriangleMesh();
-    std::string meshMaterial;
-    std::string meshError;
-    if (!LoadMesh(m_basePath + meshFile->value() + ".xml", mesh, &meshMaterial, &meshError)) {
-        VORM_DELETE mesh;
-        Fail(Describe(element) + " names the mesh file " + meshError);
-        return 0;
+    const std::string meshPath = m_basePath + meshFile->value() + ".xml";
+    const std::string key = File::Resolve(meshPath);
+    std::map<std::string, ReadMesh>::const_iterator read = m_readMeshes.find(key);
+    if (read == m_readMeshes.end()) {
+        ReadMesh loaded;
+        loaded.m_spMesh.reset(VORM_NEW TriangleMesh());
+        std::string meshError;
+        if (!LoadMesh(meshPath, loaded.m_spMesh.get(), &loaded.m_material, &meshError)) {
+            Fail(Describe(element) + " names the mesh file " + meshError);
+            return 0;
+        }
+        read = m_readMeshes.insert(std::make_pair(key, loaded)).first;
     }
+    TriangleMesh* mesh = VORM_NEW TriangleMesh();
+    mesh->ShareBuffers(*read->second.m_spMesh);
     std::string material;
     if (materialName)
         material = materialName->value();
     else if (!subentities)
-        material = meshMaterial;
+        material = read->second.m_material;
     if (material.empty())
         return mesh;
     MaterialMap::const_iterator found = m_materials.find(material);

@@ -11,6 +11,8 @@
 #include <algorithm>
 #include <cctype>
 #include <cstring>
+#include <string_view>
+#include <utility>
 
 namespace Vorm {
 
@@ -62,6 +64,17 @@ std::string Describe(const char* what, const char* keyword, size_t offset)
     return std::string(what) + " \"" + keyword + "\" at offset " + std::to_string(offset);
 }
 
+// Where `what` first lies wholly within [from, end) of the text, or npos: a
+// search that ran on to the end of the text would make reading a file of
+// many blocks grow with the square of its length.
+size_t FindIn(const std::string& text, std::string_view what, size_t from, size_t end)
+{
+    if (from >= end)
+        return std::string::npos;
+    const size_t at = std::string_view(text).substr(from, end - from).find(what);
+    return at == std::string_view::npos ? std::string::npos : from + at;
+}
+
 // Every `keyword` block in [begin, end). The search for the next block starts
 // at the closing brace of the previous one.
 bool FindBlocks(const std::string& text, size_t begin, size_t end, const char* keyword,
@@ -71,13 +84,13 @@ bool FindBlocks(const std::string& text, size_t begin, size_t end, const char* k
     size_t pos = begin;
     int number = 0;
     for (;;) {
-        const size_t at = text.find(keyword, pos);
-        if (at == std::string::npos || at + keyLength > end)
+        const size_t at = FindIn(text, keyword, pos, end);
+        if (at == std::string::npos)
             return true;
         ++number;
 
-        const size_t open = text.find('{', at + keyLength);
-        if (open == std::string::npos || open >= end) {
+        const size_t open = FindIn(text, "{", at + keyLength, end);
+        if (open == std::string::npos) {
             error = Describe("no '{' after", keyword, at);
             return false;
         }
@@ -125,16 +138,16 @@ bool FindShaderNames(const std::string& text, size_t begin, size_t end, const ch
     const size_t keyLength = std::strlen(keyword);
     size_t pos = begin;
     for (;;) {
-        const size_t at = text.find(keyword, pos);
-        if (at == std::string::npos || at + keyLength > end)
+        const size_t at = FindIn(text, keyword, pos, end);
+        if (at == std::string::npos)
             return true;
-        const size_t lt = text.find('<', at + keyLength);
-        if (lt == std::string::npos || lt >= end) {
+        const size_t lt = FindIn(text, "<", at + keyLength, end);
+        if (lt == std::string::npos) {
             error = Describe("no '<' after", keyword, at);
             return false;
         }
-        const size_t gt = text.find('>', lt + 1);
-        if (gt == std::string::npos || gt >= end) {
+        const size_t gt = FindIn(text, ">", lt + 1, end);
+        if (gt == std::string::npos) {
             error = Describe("no '>' after", keyword, at);
             return false;
         }
@@ -200,9 +213,9 @@ bool GLSLEffectSystem::ParseEffect(const std::string& text, std::vector<Techniqu
                 !FindShaderNames(text, pass.m_bodyBegin, pass.m_bodyEnd, "GeometryShader",
                                  passDesc.m_geometryShaders, error))
                 return false;
-            techniqueDesc.m_passes.push_back(passDesc);
+            techniqueDesc.m_passes.push_back(std::move(passDesc));
         }
-        techniques.push_back(techniqueDesc);
+        techniques.push_back(std::move(techniqueDesc));
     }
     return true;
 }
