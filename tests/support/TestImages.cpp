@@ -77,6 +77,12 @@ bool WritePalette(const std::string& path, int width, int height, const std::vec
     return WriteTga(path, 1, width, height, 8, paletteBgr, indices, topFirst);
 }
 
+bool WriteRunLengthTga(const std::string& path, int width, int height, int bytesPerPixel,
+                       const std::vector<std::uint8_t>& packets)
+{
+    return WriteTga(path, 10, width, height, bytesPerPixel * 8, std::vector<std::uint8_t>(), packets, true);
+}
+
 namespace {
 
 std::uint32_t Crc32(const std::uint8_t* p, std::size_t n, std::uint32_t crc = 0xFFFFFFFFu)
@@ -171,7 +177,7 @@ bool WritePngHeader(const std::string& path, std::uint32_t width, std::uint32_t 
 }
 
 bool WriteBmp(const std::string& path, std::int32_t width, std::int32_t height, int bitsPerPixel,
-              const std::vector<std::uint8_t>& rows, std::uint32_t colours)
+              const std::vector<std::uint8_t>& rows, std::uint32_t colours, std::uint32_t compression)
 {
     const std::uint32_t written = colours < 256 ? colours : 256;
     const std::uint32_t offset = 14 + 40 + 4 * written;
@@ -188,11 +194,48 @@ bool WriteBmp(const std::string& path, std::int32_t width, std::int32_t height, 
     put32(std::uint32_t(height));
     Put16(out, 1);
     Put16(out, bitsPerPixel);
-    for (std::uint32_t v : {0u, std::uint32_t(rows.size()), 2835u, 2835u, colours, 0u})
+    for (std::uint32_t v : {compression, std::uint32_t(rows.size()), 2835u, 2835u, colours, 0u})
         put32(v);
     for (std::uint32_t i = 0; i < written; ++i)
         out.insert(out.end(), {std::uint8_t(i), std::uint8_t(i), std::uint8_t(i), 0});
     out.insert(out.end(), rows.begin(), rows.end());
+    return WriteAll(path, out);
+}
+
+bool WriteDds(const std::string& path, const Dds& dds)
+{
+    std::vector<std::uint8_t> out = {'D', 'D', 'S', ' '};
+    auto put32 = [&out](std::uint32_t v) {
+        for (int shift = 0; shift < 32; shift += 8)
+            out.push_back(std::uint8_t(v >> shift));
+    };
+    // Caps, height, width and pixel format; then the mip count and depth.
+    const std::uint32_t flags = 0x1007 | (dds.levels ? 0x20000u : 0u) | (dds.depth ? 0x800000u : 0u);
+    for (std::uint32_t v : {124u, flags, dds.height, dds.width, 0u, dds.depth, dds.levels})
+        put32(v);
+    for (int i = 0; i < 11; ++i)
+        put32(0);
+    const bool alpha = !dds.fourCC && dds.bitsPerPixel == 32;
+    put32(32);
+    put32(dds.fourCC ? 0x4 : alpha ? 0x41 : 0x40);
+    const char none[4] = {0, 0, 0, 0};
+    const char* fourCC = dds.fourCC ? dds.fourCC : none;
+    out.insert(out.end(), fourCC, fourCC + 4);
+    put32(dds.fourCC ? 0 : std::uint32_t(dds.bitsPerPixel));
+    if (dds.bitsPerPixel == 16)
+        for (std::uint32_t mask : {0xF800u, 0x07E0u, 0x001Fu, 0u})
+            put32(mask);
+    else
+        for (std::uint32_t mask : {0xFF0000u, 0xFF00u, 0xFFu, alpha ? 0xFF000000u : 0u})
+            put32(mask);
+    // Caps: a texture, complex with several levels or faces; six face bits
+    // at most.
+    const std::uint32_t faceBits = std::uint32_t(0xFC00) & ~(std::uint32_t(0xFC00) << dds.faces);
+    put32(0x1000 | (dds.levels > 1 || dds.faces ? 0x8 : 0) | (dds.levels > 1 ? 0x400000 : 0));
+    put32((dds.faces ? 0x200 | faceBits : 0) | (dds.depth ? 0x200000 : 0));
+    for (int i = 0; i < 3; ++i)
+        put32(0);
+    out.insert(out.end(), dds.data.begin(), dds.data.end());
     return WriteAll(path, out);
 }
 
