@@ -205,36 +205,25 @@ bool WriteBmp(const std::string& path, std::int32_t width, std::int32_t height, 
 bool WriteDds(const std::string& path, const Dds& dds)
 {
     std::vector<std::uint8_t> out = {'D', 'D', 'S', ' '};
-    auto put32 = [&out](std::uint32_t v) {
-        for (int shift = 0; shift < 32; shift += 8)
-            out.push_back(std::uint8_t(v >> shift));
+    auto put = [&out](std::initializer_list<std::uint32_t> values) {
+        for (std::uint32_t v : values)
+            for (int shift = 0; shift < 32; shift += 8)
+                out.push_back(std::uint8_t(v >> shift));
     };
-    // Caps, height, width and pixel format; then the mip count and depth.
-    const std::uint32_t flags = 0x1007 | (dds.levels ? 0x20000u : 0u) | (dds.depth ? 0x800000u : 0u);
-    for (std::uint32_t v : {124u, flags, dds.height, dds.width, 0u, dds.depth, dds.levels})
-        put32(v);
-    for (int i = 0; i < 11; ++i)
-        put32(0);
     const bool alpha = !dds.fourCC && dds.bitsPerPixel == 32;
-    put32(32);
-    put32(dds.fourCC ? 0x4 : alpha ? 0x41 : 0x40);
-    const char none[4] = {0, 0, 0, 0};
-    const char* fourCC = dds.fourCC ? dds.fourCC : none;
-    out.insert(out.end(), fourCC, fourCC + 4);
-    put32(dds.fourCC ? 0 : std::uint32_t(dds.bitsPerPixel));
-    if (dds.bitsPerPixel == 16)
-        for (std::uint32_t mask : {0xF800u, 0x07E0u, 0x001Fu, 0u})
-            put32(mask);
-    else
-        for (std::uint32_t mask : {0xFF0000u, 0xFF00u, 0xFFu, alpha ? 0xFF000000u : 0u})
-            put32(mask);
-    // Caps: a texture, complex with several levels or faces; six face bits
-    // at most.
-    const std::uint32_t faceBits = std::uint32_t(0xFC00) & ~(std::uint32_t(0xFC00) << dds.faces);
-    put32(0x1000 | (dds.levels > 1 || dds.faces ? 0x8 : 0) | (dds.levels > 1 ? 0x400000 : 0));
-    put32((dds.faces ? 0x200 | faceBits : 0) | (dds.depth ? 0x200000 : 0));
-    for (int i = 0; i < 3; ++i)
-        put32(0);
+    const bool is565 = !dds.fourCC && dds.bitsPerPixel == 16;
+    std::uint32_t fourCC = 0;
+    for (int i = 0; dds.fourCC && i < 4; ++i)
+        fourCC |= std::uint32_t(std::uint8_t(dds.fourCC[i])) << (8 * i);
+    // Flags: caps, sides and pixel format, the mip count and depth when given.
+    put({124, 0x1007u | (dds.levels ? 0x20000u : 0) | (dds.depth ? 0x800000u : 0), dds.height, dds.width, 0,
+         dds.depth, dds.levels, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0});
+    put({32, dds.fourCC ? 0x4u : alpha ? 0x41u : 0x40u, fourCC, dds.fourCC ? 0u : std::uint32_t(dds.bitsPerPixel),
+         is565 ? 0xF800u : 0xFF0000u, is565 ? 0x07E0u : 0xFF00u, is565 ? 0x1Fu : 0xFFu, alpha ? 0xFF000000u : 0});
+    // Caps: a texture, complex with levels or faces; the first `faces` face bits.
+    const std::uint32_t faceBits = 0xFC00u & ~(0xFC00u << dds.faces);
+    put({0x1000u | (dds.levels > 1 || dds.faces ? 0x8u : 0), (dds.faces ? 0x200u | faceBits : 0) |
+         (dds.depth ? 0x200000u : 0), 0, 0, 0});
     out.insert(out.end(), dds.data.begin(), dds.data.end());
     return WriteAll(path, out);
 }

@@ -505,12 +505,9 @@ TEST_F(ImageTest, DdsFilesAreReadDecompressedOnceTheirHeaderIsChecked)
          Larger("5000 x 5000", "a texture", "128 MiB")},
         {"faces.dds", Dds({2400, 2400, "DXT1", 0, 0, 6, {}, 0}), kTexture,
          Larger("2400 x 2400", "a texture", "128 MiB")},
-        {"zero.dds", Dds({0, 4, "DXT1", 0, 0, 0, green, 0}), any, "has no pixels: its header says 0 x 4"},
         {"mips.dds", Dds({8, 8, "DXT1", 0, 5, 0, Dxt1(kGreen, 0, 0, 8), 0}), any,
          "is not a valid image of its kind (5 mip levels, more than 8 x 8 pixels have)"},
         // Data for fewer blocks, levels or faces than the header announces.
-        {"cut.dds", Dds({8, 8, "DXT1", 0, 0, 0, Dxt1(kGreen, 0, 0, 3), 0}), any,
-         "is cut short: 152 of the 160 bytes its header announces"},
         {"chaincut.dds", Dds({8, 8, "DXT1", 0, 4, 0, Dxt1(kGreen, 0, 0, 4), 0}), any,
          "is cut short: 160 of the 184 bytes its header announces"},
         {"cubecut.dds", Dds({4, 4, "DXT1", 0, 0, 6, Dxt1(kGreen, 0, 0, 5), 0}), any,
@@ -523,7 +520,6 @@ TEST_F(ImageTest, DdsFilesAreReadDecompressedOnceTheirHeaderIsChecked)
          other + "a volume texture, 4 deep)"},
         {"fivefaces.dds", Dds({4, 4, "DXT1", 0, 0, 5, Dxt1(kGreen, 0, 0, 5), 0}), any,
          other + "a cube map without all six faces)"},
-        {"dds.png", Dds({4, 4, "DXT1", 0, 0, 0, green, 0}), any, "holds a DDS image, not the PNG its name says"},
     };
     ExpectRows(dir, table);
 }

@@ -523,8 +523,8 @@ bool ImageHeader::ReadDds(std::FILE* file, std::string& reason)
                                           : Times(Times(w, h), pixelBits / 8));
         decoded = Plus(decoded, Times(Times(w, h), 4));
     }
-    // The decoder sets aside a linear size it is given for compressed data.
-    if (blockBytes != 0 && (flags & 0x80000) != 0 && Le32(b + 20) > Times(data, faces)) {
+    // The decoder sets aside and reads a linear size it is given.
+    if ((flags & 0x80000) != 0 && Le32(b + 20) > Times(data, faces)) {
         reason = Invalid("a linear size of " + std::to_string(Le32(b + 20)) + " bytes, more than its pixels take");
         return false;
     }
