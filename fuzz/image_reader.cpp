@@ -1,7 +1,7 @@
 // Image reader: the bytes of a file read as an image under each name the
-// engine reads (.png, .tga, .jpg, .bmp), in both layouts. Any content is
-// either refused, with the file named, or gives an image within the limit
-// whose every pixel byte is there to read.
+// engine reads (.png, .tga, .jpg, .bmp, .dds), in both layouts. Any content
+// is either refused, with the file named, or gives an image within the
+// limit whose every pixel byte is there to read.
 #include "FuzzSupport.h"
 
 #include "Core/Rendering/texture/Image.h"
@@ -12,7 +12,7 @@ using FuzzSupport::Check;
 
 namespace {
 
-const char* const kNames[] = {"f.png", "f.tga", "f.jpg", "f.bmp"};
+const char* const kNames[] = {"f.png", "f.tga", "f.jpg", "f.bmp", "f.dds"};
 // Small, so that large pictures are refused at once and decoded ones are quick.
 const std::uint32_t kMaxSide = 1024;
 const Vorm::Image::Limit kLimit("a fuzzed image", kMaxSide, std::uint64_t(16) << 20);

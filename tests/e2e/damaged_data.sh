@@ -223,6 +223,29 @@ ROWS
     echo "${pre}effect-passes|$prog|start|$E/MaterialEffect.glslfx|passes:116000|quiet|"
   done
 
+  # Images whose decoding costs more than their size says: RGBA PNGs whose
+  # copies on the way to the GL would pass 1 GiB (refused by their header,
+  # so two rows of pixels stand for the whole), run-length TGA and BMP
+  # streams that stop short of the picture or run or jump outside it (the
+  # TGA as the grass clumps or, in Nature1, through a material; the BMP
+  # through a material). Refused by name, and the program runs on.
+  local bomb
+  for bomb in 12000 16384; do
+    echo "bomb-rock-$bomb|world|start|$T/rock.png|png:${bomb}x$bomb:6|runs|$T/rock.png,larger than a texture"
+    echo "n1-bomb-bark-$bomb|nature1|start|$T/bark.png|png:${bomb}x$bomb:6|runs|$T/bark.png,larger than a texture"
+  done
+  echo "rle-clumps-over|world|start|$T/grassClumps/clumps.tga|tgarle:over|runs|$T/grassClumps/clumps.tga,run past the picture"
+  echo "rle-clumps-third|world|start|$T/grassClumps/clumps.tga|tgarle:third|runs|$T/grassClumps/clumps.tga,stop short"
+  echo "rle-bmp-deltas|world|start|$W/Verdmoor.material|texture:rock.bmp:bmprle:deltas|runs|$T/rock.bmp,jump outside"
+  echo "rle-bmp-endless|world|start|$W/Verdmoor.material|texture:rock.bmp:bmprle:endless|runs|$T/rock.bmp,end of a row"
+  echo "n1-rle-tga-over|nature1|start|$N/Nature1.material|texture:bark.tga:tgarle:over|runs|$T/bark.tga,run past the picture"
+  echo "n1-rle-tga-third|nature1|start|$N/Nature1.material|texture:bark.tga:tgarle:third|runs|$T/bark.tga,stop short"
+  echo "n1-rle-bmp-deltas|nature1|start|$N/Nature1.material|texture:bark.bmp:bmprle:deltas|runs|$T/bark.bmp,jump outside"
+  echo "n1-rle-bmp-endless|nature1|start|$N/Nature1.material|texture:bark.bmp:bmprle:endless|runs|$T/bark.bmp,end of a row"
+  # A material naming a DDS texture (DXT1 with mip maps, as ImageMagick
+  # writes it): read without a word.
+  echo "n1-dds-rock|nature1|start|$N/Nature1.material|texture:rock.dds:dds|quiet|$T/rock.dds"
+
   # SIGTERM while the largest mesh file there may be is read: the next one
   # is never opened.
   echo "sigterm-loading|world|sigterm|$W/Water.mesh.xml|fifo:$W/FlyCamera.mesh.xml|quits|"
@@ -337,6 +360,39 @@ tga_header() {
     $(($2 & 255)) $(($2 >> 8)) "$3")"
 }
 
+le16() { printf '%02x%02x' $(($1 & 255)) $((($1 >> 8) & 255)); }
+le32() { printf '%s%s' "$(le16 $(($1 & 65535)))" "$(le16 $((($1 >> 16) & 65535)))"; }
+
+# A run-length TGA (32-bit, top row first) of width x height whose packets
+# cover `pixels` pixels: runs of 128 in changing colours.
+tga_rle() {
+  local width=$1 height=$2 pixels=$3 n packet out="" i=0
+  hex_bytes "00000a000000000000000000$(le16 "$width")$(le16 "$height")2028"
+  while [ "$pixels" -gt 0 ]; do
+    n=$((pixels < 128 ? pixels : 128))
+    printf -v packet '\\x%02x\\x%02x\\x%02x\\x%02x\\xff' $((127 + n)) $((i & 255)) $(((i * 7) & 255)) $(((i * 13) & 255))
+    out+=$packet pixels=$((pixels - n)) i=$((i + 1))
+  done
+  printf '%b' "$out"
+}
+
+# An 8-bit run-length BMP (grey palette) of width x height around a stream
+# of hex pairs: `deltas`, each row a run of 64 and a jump 250 pixels to the
+# right, past its end; `endless`, runs of 255 that never end a row, for
+# twice the picture.
+bmp_rle8() {
+  local width=$1 height=$2 stream="" i entry palette="" size
+  for ((i = 0; i < 256; ++i)); do printf -v entry '%02x%02x%02x00' $i $i $i; palette+=$entry; done
+  if [ "$3" = deltas ]; then
+    for ((i = 0; i < height; ++i)); do printf -v entry '40%02x0002fa00' $((i & 255)); stream+=$entry; done
+  else
+    for ((i = 0; i < 2 * width * height / 255; ++i)); do printf -v entry 'ff%02x' $((i & 255)); stream+=$entry; done
+  fi
+  stream+=0001 size=$((${#stream} / 2))
+  hex_bytes "424d$(le32 $((1078 + size)))00000000$(le32 1078)28000000$(le32 "$width")$(le32 "$height")01000800"
+  hex_bytes "01000000$(le32 "$size")130b0000130b00000001000000000000${palette}${stream}"
+}
+
 # Replaces the data file (a link into the real data) by a damaged copy; the
 # link is removed first, so nothing is ever written into the real data.
 damage() {
@@ -381,6 +437,19 @@ damage() {
       local format width height depth
       IFS=':x' read -r format width height depth <<<"$kind"
       "${format}_header" "$width" "$height" "$depth" >"$file" ;;
+    tgarle:over) tga_rle 512 512 $((512 * 512 + 100000)) >"$file" ;;
+    tgarle:third)
+      tga_rle 512 512 $((512 * 512)) >"$file.whole"
+      head -c $(($(stat -c %s "$file.whole") / 3)) "$file.whole" >"$file"
+      rm -f "$file.whole" ;;
+    bmprle:*) bmp_rle8 256 256 "${kind#bmprle:}" >"$file" ;;
+    dds) convert "${file%/*}/rock.png" -define dds:compression=dxt1 "DDS:$file" ;;
+    # The material names a new texture, name.ext for name.png, damaged so.
+    texture:*)
+      local spec=${kind#texture:} name
+      name=${spec%%:*}
+      sed "s/texture ${name%.*}\.png/texture $name/" "$orig" >"$file"
+      damage "${file%/data/*}/data/texture/$name" "${spec#*:}" ;;
     *) echo "unknown damage $kind"; return 1 ;;
   esac
 }

@@ -338,3 +338,35 @@ TEST_F(GLTextureTest, CopyFromFramebufferTakesTheLowerLeftCorner)
     EXPECT_EQ(0, GLInt(GL_TEXTURE_BINDING_2D));
     EXPECT_EQ((Bytes{255, 0, 0, 0, 255, 0, 0, 255, 0, 0, 255, 0}), ReadRgb(tex, GL_TEXTURE_2D, 2, 2));
 }
+
+// DXT1 blocks of 4 x 4 pixels: two 5-6-5 colours and four that index them
+// (the two, then two thirds and one third of the way between).
+TEST_F(GLTextureTest, DxtFileUploadsDecompressedWithTheColoursWrittenAndMipmaps)
+{
+    const Bytes blocks = {
+        0x00, 0xF8, 0x1F, 0x00, 0x00, 0x55, 0xAA, 0xFF, // red and blue; row r takes index r
+        0xE0, 0x07, 0x00, 0x00, 0x44, 0x44, 0x44, 0x44, // green and black by turns along each row
+    };
+    TestImages::Dds dds{8, 4, "DXT1", 0, 0, 0, blocks, 0};
+    ASSERT_TRUE(TestImages::WriteDds(m_folder.Path("rock.dds"), dds));
+    GLTexture tex;
+    {
+        CoutCapture out;
+        tex.CreateFromFile(Desc(1, 1, 1, 0, 0, 1), "rock.dds");
+        EXPECT_EQ("", out.Text());
+    }
+    EXPECT_EQ(GLenum(GL_NO_ERROR), glGetError());
+    EXPECT_EQ(8, Width(tex, 0));
+    EXPECT_EQ(4, Width(tex, 1));
+
+    const int left[4][3] = {{255, 0, 0}, {0, 0, 255}, {170, 0, 85}, {85, 0, 170}};
+    const int right[2][3] = {{0, 255, 0}, {0, 0, 0}};
+    const Bytes rgb = ReadRgb(tex, GL_TEXTURE_2D, 8, 4); // row 0 the top
+    for (int y = 0; y < 4; ++y) {
+        for (int x = 0; x < 8; ++x) {
+            const int* want = x < 4 ? left[y] : right[x % 2];
+            for (int c = 0; c < 3; ++c)
+                EXPECT_NEAR(want[c], rgb[(y * 8 + x) * 3 + c], 8) << x << "," << y << " channel " << c;
+        }
+    }
+}

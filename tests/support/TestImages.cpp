@@ -77,6 +77,12 @@ bool WritePalette(const std::string& path, int width, int height, const std::vec
     return WriteTga(path, 1, width, height, 8, paletteBgr, indices, topFirst);
 }
 
+bool WriteRunLengthTga(const std::string& path, int width, int height, int bytesPerPixel,
+                       const std::vector<std::uint8_t>& packets)
+{
+    return WriteTga(path, 10, width, height, bytesPerPixel * 8, std::vector<std::uint8_t>(), packets, true);
+}
+
 namespace {
 
 std::uint32_t Crc32(const std::uint8_t* p, std::size_t n, std::uint32_t crc = 0xFFFFFFFFu)
@@ -171,7 +177,7 @@ bool WritePngHeader(const std::string& path, std::uint32_t width, std::uint32_t 
 }
 
 bool WriteBmp(const std::string& path, std::int32_t width, std::int32_t height, int bitsPerPixel,
-              const std::vector<std::uint8_t>& rows, std::uint32_t colours)
+              const std::vector<std::uint8_t>& rows, std::uint32_t colours, std::uint32_t compression)
 {
     const std::uint32_t written = colours < 256 ? colours : 256;
     const std::uint32_t offset = 14 + 40 + 4 * written;
@@ -188,11 +194,37 @@ bool WriteBmp(const std::string& path, std::int32_t width, std::int32_t height, 
     put32(std::uint32_t(height));
     Put16(out, 1);
     Put16(out, bitsPerPixel);
-    for (std::uint32_t v : {0u, std::uint32_t(rows.size()), 2835u, 2835u, colours, 0u})
+    for (std::uint32_t v : {compression, std::uint32_t(rows.size()), 2835u, 2835u, colours, 0u})
         put32(v);
     for (std::uint32_t i = 0; i < written; ++i)
         out.insert(out.end(), {std::uint8_t(i), std::uint8_t(i), std::uint8_t(i), 0});
     out.insert(out.end(), rows.begin(), rows.end());
+    return WriteAll(path, out);
+}
+
+bool WriteDds(const std::string& path, const Dds& dds)
+{
+    std::vector<std::uint8_t> out = {'D', 'D', 'S', ' '};
+    auto put = [&out](std::initializer_list<std::uint32_t> values) {
+        for (std::uint32_t v : values)
+            for (int shift = 0; shift < 32; shift += 8)
+                out.push_back(std::uint8_t(v >> shift));
+    };
+    const bool alpha = !dds.fourCC && dds.bitsPerPixel == 32;
+    const bool is565 = !dds.fourCC && dds.bitsPerPixel == 16;
+    std::uint32_t fourCC = 0;
+    for (int i = 0; dds.fourCC && i < 4; ++i)
+        fourCC |= std::uint32_t(std::uint8_t(dds.fourCC[i])) << (8 * i);
+    // Flags: caps, sides and pixel format, the mip count and depth when given.
+    put({124, 0x1007u | (dds.levels ? 0x20000u : 0) | (dds.depth ? 0x800000u : 0), dds.height, dds.width, 0,
+         dds.depth, dds.levels, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0});
+    put({32, dds.fourCC ? 0x4u : alpha ? 0x41u : 0x40u, fourCC, dds.fourCC ? 0u : std::uint32_t(dds.bitsPerPixel),
+         is565 ? 0xF800u : 0xFF0000u, is565 ? 0x07E0u : 0xFF00u, is565 ? 0x1Fu : 0xFFu, alpha ? 0xFF000000u : 0});
+    // Caps: a texture, complex with levels or faces; the first `faces` face bits.
+    const std::uint32_t faceBits = 0xFC00u & ~(0xFC00u << dds.faces);
+    put({0x1000u | (dds.levels > 1 || dds.faces ? 0x8u : 0), (dds.faces ? 0x200u | faceBits : 0) |
+         (dds.depth ? 0x200000u : 0), 0, 0, 0});
+    out.insert(out.end(), dds.data.begin(), dds.data.end());
     return WriteAll(path, out);
 }
 

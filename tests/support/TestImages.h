@@ -20,6 +20,9 @@ bool WriteGrey(const std::string& path, int width, int height, const std::vector
 // 8-bit colour-mapped TGA with a palette of (B, G, R) entries.
 bool WritePalette(const std::string& path, int width, int height, const std::vector<std::uint8_t>& indices,
                   const std::vector<std::uint8_t>& paletteBgr, bool topFirst = true);
+// Run-length true-colour TGA (top row first) around the packets as given.
+bool WriteRunLengthTga(const std::string& path, int width, int height, int bytesPerPixel,
+                       const std::vector<std::uint8_t>& packets);
 
 // PNG (top row first) of colour type 0 (grey), 2 (RGB), 4 (grey-alpha) or
 // 6 (RGBA) with 8 or 16 bits per channel; 16-bit samples big-endian, as PNG
@@ -37,10 +40,25 @@ bool WritePngHeader(const std::string& path, std::uint32_t width, std::uint32_t 
 
 // BMP with a 40-byte info header of the given (signed) sides and depth;
 // `rows` is the pixel data as the file holds it (bottom row first for a
-// positive height, each row padded to 4 bytes). `colours` is announced as
-// the palette's length; up to 256 grey entries are written.
+// positive height, each row padded to 4 bytes), or the run-length stream
+// of that compression (1: RLE8). `colours` is announced as the palette's
+// length; up to 256 grey entries are written.
 bool WriteBmp(const std::string& path, std::int32_t width, std::int32_t height, int bitsPerPixel,
-              const std::vector<std::uint8_t>& rows, std::uint32_t colours = 0);
+              const std::vector<std::uint8_t>& rows, std::uint32_t colours = 0, std::uint32_t compression = 0);
+
+// A DDS file: the header announces what the fields say, `data` follows it.
+struct Dds
+{
+    std::uint32_t width;
+    std::uint32_t height;
+    const char* fourCC;       // "DXT1", "DXT5", ...; null for uncompressed pixels
+    int bitsPerPixel;         // uncompressed: 32 (B, G, R, A bytes), 24 (B, G, R) or 16 (5-6-5)
+    std::uint32_t levels;     // mip levels announced; 0 for no mip count
+    int faces;                // of a cube map: 0 for none, up to 6
+    std::vector<std::uint8_t> data;
+    std::uint32_t depth;      // of a volume texture: 0 for none
+};
+bool WriteDds(const std::string& path, const Dds& dds);
 
 // Baseline JPEG of RGB rows (top row first), written through DevIL.
 bool WriteJpeg(const std::string& path, int width, int height, const std::vector<std::uint8_t>& rgb);

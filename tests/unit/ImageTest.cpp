@@ -117,7 +117,7 @@ TEST_F(ImageTest, UnreadableFilesGiveAnEmptyImageAndSayWhy)
     const std::pair<const char*, const char*> table[] = {
         {"no-such-file.png", "cannot open"},
         {"empty.png", "is empty"},
-        {"cut.tga", "is cut short"},
+        {"cut.tga", "is cut short: 41 of the 82 bytes its header announces"},
         {"cut.png", "is damaged: its decoder gave up"},
         {"junk.png", "is not a valid image of its kind"},
     };
@@ -257,7 +257,8 @@ TEST_F(ImageTest, ColourLayoutExpandsGreyAndPalettesButKeepsBlueFirstOrderAndDep
 
 namespace {
 
-const Image::Limit kTexture("a texture", 16384, Image::kMaxBytes);
+const Image::Limit kTexture("a texture", 16384, Image::kTextureBytes);
+const Image::Limit kFace("a cube-map face", 16384, Image::kCubeFaceBytes);
 const Image::Limit kMap("a terrain map", std::numeric_limits<std::uint32_t>::max(), std::uint64_t(64) << 20);
 
 // A hostile file: how it is written, the use it is loaded for and what the
@@ -322,8 +323,14 @@ TEST_F(ImageTest, HostileHeadersAreRefusedBeforeDecodingWithTheFileNamed)
         // Merely too large for the use.
         {"wide.png", Png(100000, 1, 2, 8), kTexture, Larger("100000 x 1", texture, "16384 pixels a side")},
         {"large.tga", Tga(20000, 20000, 3), kTexture, Larger("20000 x 20000", texture, "16384 pixels a side")},
-        {"deep.png", Png(16384, 16384, 6, 16), kTexture, Larger("16384 x 16384", texture, "1024 MiB")},
-        {"coefficients.jpg", Jpeg(12000, 12000), kTexture, Larger("12000 x 12000", texture, "1024 MiB")},
+        {"deep.png", Png(16384, 16384, 6, 16), kTexture, Larger("16384 x 16384", texture, "128 MiB")},
+        {"coefficients.jpg", Jpeg(12000, 12000), kTexture, Larger("12000 x 12000", texture, "128 MiB")},
+        // Whose copies on the way to the GL (DevIL's, the image's, the
+        // driver's with mip maps) would take the program past 1 GiB.
+        {"12000.png", Png(12000, 12000, 6, 8), kTexture, Larger("12000 x 12000", texture, "128 MiB")},
+        {"16384.png", Png(16384, 16384, 6, 8), kTexture, Larger("16384 x 16384", texture, "128 MiB")},
+        {"5793.png", Png(5793, 5793, 2, 8), kTexture, Larger("5793 x 5793", texture, "128 MiB")},
+        {"face.png", Png(2049, 2048, 6, 8), kFace, Larger("2049 x 2048", "a cube-map face", "16 MiB")},
         {"map.png", Png(8192, 8192, 2, 8), kMap, Larger("8192 x 8192", map, "64 MiB")},
         {"map.bmp", Bmp(4097, 4096, 24), kMap, Larger("4097 x 4096", map, "64 MiB")},
         // No pixels at all.
@@ -340,14 +347,15 @@ TEST_F(ImageTest, HostileHeadersAreRefusedBeforeDecodingWithTheFileNamed)
               "colours of 15 to 32 bits)"},
         {"index.tga", [](const std::string& p) { return TestImages::WritePalette(p, 2, 1, {0, 5}, {0, 0, 200}); },
          any, notValid + " (its pixels index past its palette)"},
-        {"short.tga", Tga(64, 64, 3), any, "is cut short"},
+        {"short.tga", Tga(64, 64, 3), any, "is cut short: 18 of the 12306 bytes its header announces"},
         // Content of another kind than its name says: the name alone picks no decoder.
         {"tga.png", Tga(32768, 32768, 4), any, notValid},
         {"png.tga", Png(65536, 65536, 6, 8), any, "holds a PNG" + mismatch + "TGA its name says"},
         {"jpeg.png", Jpeg(8, 8), any, "holds a JPEG" + mismatch + "PNG its name says"},
         {"bmp.jpg", Bmp(2, 2, 24), any, "holds a BMP" + mismatch + "JPEG its name says"},
-        {"picture.dds", Png(2, 2, 2, 8), any,
-         "is of a kind that cannot be read (only PNG, TGA, JPEG and BMP images can)"},
+        {"picture.dds", Png(2, 2, 2, 8), any, "holds a PNG" + mismatch + "DDS its name says"},
+        {"picture.gif", Png(2, 2, 2, 8), any,
+         "is of a kind that cannot be read (only PNG, TGA, JPEG, BMP and DDS images can)"},
         // Not a regular file: nothing is read from it, nothing waits on it.
         {"folder.png", [](const std::string& p) { return std::filesystem::create_directory(p); }, any,
          "is not a regular file"},
@@ -422,3 +430,136 @@ TEST_F(ImageTest, AFailureToAllocateNamesTheFileInsteadOfThrowing)
         testing::ExitedWithCode(0), "empty .*big.tga: is too large to load: there is not enough memory for it");
 }
 #endif
+
+namespace {
+
+// One DXT1 block of 4 x 4 pixels: two 5-6-5 colours, 2-bit indices.
+Bytes Dxt1(std::uint16_t c0, std::uint16_t c1 = 0, std::uint32_t indices = 0, int blocks = 1)
+{
+    Bytes one = {std::uint8_t(c0), std::uint8_t(c0 >> 8), std::uint8_t(c1), std::uint8_t(c1 >> 8),
+                 std::uint8_t(indices), std::uint8_t(indices >> 8), std::uint8_t(indices >> 16),
+                 std::uint8_t(indices >> 24)};
+    Bytes out;
+    for (int i = 0; i < blocks; ++i)
+        out.insert(out.end(), one.begin(), one.end());
+    return out;
+}
+
+const std::uint16_t kGreen = 0x07E0;
+
+// A file, the use it is loaded for, and either what the refusal says after
+// the path or (empty) the first pixel of the image it gives, as bytes.
+struct Row
+{
+    const char* name;
+    std::function<bool(const std::string&)> write;
+    const Image::Limit& limit;
+    std::string reason;
+    std::vector<float> pixel = {};
+};
+
+void ExpectRows(const std::string& dir, const std::vector<Row>& table)
+{
+    for (const Row& row : table) {
+        SCOPED_TRACE(row.name);
+        ASSERT_TRUE(row.write(dir + row.name));
+        std::string error;
+        const Image image = Image::Load(row.name, true, Image::Layout::Bytes, &error, row.limit);
+        if (!row.reason.empty()) {
+            EXPECT_TRUE(image.IsEmpty());
+            EXPECT_EQ(dir + row.name + ": " + row.reason, error);
+            continue;
+        }
+        ASSERT_FALSE(image.IsEmpty()) << error;
+        const Vector4<float> p = image.GetPixel(0, 0);
+        EXPECT_EQ(row.pixel, (std::vector<float>{p.x, p.y, p.z, p.w}));
+    }
+}
+
+std::function<bool(const std::string&)> Dds(TestImages::Dds dds)
+{
+    return [dds](const std::string& path) { return TestImages::WriteDds(path, dds); };
+}
+
+} // namespace
+
+TEST_F(ImageTest, DdsFilesAreReadDecompressedOnceTheirHeaderIsChecked)
+{
+    const Image::Limit any;
+    const std::string other = "is a DDS of a kind the engine does not read (";
+    Bytes dxt5 = {200, 100, 0, 0, 0, 0, 0, 0}; // alpha 200 throughout
+    const Bytes green = Dxt1(kGreen);
+    dxt5.insert(dxt5.end(), green.begin(), green.end());
+    const std::vector<Row> table = {
+        {"dxt1.dds", Dds({4, 4, "DXT1", 0, 0, 0, green, 0}), any, "", {0, 255, 0, 255}},
+        {"dxt5.dds", Dds({4, 4, "DXT5", 0, 0, 0, dxt5, 0}), any, "", {0, 255, 0, 200}},
+        {"rgba.dds", Dds({2, 1, nullptr, 32, 0, 0, {30, 20, 10, 40, 1, 2, 3, 4}, 0}), any, "", {10, 20, 30, 40}},
+        {"rgb.dds", Dds({2, 1, nullptr, 24, 0, 0, {30, 20, 10, 1, 2, 3}, 0}), any, "", {10, 20, 30, 0}},
+        // 8 x 8, 4 x 4, 2 x 2 and 1 x 1: four blocks, then one a level.
+        {"chain.dds", Dds({8, 8, "DXT1", 0, 4, 0, Dxt1(kGreen, 0, 0, 7), 0}), any, "", {0, 255, 0, 255}},
+        {"cube.dds", Dds({4, 4, "DXT1", 0, 0, 6, Dxt1(kGreen, 0, 0, 6), 0}), any, "", {0, 255, 0, 255}},
+        // Sizes past the use's bound: every level and face counts.
+        {"side.dds", Dds({20000, 20000, "DXT1", 0, 0, 0, {}, 0}), kTexture,
+         Larger("20000 x 20000", "a texture", "16384 pixels a side")},
+        {"levels.dds", Dds({5000, 5000, "DXT1", 0, 13, 0, {}, 0}), kTexture,
+         Larger("5000 x 5000", "a texture", "128 MiB")},
+        {"faces.dds", Dds({2400, 2400, "DXT1", 0, 0, 6, {}, 0}), kTexture,
+         Larger("2400 x 2400", "a texture", "128 MiB")},
+        {"mips.dds", Dds({8, 8, "DXT1", 0, 5, 0, Dxt1(kGreen, 0, 0, 8), 0}), any,
+         "is not a valid image of its kind (5 mip levels, more than 8 x 8 pixels have)"},
+        // Data for fewer blocks, levels or faces than the header announces.
+        {"chaincut.dds", Dds({8, 8, "DXT1", 0, 4, 0, Dxt1(kGreen, 0, 0, 4), 0}), any,
+         "is cut short: 160 of the 184 bytes its header announces"},
+        {"cubecut.dds", Dds({4, 4, "DXT1", 0, 0, 6, Dxt1(kGreen, 0, 0, 5), 0}), any,
+         "is cut short: 168 of the 176 bytes its header announces"},
+        {"ati2.dds", Dds({4, 4, "ATI2", 0, 0, 0, Bytes(16), 0}), any,
+         other + "compression ATI2; DXT1, DXT3 and DXT5 are read)"},
+        {"565.dds", Dds({2, 1, nullptr, 16, 0, 0, Bytes(4), 0}), any,
+         other + "pixels other than DXT1, DXT3, DXT5 or 24 and 32-bit RGB(A))"},
+        {"volume.dds", Dds({4, 4, "DXT1", 0, 0, 0, Dxt1(kGreen, 0, 0, 4), 4}), any,
+         other + "a volume texture, 4 deep)"},
+        {"fivefaces.dds", Dds({4, 4, "DXT1", 0, 0, 5, Dxt1(kGreen, 0, 0, 5), 0}), any,
+         other + "a cube map without all six faces)"},
+    };
+    ExpectRows(dir, table);
+}
+
+TEST_F(ImageTest, RunLengthStreamsThatLeaveThePictureAreRefusedBeforeDecoding)
+{
+    const Image::Limit any;
+    const std::string invalid = "is not a valid image of its kind (its run-length packets ";
+    const std::string stopsShort = "is cut short (its run-length packets stop short of the picture)";
+    // 4 x 2 TGA: a run of 3 red, then 5 raw pixels (B, G, R).
+    const Bytes tga = {0x82, 0, 0, 255, 0x04, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15};
+    auto Tga = [](Bytes packets) {
+        return [packets](const std::string& p) { return TestImages::WriteRunLengthTga(p, 4, 2, 3, packets); };
+    };
+    auto Plus = [](Bytes a, const Bytes& b) {
+        a.insert(a.end(), b.begin(), b.end());
+        return a;
+    };
+    Bytes footer(8, 0);
+    for (char c : std::string("TRUEVISION-XFILE.") + '\0')
+        footer.push_back(std::uint8_t(c));
+    // 4 x 2 BMP, bottom row first: pairs of a count and an index, or 0 and
+    // an escape (0 end of row, 1 end of bitmap, 2 a jump, more: raw indices).
+    auto Bmp = [](Bytes stream) {
+        return [stream](const std::string& p) { return TestImages::WriteBmp(p, 4, 2, 8, stream, 256, 1); };
+    };
+    const std::vector<Row> table = {
+        {"good.tga", Tga(tga), any, "", {255, 0, 0, 0}},
+        {"footer.tga", Tga(Plus(tga, footer)), any, "", {255, 0, 0, 0}},
+        {"over.tga", Tga(Plus(tga, {0x83, 9, 9, 9})), any, invalid + "run past the picture)"},
+        {"across.tga", Tga({0x82, 0, 0, 255, 0x85, 1, 2, 3}), any, invalid + "run past the picture)"},
+        {"third.tga", Tga(Bytes(tga.begin(), tga.begin() + 6)), any, stopsShort},
+        {"good.bmp", Bmp({4, 5, 0, 0, 0, 3, 1, 2, 3, 0, 1, 7, 0, 1}), any, "", {1, 1, 1, 255}},
+        {"jump.bmp", Bmp({4, 5, 0, 0, 1, 6, 0, 2, 2, 0, 1, 6, 0, 1}), any, "", {6, 6, 6, 255}},
+        {"right.bmp", Bmp({2, 5, 0, 2, 3, 0, 1, 6, 0, 1}), any, invalid + "jump outside the picture)"},
+        {"up.bmp", Bmp({0, 2, 0, 2, 0, 1}), any, invalid + "jump outside the picture)"},
+        {"endless.bmp", Bmp({3, 5, 3, 5, 3, 5, 0, 1}), any, invalid + "run past the end of a row)"},
+        {"raw.bmp", Bmp({0, 5, 1, 2, 3, 4, 5, 0, 0, 1}), any, invalid + "run past the end of a row)"},
+        {"rows.bmp", Bmp({4, 5, 0, 0, 4, 5, 0, 0, 4, 5, 0, 1}), any, invalid + "run past the picture)"},
+        {"cut.bmp", Bmp({4, 5, 0, 0}), any, stopsShort},
+    };
+    ExpectRows(dir, table);
+}

@@ -62,6 +62,13 @@ public:
         std::uint64_t m_maxBytes;   // memory decoding may take (ImageHeader::GetDecodeBytes)
     };
     static constexpr std::uint64_t kMaxBytes = std::uint64_t(1) << 30;
+    // What a texture's pixels may take decoded. Loading one holds DevIL's
+    // copy, the image's and then the driver's with its mip maps (4/3 of it):
+    // some 3.3 times this, which leaves a scene of its own well under 1 GiB
+    // resident.
+    static constexpr std::uint64_t kTextureBytes = std::uint64_t(128) << 20;
+    // A cube map keeps six faces: together no more than one texture.
+    static constexpr std::uint64_t kCubeFaceBytes = std::uint64_t(16) << 20;
 
     // Loads the renderer's texture folder + name in the Bytes layout. A file
     // that cannot be read gives an empty image.

@@ -3,6 +3,7 @@
 #include "Core/Memory/MemTracker.h"
 #include "Core/Rendering/IRenderer.h"
 #include "Core/Rendering/texture/ImageHeader.h"
+#include "Core/Rendering/texture/RunLengthStream.h"
 #include "Core/Util/TSingleton.h"
 
 #include <IL/il.h>
@@ -208,8 +209,10 @@ ILenum DecoderOf(ImageHeader::Kind kind)
         return IL_TGA;
     case ImageHeader::Kind::Jpeg:
         return IL_JPG;
-    default:
+    case ImageHeader::Kind::Bmp:
         return IL_BMP;
+    default:
+        return IL_DDS;
     }
 }
 
@@ -348,7 +351,10 @@ std::string Image::Decode(const std::string& path, bool upperLeftOrigin, Layout 
     if (!reason.empty())
         return reason;
     if (header.IsCutShort())
-        return "is cut short";
+        return "is cut short: " + std::to_string(header.GetFileBytes()) + " of the " +
+               std::to_string(header.GetNeededBytes()) + " bytes its header announces";
+    if (!RunLengthStream::Check(file.get(), header, reason))
+        return reason;
     if (std::fseek(file.get(), 0, SEEK_SET) != 0)
         return "cannot be read";
 

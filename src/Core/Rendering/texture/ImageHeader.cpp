@@ -1,5 +1,6 @@
 #include "Core/Rendering/texture/ImageHeader.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cstring>
 #include <limits>
@@ -13,6 +14,12 @@ const std::uint64_t kNoLimit = std::numeric_limits<std::uint64_t>::max();
 std::uint64_t Times(std::uint64_t a, std::uint64_t b)
 {
     return a != 0 && b > kNoLimit / a ? kNoLimit : a * b;
+}
+
+// a + b, held at the largest value likewise.
+std::uint64_t Plus(std::uint64_t a, std::uint64_t b)
+{
+    return b > kNoLimit - a ? kNoLimit : a + b;
 }
 
 std::uint32_t Be32(const std::uint8_t* p)
@@ -70,6 +77,8 @@ bool KindOfName(const std::string& fileName, ImageHeader::Kind& kind)
         kind = ImageHeader::Kind::Jpeg;
     else if (ext == "bmp")
         kind = ImageHeader::Kind::Bmp;
+    else if (ext == "dds")
+        kind = ImageHeader::Kind::Dds;
     else
         return false;
     return true;
@@ -85,6 +94,8 @@ bool KindOfContent(const std::uint8_t* head, std::size_t count, ImageHeader::Kin
         kind = ImageHeader::Kind::Jpeg;
     else if (count >= 2 && head[0] == 'B' && head[1] == 'M')
         kind = ImageHeader::Kind::Bmp;
+    else if (count >= 4 && std::memcmp(head, "DDS ", 4) == 0)
+        kind = ImageHeader::Kind::Dds;
     else
         return false;
     return true;
@@ -93,7 +104,8 @@ bool KindOfContent(const std::uint8_t* head, std::size_t count, ImageHeader::Kin
 } // namespace
 
 ImageHeader::ImageHeader()
-    : m_kind(Kind::Png), m_uiWidth(0), m_uiHeight(0), m_uiDecodeBytes(0), m_bCutShort(false)
+    : m_kind(Kind::Png), m_uiWidth(0), m_uiHeight(0), m_uiDecodeBytes(0), m_uiNeededBytes(0), m_uiFileBytes(0),
+      m_stream(Stream::Plain), m_uiStreamOffset(0), m_uiStreamBytes(0), m_uiStreamPixelBytes(0)
 {
 }
 
@@ -106,8 +118,10 @@ const char* ImageHeader::NameOf(Kind kind)
         return "TGA";
     case Kind::Jpeg:
         return "JPEG";
-    default:
+    case Kind::Bmp:
         return "BMP";
+    default:
+        return "DDS";
     }
 }
 
@@ -121,8 +135,9 @@ void ImageHeader::SetSize(std::uint32_t width, std::uint32_t height, std::uint64
 bool ImageHeader::Read(std::FILE* file, std::uint64_t fileSize, const std::string& fileName, std::string& reason)
 {
     *this = ImageHeader();
+    m_uiFileBytes = fileSize;
     if (!KindOfName(fileName, m_kind)) {
-        reason = "is of a kind that cannot be read (only PNG, TGA, JPEG and BMP images can)";
+        reason = "is of a kind that cannot be read (only PNG, TGA, JPEG, BMP and DDS images can)";
         return false;
     }
     std::uint8_t head[8];
@@ -148,8 +163,10 @@ bool ImageHeader::Read(std::FILE* file, std::uint64_t fileSize, const std::strin
         return ReadTga(file, fileSize, reason);
     case Kind::Jpeg:
         return ReadJpeg(file, reason);
-    default:
+    case Kind::Bmp:
         return ReadBmp(file, fileSize, reason);
+    default:
+        return ReadDds(file, reason);
     }
 }
 
@@ -250,9 +267,27 @@ bool ImageHeader::ReadTga(std::FILE* file, std::uint64_t fileSize, std::string& 
     // Uncompressed pixels have a known length.
     const std::uint64_t map = mapType == 1 ? std::uint64_t(mapLength) * ((mapBits + 7) / 8) : 0;
     std::uint64_t needed = 18 + idLength + map;
-    if (type < 9)
+    if (type < 9) {
         needed += Times(Times(m_uiWidth, m_uiHeight), bytesPerPixel);
-    m_bCutShort = needed > fileSize;
+        m_uiNeededBytes = needed;
+        return true;
+    }
+    // Packets run from there to the end, or to the areas a TGA 2.0 footer
+    // names after them.
+    m_stream = Stream::TgaRunLength;
+    m_uiStreamOffset = needed;
+    m_uiStreamPixelBytes = bytesPerPixel;
+    std::uint64_t end = fileSize;
+    std::uint8_t footer[26];
+    static const char kSignature[18] = "TRUEVISION-XFILE.";
+    if (fileSize >= needed + sizeof(footer) && std::fseek(file, long(fileSize - sizeof(footer)), SEEK_SET) == 0 &&
+        ReadBytes(file, footer, sizeof(footer)) && std::memcmp(footer + 8, kSignature, sizeof(kSignature)) == 0) {
+        end = fileSize - sizeof(footer);
+        for (const std::uint64_t area : {Le32(footer), Le32(footer + 4)})
+            if (area >= needed && area < end)
+                end = area;
+    }
+    m_uiStreamBytes = end > needed ? end - needed : 0;
     return true;
 }
 
@@ -395,7 +430,109 @@ bool ImageHeader::ReadBmp(std::FILE* file, std::uint64_t fileSize, std::string& 
         needed += dataSize;
     else
         needed += Times((std::uint64_t(width) * bitsPerPixel + 31) / 32 * 4, rows);
-    m_bCutShort = needed > fileSize;
+    m_uiNeededBytes = needed;
+    if (compression == 1 && !IsCutShort()) {
+        m_stream = Stream::BmpRunLength8;
+        m_uiStreamOffset = pixelOffset;
+        m_uiStreamBytes = dataSize != 0 ? dataSize : fileSize - pixelOffset;
+    }
+    return true;
+}
+
+bool ImageHeader::ReadDds(std::FILE* file, std::string& reason)
+{
+    // The signature, then the 124-byte header with its 32-byte pixel format.
+    std::uint8_t b[128];
+    if (!ReadBytes(file, b, sizeof(b))) {
+        reason = kCutShort;
+        return false;
+    }
+    if (Le32(b + 4) != 124 || Le32(b + 76) != 32) {
+        reason = Invalid("a header other than 124 bytes with a 32-byte pixel format");
+        return false;
+    }
+    const std::uint32_t flags = Le32(b + 8);
+    const std::uint32_t height = Le32(b + 12);
+    const std::uint32_t width = Le32(b + 16);
+    const std::uint32_t depth = Le32(b + 24);
+    const std::uint32_t formatFlags = Le32(b + 80);
+    const std::uint32_t caps2 = Le32(b + 112);
+    // The decoder takes the depth even where the flags say none, and mixes
+    // up the faces of a cube map that lacks some.
+    if (depth > 1) {
+        reason = Unsupported(m_kind, "a volume texture, " + std::to_string(depth) + " deep");
+        return false;
+    }
+    if ((caps2 & 0x200) != 0 && (caps2 & 0xFC00) != 0xFC00) {
+        reason = Unsupported(m_kind, "a cube map without all six faces");
+        return false;
+    }
+
+    // Compressed blocks of 4 x 4 pixels, or whole bytes per channel.
+    std::uint32_t blockBytes = 0;
+    std::uint32_t pixelBits = 0;
+    if ((formatFlags & 0x4) != 0) {
+        const std::string fourCC(reinterpret_cast<const char*>(b + 84), 4);
+        if (fourCC == "DXT1")
+            blockBytes = 8;
+        else if (fourCC == "DXT3" || fourCC == "DXT5")
+            blockBytes = 16;
+        if (blockBytes == 0) {
+            std::string shown;
+            for (char c : fourCC)
+                shown += std::isprint(static_cast<unsigned char>(c)) ? c : '?';
+            reason = Unsupported(m_kind, "compression " + shown + "; DXT1, DXT3 and DXT5 are read");
+            return false;
+        }
+    } else {
+        pixelBits = Le32(b + 88);
+        // Each channel a whole byte of its own.
+        std::uint32_t taken = 0;
+        bool channelsFit = (formatFlags & 0x40) != 0 && (pixelBits == 24 || pixelBits == 32);
+        const int channels = (formatFlags & 0x1) != 0 ? 4 : 3;
+        for (int c = 0; c < channels && channelsFit; ++c) {
+            const std::uint32_t mask = Le32(b + 92 + 4 * c);
+            channelsFit = (mask == 0xFFu || mask == 0xFF00u || mask == 0xFF0000u || mask == 0xFF000000u) &&
+                          (mask & taken) == 0 && (pixelBits == 32 || mask != 0xFF000000u);
+            taken |= mask;
+        }
+        if (!channelsFit) {
+            reason = Unsupported(m_kind, "pixels other than DXT1, DXT3, DXT5 or 24 and 32-bit RGB(A)");
+            return false;
+        }
+    }
+
+    // Every level down to 1 x 1 at most, for each face of a cube map.
+    std::uint32_t levels = (flags & 0x20000) != 0 && Le32(b + 28) > 1 ? Le32(b + 28) : 1;
+    std::uint32_t maxLevels = 0;
+    for (std::uint32_t side = std::max(width, height); side != 0; side >>= 1)
+        ++maxLevels;
+    if (width != 0 && height != 0 && levels > maxLevels) {
+        reason = Invalid(std::to_string(levels) + " mip levels, more than " + std::to_string(width) + " x " +
+                         std::to_string(height) + " pixels have");
+        return false;
+    }
+    levels = std::min(levels, std::max(maxLevels, 1u));
+    const std::uint32_t faces = (caps2 & 0x200) != 0 ? 6 : 1;
+    std::uint64_t data = 0;
+    std::uint64_t decoded = 0;
+    for (std::uint32_t level = 0; level < levels; ++level) {
+        const std::uint64_t w = std::max(width >> level, 1u);
+        const std::uint64_t h = std::max(height >> level, 1u);
+        data = Plus(data, blockBytes != 0 ? Times(Times((w + 3) / 4, (h + 3) / 4), blockBytes)
+                                          : Times(Times(w, h), pixelBits / 8));
+        decoded = Plus(decoded, Times(Times(w, h), 4));
+    }
+    // The decoder sets aside and reads a linear size it is given.
+    if ((flags & 0x80000) != 0 && Le32(b + 20) > Times(data, faces)) {
+        reason = Invalid("a linear size of " + std::to_string(Le32(b + 20)) + " bytes, more than its pixels take");
+        return false;
+    }
+    // The decoder keeps every level of every face, four bytes a pixel,
+    // besides the data it reads them from.
+    SetSize(width, height, 4);
+    m_uiDecodeBytes = Times(Plus(decoded, data), faces);
+    m_uiNeededBytes = Plus(sizeof(b), Times(data, faces));
     return true;
 }
 

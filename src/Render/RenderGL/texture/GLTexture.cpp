@@ -212,12 +212,13 @@ bool GLTexture::EmptyOddFaces(std::uint32_t internalFormat, const std::string& f
 
 bool GLTexture::LoadImageInto(std::uint32_t target, std::uint32_t internalFormat, const std::string& fileName)
 {
-    // Nothing larger than GL takes is decoded, let alone drawn as nothing.
+    // Nothing larger than GL takes is decoded, let alone drawn as nothing,
+    // nor anything whose copies on the way take more memory than a scene has.
     const bool face = target != GL_TEXTURE_2D;
     GLint maxSide = 0;
     glGetIntegerv(face ? GL_MAX_CUBE_MAP_TEXTURE_SIZE : GL_MAX_TEXTURE_SIZE, &maxSide);
     const Image::Limit limit(face ? "a cube-map face" : "a texture", std::uint32_t(std::max(maxSide, 0)),
-                             Image::kMaxBytes);
+                             face ? Image::kCubeFaceBytes : Image::kTextureBytes);
     std::string error;
     const Image image = Image::Load(fileName, m_desc.m_bFlip != 0, Image::Layout::Colour, &error, limit);
     // A file that did not load uploads nothing: no picture that no file holds.
