@@ -448,10 +448,10 @@ damage() {
     dds) convert "${file%/*}/rock.png" -define dds:compression=dxt1 "DDS:$file" ;;
     # The material names a new texture, name.ext for name.png, damaged so.
     texture:*)
-      local spec=${kind#texture:} name
-      name=${spec%%:*}
+      local wanted=${kind#texture:} name
+      name=${wanted%%:*}
       sed "s/texture ${name%.*}\.png/texture $name/" "$orig" >"$file"
-      damage "${file%/data/*}/data/texture/$name" "${spec#*:}" ;;
+      damage "${file%/data/*}/data/texture/$name" "${wanted#*:}" ;;
     *) echo "unknown damage $kind"; return 1 ;;
   esac
 }
