@@ -131,6 +131,7 @@ private:
         return false;
     }
     bool ReadFloat(const XmlNode* element, const char* name, float& out);
+    bool ReadXyz(const XmlNode* element, Vector3<float>& out);
     bool EndBuffer();
     bool EndSubmesh();
 
@@ -178,6 +179,11 @@ bool MeshReading::ReadFloat(const XmlNode* element, const char* name, float& out
     if (attribute && ReadWhole(ValueOf(attribute), out))
         return true;
     return Fail(std::string("attribute ") + name + " missing or not a number");
+}
+
+bool MeshReading::ReadXyz(const XmlNode* element, Vector3<float>& out)
+{
+    return ReadFloat(element, "x", out.x) && ReadFloat(element, "y", out.y) && ReadFloat(element, "z", out.z);
 }
 
 // A later buffer must describe as many vertices as the first.
@@ -234,8 +240,7 @@ bool MeshReading::Open(const XmlNode* element, bool& descend)
     } else if (Is(element, "position")) {
         if (!hasValues)
             return true;
-        if (!ReadFloat(element, "x", m_position.x) || !ReadFloat(element, "y", m_position.y) ||
-            !ReadFloat(element, "z", m_position.z))
+        if (!ReadXyz(element, m_position))
             return false;
         m_hasPosition = true;
         m_setPosition = true;
@@ -248,8 +253,7 @@ bool MeshReading::Open(const XmlNode* element, bool& descend)
     } else if (Is(element, "normal")) {
         if (!hasValues)
             return true;
-        if (!ReadFloat(element, "x", m_normal.x) || !ReadFloat(element, "y", m_normal.y) ||
-            !ReadFloat(element, "z", m_normal.z))
+        if (!ReadXyz(element, m_normal))
             return false;
         m_setNormal = true;
     } else if (Is(element, "texcoord")) {
